@@ -1,0 +1,165 @@
+// files.cpp -- the read-only file layer: program paths onto host paths, buffered reads
+
+#include "platform/common/common.h"
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+// [SECTION] Paths
+
+std::wstring program_path(const std::string& host) {
+    std::wstring out;
+    for (unsigned char c : host) out.push_back(c == '/' ? L'\\' : wchar_t(c));
+    return out;
+}
+
+static bool is_directory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+static bool same_ignoring_case(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x += 32;
+        if (y >= 'A' && y <= 'Z') y += 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string host_path(const wchar_t* path) {
+    if (!path || !path[0]) return "";
+    std::string current = "/";
+    std::string component;
+    for (const wchar_t* p = path;; p++) {
+        if (*p == L'\\' || *p == L'/' || *p == 0) {
+            if (!component.empty() && component != ".") {
+                if (component == "..") return ""; // never leave the given folders upward
+                if (!is_directory(current)) return "";
+                std::string exact = current + (current == "/" ? "" : "/") + component;
+                struct stat st;
+                if (stat(exact.c_str(), &st) == 0) {
+                    current = exact;
+                } else {
+                    std::error_code error;
+                    std::string found;
+                    for (const auto& entry : fs::directory_iterator(current, error)) {
+                        std::string name = entry.path().filename().string();
+                        if (same_ignoring_case(name, component)) {
+                            found = entry.path().string();
+                            break;
+                        }
+                    }
+                    if (found.empty()) return "";
+                    current = found;
+                }
+            }
+            component.clear();
+            if (*p == 0) break;
+        } else {
+            wchar_t c = *p;
+            if (c >= 0x80 || c < 0x20) return ""; // the program's paths are plain ASCII
+            component.push_back(char(c));
+        }
+    }
+    return current;
+}
+
+// [SECTION] Open files
+
+namespace {
+const int FILE_SLOTS = 16;
+const uint32_t BUFFER_SIZE = 64 * 1024;
+
+struct OpenFile {
+    std::FILE* stream = nullptr;
+    uint8_t* buffer = nullptr;
+    uint32_t start = 0;    // file offset of buffer[0]
+    uint32_t length = 0;   // valid bytes in the buffer
+    uint32_t position = 0; // read position within the buffer
+};
+
+OpenFile open_files[FILE_SLOTS];
+
+OpenFile* slot_of(FileHandle file) {
+    if (file < 1 || file > FILE_SLOTS) return nullptr;
+    OpenFile* f = &open_files[file - 1];
+    return f->stream ? f : nullptr;
+}
+} // namespace
+
+FileHandle open_file(const wchar_t* path) {
+    std::string host = host_path(path);
+    if (host.empty()) return INVALID_FILE;
+    struct stat st;
+    if (stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return INVALID_FILE;
+    for (int i = 0; i < FILE_SLOTS; i++) {
+        if (open_files[i].stream) continue;
+        std::FILE* stream = std::fopen(host.c_str(), "rb");
+        if (!stream) return INVALID_FILE;
+        OpenFile& f = open_files[i];
+        if (!f.buffer) f.buffer = new uint8_t[BUFFER_SIZE];
+        f.stream = stream;
+        f.start = f.length = f.position = 0;
+        return FileHandle(i + 1);
+    }
+    return INVALID_FILE;
+}
+
+int read_file(FileHandle file, void* destination, uint32_t count, uint32_t* bytes_read) {
+    OpenFile* f = slot_of(file);
+    if (bytes_read) *bytes_read = 0;
+    if (!f || (!destination && count)) return 0;
+    uint8_t* out = static_cast<uint8_t*>(destination);
+    if (count == 1 && f->position < f->length) { // the card text lookup's one-byte reads
+        *out = f->buffer[f->position++];
+        if (bytes_read) *bytes_read = 1;
+        return 1;
+    }
+    uint32_t done = 0;
+    while (done < count) {
+        if (f->position == f->length) {
+            f->start += f->length;
+            f->position = 0;
+            f->length = uint32_t(std::fread(f->buffer, 1, BUFFER_SIZE, f->stream));
+            if (f->length == 0) break;
+        }
+        uint32_t n = f->length - f->position;
+        if (n > count - done) n = count - done;
+        std::memcpy(out + done, f->buffer + f->position, n);
+        f->position += n;
+        done += n;
+    }
+    if (bytes_read) *bytes_read = done;
+    return 1;
+}
+
+int seek_file(FileHandle file, uint32_t offset) {
+    OpenFile* f = slot_of(file);
+    if (!f) return 0;
+    if (offset >= f->start && offset <= f->start + f->length) {
+        f->position = offset - f->start;
+        return 1;
+    }
+    if (std::fseek(f->stream, long(offset), SEEK_SET) != 0) return 0;
+    f->start = offset;
+    f->length = f->position = 0;
+    return 1;
+}
+
+int close_file(FileHandle file) {
+    OpenFile* f = slot_of(file);
+    if (!f) return 0;
+    std::fclose(f->stream);
+    f->stream = nullptr;
+    return 1;
+}
+
+void close_all_files() {
+    for (int i = 0; i < FILE_SLOTS; i++) close_file(FileHandle(i + 1));
+}

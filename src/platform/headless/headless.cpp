@@ -1,0 +1,408 @@
+// headless.cpp -- the headless back end: virtual clock, scripted taps, in-memory display,
+// frame hashes and a log of everything the program did
+//
+// LIMITATIONS
+// - No real window and no sound output: sounds are logged, never heard.
+// - Message boxes are logged and closed at once, as if the user pressed OK.
+// - sleep_ms advances the virtual clock and returns immediately.
+// - One main window; the display is 16-bit only.
+
+#include "platform/headless/headless.h"
+#include "platform/common/common.h"
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+// [SECTION] State
+
+namespace {
+enum CommandKind { command_tap, command_steps, command_wait, command_shot, command_quit };
+
+struct Command {
+    CommandKind kind;
+    int32_t a = 0, b = 0;
+    std::string text;
+};
+
+struct Headless {
+    HeadlessDisplay display;
+    std::string install_dir;
+    bool has_install_dir = false;
+    int idle_steps = 3;
+    std::deque<Command> script;
+    int idle_left = 0;
+    uint32_t clock = 0;
+    std::vector<std::string> log;
+    std::vector<std::string> messages;
+    std::string current_sound;
+    uint32_t presents = 0;
+    uint32_t last_hash = 0;
+    void (*step_hook)() = nullptr;
+    void (*log_hook)(const std::string&) = nullptr;
+    // window system
+    WindowProcedure procedure = nullptr;
+    WindowHandle window = 0;
+    bool window_alive = false;
+    std::deque<Message> queue;
+    bool quit_posted = false;
+    int32_t quit_code = 0;
+    uint64_t steps_run = 0;
+    // display
+    bool display_open = false;
+    std::vector<uint8_t> frame;
+    size_t origin = 0; // byte offset of pixel (0, 0) in frame
+};
+
+Headless h;
+const uint64_t STEP_LIMIT = 50000000; // a run that never ends is stopped here
+
+void log_event(const std::string& what) {
+    std::string line = std::to_string(h.clock) + " " + what;
+    h.log.push_back(line);
+    if (h.log_hook) h.log_hook(line);
+}
+
+std::string narrow(const wchar_t* text) {
+    std::string out;
+    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
+    return out;
+}
+
+// A program path shown relative to the install folder.
+std::string relative_path(const wchar_t* path) {
+    std::string p = narrow(path);
+    std::string prefix = narrow(program_path(h.install_dir).c_str());
+    if (h.has_install_dir && !prefix.empty() && p.compare(0, prefix.size(), prefix) == 0)
+        return p.substr(prefix.size());
+    return p;
+}
+
+void layout_frame() {
+    const HeadlessDisplay& d = h.display;
+    int64_t min_offset = 0, max_offset = 0;
+    int64_t corners[4] = {0, int64_t(d.width - 1) * d.x_pitch, int64_t(d.height - 1) * d.y_pitch,
+                          int64_t(d.width - 1) * d.x_pitch + int64_t(d.height - 1) * d.y_pitch};
+    for (int64_t c : corners) {
+        if (c < min_offset) min_offset = c;
+        if (c > max_offset) max_offset = c;
+    }
+    h.origin = size_t(-min_offset);
+    h.frame.assign(size_t(max_offset - min_offset + 2), 0);
+}
+
+uint16_t pixel_at(uint32_t x, uint32_t y) {
+    size_t at =
+        size_t(int64_t(h.origin) + int64_t(x) * h.display.x_pitch + int64_t(y) * h.display.y_pitch);
+    uint16_t value;
+    std::memcpy(&value, &h.frame[at], 2);
+    return value;
+}
+} // namespace
+
+// [SECTION] Controls
+
+void headless_reset() {
+    close_all_files();
+    h = Headless();
+    registry_set_install_dir(nullptr);
+    memory_fail_after(-1);
+    seed_random(1);
+}
+
+void headless_set_display(const HeadlessDisplay& display) {
+    h.display = display;
+}
+void headless_set_clock(uint32_t ms) {
+    h.clock = ms;
+}
+void headless_set_install_dir(const char* host_path) {
+    h.has_install_dir = host_path != nullptr;
+    h.install_dir = host_path ? host_path : "";
+    while (h.install_dir.size() > 1 && h.install_dir.back() == '/') h.install_dir.pop_back();
+    registry_set_install_dir(host_path);
+}
+void headless_set_idle_steps(int steps) {
+    h.idle_steps = steps < 0 ? 0 : steps;
+}
+void headless_fail_allocations_after(int allowed) {
+    memory_fail_after(allowed);
+}
+
+void headless_queue_tap(int32_t x, int32_t y) {
+    h.script.push_back({command_tap, x, y, ""});
+}
+void headless_queue_steps(int steps) {
+    h.script.push_back({command_steps, steps, 0, ""});
+}
+void headless_queue_wait(uint32_t ms) {
+    h.script.push_back({command_wait, int32_t(ms), 0, ""});
+}
+void headless_queue_shot(const std::string& png) {
+    h.script.push_back({command_shot, 0, 0, png});
+}
+void headless_queue_quit() {
+    h.script.push_back({command_quit, 0, 0, ""});
+}
+void headless_set_step_hook(void (*hook)()) {
+    h.step_hook = hook;
+}
+void headless_set_log_hook(void (*hook)(const std::string&)) {
+    h.log_hook = hook;
+}
+
+const std::vector<std::string>& headless_log() {
+    return h.log;
+}
+void headless_log_line(const std::string& line) {
+    log_event(line);
+}
+uint32_t headless_clock() {
+    return h.clock;
+}
+uint32_t headless_present_count() {
+    return h.presents;
+}
+std::string headless_current_sound() {
+    return h.current_sound;
+}
+const std::vector<std::string>& headless_messages() {
+    return h.messages;
+}
+
+std::vector<uint16_t> headless_display_pixels() {
+    std::vector<uint16_t> out;
+    if (h.frame.empty()) return out;
+    out.reserve(size_t(h.display.width) * h.display.height);
+    for (uint32_t y = 0; y < h.display.height; y++)
+        for (uint32_t x = 0; x < h.display.width; x++) out.push_back(pixel_at(x, y));
+    return out;
+}
+
+uint32_t fnv1a(const void* data, size_t size, uint32_t hash) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < size; i++) hash = (hash ^ p[i]) * 16777619u;
+    return hash;
+}
+
+uint32_t headless_frame_hash() {
+    std::vector<uint16_t> pixels = headless_display_pixels();
+    return fnv1a(pixels.data(), pixels.size() * 2);
+}
+
+std::vector<uint8_t> headless_display_rgb() {
+    std::vector<uint16_t> pixels = headless_display_pixels();
+    std::vector<uint8_t> rgb;
+    rgb.reserve(pixels.size() * 3);
+    for (uint16_t v : pixels) {
+        uint8_t r, g, b;
+        if (h.display.format & kfDirect565) {
+            r = uint8_t((v >> 11) << 3), g = uint8_t(((v >> 5) & 63) << 2),
+            b = uint8_t((v & 31) << 3);
+        } else if (h.display.format & kfDirect555) {
+            r = uint8_t(((v >> 10) & 31) << 3), g = uint8_t(((v >> 5) & 31) << 3),
+            b = uint8_t((v & 31) << 3);
+        } else {
+            r = uint8_t(((v >> 8) & 15) << 4), g = uint8_t(((v >> 4) & 15) << 4),
+            b = uint8_t((v & 15) << 4);
+        }
+        rgb.push_back(uint8_t(r | r >> 5)), rgb.push_back(uint8_t(g | g >> 6)),
+            rgb.push_back(uint8_t(b | b >> 5));
+    }
+    return rgb;
+}
+
+int headless_write_png(const std::string& path) {
+    std::vector<uint8_t> rgb = headless_display_rgb();
+    if (rgb.empty()) return 0;
+    return write_png_rgb(path, rgb.data(), h.display.width, h.display.height);
+}
+
+// [SECTION] Script: what the program sees when its queue is empty
+
+static void run_command(const Command& c) {
+    switch (c.kind) {
+    case command_tap:
+        log_event("tap " + std::to_string(c.a) + " " + std::to_string(c.b));
+        h.queue.push_back({h.window, MESSAGE_LBUTTONDOWN, 0,
+                           intptr_t((uint32_t(c.a) & 0xFFFF) | ((uint32_t(c.b) & 0xFFFF) << 16))});
+        h.idle_left = h.idle_steps;
+        break;
+    case command_steps:
+        h.idle_left = c.a;
+        break;
+    case command_wait:
+        h.clock += uint32_t(c.a);
+        h.idle_left = h.idle_steps;
+        break;
+    case command_shot:
+        headless_write_png(c.text);
+        log_event("shot " + c.text);
+        h.idle_left = h.idle_steps;
+        break;
+    case command_quit:
+        log_event("close");
+        if (h.window_alive) destroy_window(h.window);
+        break;
+    }
+}
+
+// [SECTION] Window system and message queue
+
+int register_class(const WindowClass* window_class) {
+    if (!window_class || !window_class->procedure) return 0;
+    h.procedure = window_class->procedure;
+    return 1;
+}
+
+WindowHandle create_window(const wchar_t*, const wchar_t*) {
+    if (!h.procedure || h.window_alive) return 0;
+    h.window = 0x5151;
+    h.window_alive = true;
+    h.procedure(h.window, MESSAGE_CREATE, 0, 0);
+    return h.window;
+}
+
+int destroy_window(WindowHandle window) {
+    if (!h.window_alive || window != h.window) return 0;
+    h.window_alive = false;
+    log_event("destroy");
+    h.procedure(window, MESSAGE_DESTROY, 0, 0);
+    return 1;
+}
+
+int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int) {
+    return h.window_alive && window == h.window;
+}
+
+int32_t default_window_procedure(WindowHandle, uint32_t, uintptr_t, intptr_t) {
+    return 0;
+}
+
+void post_quit_message(int32_t exit_code) {
+    if (!h.quit_posted) log_event("quit " + std::to_string(exit_code));
+    h.quit_posted = true;
+    h.quit_code = exit_code;
+}
+
+int peek_message(Message* message) {
+    for (;;) {
+        if (!h.queue.empty()) {
+            if (message) *message = h.queue.front();
+            return 1;
+        }
+        if (h.quit_posted) {
+            if (message) *message = {0, MESSAGE_QUIT, uintptr_t(h.quit_code), 0};
+            return 1;
+        }
+        if (!h.window_alive || h.steps_run >= STEP_LIMIT) {
+            // Nothing can end the run any more; end it as the platform would on shut-down.
+            if (h.steps_run >= STEP_LIMIT) log_event("step limit");
+            post_quit_message(0);
+            continue;
+        }
+        if (h.idle_left > 0) {
+            h.idle_left--;
+            h.steps_run++;
+            if (h.step_hook) h.step_hook();
+            return 0;
+        }
+        if (h.script.empty()) {
+            destroy_window(h.window);
+            continue;
+        }
+        Command c = h.script.front();
+        h.script.pop_front();
+        run_command(c);
+    }
+}
+
+int get_message(Message* message) {
+    while (!peek_message(message)) {
+        if (h.step_hook) h.step_hook();
+    }
+    if (!h.queue.empty()) {
+        *message = h.queue.front();
+        h.queue.pop_front();
+        return 1;
+    }
+    *message = {0, MESSAGE_QUIT, uintptr_t(h.quit_code), 0};
+    return 0;
+}
+
+void translate_message(const Message*) {}
+
+int32_t dispatch_message(const Message* message) {
+    if (!message || !h.procedure) return 0;
+    return h.procedure(message->window, message->message, message->wparam, message->lparam);
+}
+
+int shell_full_screen(WindowHandle window, uint32_t) {
+    return h.window_alive && window == h.window;
+}
+
+// [SECTION] GAPI
+
+int GXOpenDisplay(WindowHandle window, uint32_t) {
+    if (!h.window_alive || window != h.window) return 0;
+    layout_frame();
+    h.display_open = true;
+    return 1;
+}
+
+int GXCloseDisplay() {
+    h.display_open = false;
+    return 1;
+}
+
+void* GXBeginDraw() {
+    return h.display_open ? &h.frame[h.origin] : nullptr;
+}
+
+int GXEndDraw() {
+    h.presents++;
+    h.last_hash = headless_frame_hash();
+    char text[32];
+    std::snprintf(text, sizeof text, "present %08x", h.last_hash);
+    log_event(text);
+    return 1;
+}
+
+int GXOpenInput() {
+    return 1;
+}
+int GXCloseInput() {
+    return 1;
+}
+
+GXDisplayProperties GXGetDisplayProperties() {
+    const HeadlessDisplay& d = h.display;
+    return {d.width, d.height, d.x_pitch, d.y_pitch, 16, d.format};
+}
+
+// [SECTION] Message box, sound, time
+
+int message_box(WindowHandle, const wchar_t* text, const wchar_t* caption, uint32_t) {
+    std::string entry = narrow(caption) + "|" + narrow(text);
+    h.messages.push_back(entry);
+    log_event("message " + entry);
+    return 1;
+}
+
+int play_sound_file(const wchar_t* path, uint32_t) {
+    std::string name = relative_path(path);
+    if (host_path(path).empty()) {
+        h.current_sound.clear(); // a new call stops the old sound, even for a missing file
+        log_event("sound-missing " + name);
+        return 0;
+    }
+    h.current_sound = name;
+    log_event("sound " + name);
+    return 1;
+}
+
+void sleep_ms(uint32_t ms) {
+    h.clock += ms;
+}
+uint32_t tick_count() {
+    return h.clock;
+}

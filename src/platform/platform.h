@@ -1,0 +1,166 @@
+// platform.h -- every platform service the program uses, one plain function each
+//
+// The program reaches the machine only through this header. Two back ends implement it
+// and the build picks one per executable: platform/sdl (a desktop window) and
+// platform/headless (virtual clock, scripted taps, in-memory display). Code shared by
+// both (files, random numbers, memory) lives in platform/common.
+//
+// Wide strings are wchar_t; paths use backslashes and are rooted at the file system's
+// root ("\picture\main.nbf"). The file layer maps them onto the host.
+
+#pragma once
+#include <cstdint>
+#include <cstddef>
+
+// [SECTION] Window system and message queue
+
+typedef intptr_t WindowHandle; // 0 = no window
+typedef int32_t (*WindowProcedure)(WindowHandle window, uint32_t message, uintptr_t wparam,
+                                   intptr_t lparam);
+
+enum : uint32_t {
+    MESSAGE_CREATE = 1,        // sent by create_window before it returns
+    MESSAGE_DESTROY = 2,       // sent by destroy_window before it returns
+    MESSAGE_QUIT = 0x12,       // posted by post_quit_message; get_message reports it
+    MESSAGE_LBUTTONDOWN = 513, // a stylus tap; lparam = x | (y << 16), display pixels
+};
+
+struct WindowClass {
+    uint32_t style;
+    WindowProcedure procedure;
+    int32_t icon_resource;    // icon group resource number of the program's module
+    int32_t background_brush; // stock object number (4 = black brush)
+    const wchar_t* class_name;
+};
+
+struct Message {
+    WindowHandle window;
+    uint32_t message;
+    uintptr_t wparam;
+    intptr_t lparam;
+};
+
+// Registers a window class; returns 1, or 0 if the class is malformed.
+int register_class(const WindowClass* window_class);
+// Creates the one main window of a registered class; sends MESSAGE_CREATE to its procedure
+// before returning. Returns 0 when the window cannot be created.
+WindowHandle create_window(const wchar_t* class_name, const wchar_t* title);
+// Sends MESSAGE_DESTROY to the window's procedure before it returns; the procedure may call
+// it again, harmlessly. Returns 0 for a window that is already destroyed (no message then).
+int destroy_window(WindowHandle window);
+// Moves and sizes the window in display pixels; repaint 1 asks for a repaint. Returns 1/0.
+int move_window(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height,
+                int repaint);
+// The platform's handling of every message the program does not handle itself; returns 0.
+int32_t default_window_procedure(WindowHandle window, uint32_t message, uintptr_t wparam,
+                                 intptr_t lparam);
+// Makes get_message report MESSAGE_QUIT with this code once no other message waits.
+void post_quit_message(int32_t exit_code);
+// Returns 1 when a message waits (a posted quit included) and leaves it in the queue.
+int peek_message(Message* message);
+// Removes the next message, waiting for one if needed; returns 0 for MESSAGE_QUIT (its code
+// in wparam), otherwise 1.
+int get_message(Message* message);
+// Turns key messages into character messages; the program has no keyboard use.
+void translate_message(const Message* message);
+// Calls the procedure of the message's window and returns its result.
+int32_t dispatch_message(const Message* message);
+// The shell's full-screen call (flag 2 hides the task bar). Returns 1/0.
+int shell_full_screen(WindowHandle window, uint32_t flags);
+
+// [SECTION] GAPI display access (names as the display-access library spells them)
+
+struct GXDisplayProperties { // 24 bytes, six 32-bit fields in this order
+    uint32_t cxWidth;        // width in pixels
+    uint32_t cyHeight;       // height in pixels
+    int32_t cbxPitch;        // signed byte step to the pixel on the right
+    int32_t cbyPitch;        // signed byte step to the pixel below
+    int32_t cBPP;            // bits per pixel
+    uint32_t ffFormat;       // format flags: kfDirect565, kfDirect555, kfDirect444, ...
+};
+static_assert(sizeof(GXDisplayProperties) == 24, "GXDisplayProperties is 24 bytes");
+
+enum : uint32_t { kfDirect555 = 0x40, kfDirect565 = 0x80, kfDirect444 = 0x200 };
+enum : uint32_t { GX_FULLSCREEN = 1 };
+
+// Opens the display for direct access; returns 1, or 0 when it cannot be opened.
+int GXOpenDisplay(WindowHandle window, uint32_t flags);
+// Closes the display; GXBeginDraw then returns null. Safe to call twice. Returns 1.
+int GXCloseDisplay();
+// Returns the address of the frame buffer's first (top-left) pixel, or null when the
+// display is not open. Pixels are 16-bit, laid out by the pitches of the properties.
+void* GXBeginDraw();
+// Ends the access begun by GXBeginDraw; the frame becomes visible. Returns 1.
+int GXEndDraw();
+// Opens and closes exclusive button input; the program uses neither result.
+int GXOpenInput();
+int GXCloseInput();
+// The display's properties; valid once the display is open.
+GXDisplayProperties GXGetDisplayProperties();
+
+// [SECTION] Files (read only; the program never writes to disk)
+
+typedef intptr_t FileHandle;
+const FileHandle INVALID_FILE = -1; // never a valid handle; 0 is never one either
+
+// Opens an existing file for reading, others may read too. Backslashes map to '/', and
+// each path component is matched case-insensitively. Returns INVALID_FILE when missing.
+FileHandle open_file(const wchar_t* path);
+// Reads up to count bytes; *bytes_read gets the number read. Returns 0 only when the request
+// itself fails (bad handle); at end of file it returns 1 with fewer or zero bytes. Buffered:
+// a one-byte read costs a function call, not a system call.
+int read_file(FileHandle file, void* destination, uint32_t count, uint32_t* bytes_read);
+// Moves the read position to offset bytes from the start; returns 1/0.
+int seek_file(FileHandle file, uint32_t offset);
+// Releases the handle; returns 1/0.
+int close_file(FileHandle file);
+
+// [SECTION] Registry
+
+typedef intptr_t RegistryKey;
+// Opens a key under the local-machine root; returns 1 and the key, or 0 when it is missing.
+int registry_open_key(const wchar_t* key_path, RegistryKey* key);
+// Reads a string value into buffer; size_bytes counts 2 bytes per character and the
+// terminator, as on the device. Returns 0 when the value is missing or does not fit.
+int registry_read_string(RegistryKey key, const wchar_t* value_name, wchar_t* buffer,
+                         uint32_t size_bytes);
+void registry_close_key(RegistryKey key);
+
+// [SECTION] Message box
+
+enum : uint32_t { MB_OK = 0 };
+// Shows text and caption with one OK button and returns only when the user has closed it.
+int message_box(WindowHandle owner, const wchar_t* text, const wchar_t* caption, uint32_t flags);
+
+// [SECTION] Play-sound
+
+enum : uint32_t { SND_ASYNC = 1 };
+// Starts the WAV file at path and returns at once. One sound at a time: a new call stops
+// the sound that is playing, even when the new file is missing. A missing file is silent.
+int play_sound_file(const wchar_t* path, uint32_t flags);
+
+// [SECTION] Time and random numbers
+
+// Pauses the thread for about ms milliseconds; nothing else of the program runs meanwhile.
+void sleep_ms(uint32_t ms);
+// A 32-bit millisecond counter that wraps.
+uint32_t tick_count();
+// Seeds the pseudo-random generator; the same seed gives the same sequence.
+void seed_random(uint32_t seed);
+// The next pseudo-random number, 0 to 32767.
+int32_t next_random();
+
+// [SECTION] Memory and strings
+
+// A block of at least size bytes, or null. The headless back end can be told to fail.
+void* allocate_memory(size_t size);
+// Frees a block from allocate_memory; null is ignored.
+void release_memory(void* block);
+// Length in bytes of a zero-terminated 8-bit string.
+size_t string_length(const char* text);
+
+// [SECTION] Program entry
+
+// The program's graphical entry point (shell/startup.cpp); the back end's main() calls it.
+int app_main(intptr_t instance, intptr_t previous_instance, const wchar_t* command_line,
+             int show_flag);

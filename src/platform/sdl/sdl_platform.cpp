@@ -1,0 +1,313 @@
+// sdl_platform.cpp -- the desktop back end: an SDL2 window showing the 240 x 320 display,
+// mouse and touch taps, audio, message boxes
+//
+// LIMITATIONS
+// - One main window; the display is a 16-bit 5-6-5 frame buffer scaled by a whole factor.
+// - No keyboard input reaches the program (it has no keyboard use).
+// - The full-screen shell call does nothing on a desktop.
+// - Sound: one WAV at a time, converted to the device's format; no mixing.
+
+#include "platform/common/common.h"
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <deque>
+#include <string>
+
+// [SECTION] State
+
+namespace {
+const int DISPLAY_WIDTH = 240, DISPLAY_HEIGHT = 320;
+const int IDLE_WAIT_MS = 10; // longest wait for input when the queue is empty
+
+struct Desktop {
+    WindowProcedure procedure = nullptr;
+    WindowHandle window = 0;
+    SDL_Window* sdl_window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    std::deque<Message> queue;
+    bool quit_posted = false;
+    int32_t quit_code = 0;
+    bool display_open = false;
+    uint16_t frame[DISPLAY_WIDTH * DISPLAY_HEIGHT];
+    uint16_t shown[DISPLAY_WIDTH * DISPLAY_HEIGHT]; // the frame on screen now
+    bool shown_valid = false;
+    SDL_AudioDeviceID audio = 0;
+    SDL_AudioSpec audio_spec;
+};
+
+Desktop d;
+
+std::string narrow(const wchar_t* text) {
+    std::string out;
+    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
+    return out;
+}
+
+// The display's rectangle inside the window: the largest whole scale that fits, centred.
+SDL_Rect display_rect() {
+    int w = DISPLAY_WIDTH, h = DISPLAY_HEIGHT;
+    if (d.renderer) SDL_GetRendererOutputSize(d.renderer, &w, &h);
+    int scale = std::min(w / DISPLAY_WIDTH, h / DISPLAY_HEIGHT);
+    if (scale < 1) scale = 1;
+    SDL_Rect r = {(w - DISPLAY_WIDTH * scale) / 2, (h - DISPLAY_HEIGHT * scale) / 2,
+                  DISPLAY_WIDTH * scale, DISPLAY_HEIGHT * scale};
+    return r;
+}
+
+void show_frame() {
+    if (!d.renderer) return;
+    SDL_UpdateTexture(d.texture, nullptr, d.shown, DISPLAY_WIDTH * 2);
+    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(d.renderer);
+    SDL_Rect r = display_rect();
+    SDL_RenderCopy(d.renderer, d.texture, nullptr, &r);
+    SDL_RenderPresent(d.renderer);
+}
+
+void queue_tap(int window_x, int window_y) {
+    SDL_Rect r = display_rect();
+    if (window_x < r.x || window_y < r.y || window_x >= r.x + r.w || window_y >= r.y + r.h)
+        return; // outside the display area
+    int scale = r.w / DISPLAY_WIDTH;
+    uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
+    d.queue.push_back({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
+}
+
+// Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
+void pump_events(int timeout_ms) {
+    SDL_Event e;
+    bool have = timeout_ms > 0 ? SDL_WaitEventTimeout(&e, timeout_ms) : SDL_PollEvent(&e);
+    while (have) {
+        switch (e.type) {
+        case SDL_QUIT: // closing the window is the destroy path
+            if (d.window) destroy_window(d.window);
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
+                queue_tap(e.button.x, e.button.y);
+            break;
+        case SDL_FINGERDOWN: {
+            int w = 0, h = 0;
+            SDL_GetWindowSize(d.sdl_window, &w, &h);
+            int ow = w, oh = h;
+            if (d.renderer) SDL_GetRendererOutputSize(d.renderer, &ow, &oh);
+            queue_tap(int(e.tfinger.x * float(ow)), int(e.tfinger.y * float(oh)));
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                if (d.shown_valid) show_frame();
+            break;
+        default:
+            break;
+        }
+        have = SDL_PollEvent(&e);
+    }
+}
+} // namespace
+
+// [SECTION] Window system and message queue
+
+int register_class(const WindowClass* window_class) {
+    if (!window_class || !window_class->procedure) return 0;
+    d.procedure = window_class->procedure;
+    return 1;
+}
+
+std::string desktop_install_dir(); // sdl_main.cpp
+
+WindowHandle create_window(const wchar_t*, const wchar_t* title) {
+    if (!d.procedure || d.window) return 0;
+    int scale = 2;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h < DISPLAY_HEIGHT * 2 + 80) scale = 1;
+    d.sdl_window =
+        SDL_CreateWindow(narrow(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         DISPLAY_WIDTH * scale, DISPLAY_HEIGHT * scale, SDL_WINDOW_RESIZABLE);
+    if (!d.sdl_window) return 0;
+    SDL_SetWindowMinimumSize(d.sdl_window, DISPLAY_WIDTH, DISPLAY_HEIGHT);
+    d.renderer = SDL_CreateRenderer(d.sdl_window, -1, 0);
+    if (!d.renderer) d.renderer = SDL_CreateRenderer(d.sdl_window, -1, SDL_RENDERER_SOFTWARE);
+    if (d.renderer)
+        d.texture = SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGB565,
+                                      SDL_TEXTUREACCESS_STREAMING, DISPLAY_WIDTH, DISPLAY_HEIGHT);
+    if (!d.renderer || !d.texture) {
+        SDL_DestroyWindow(d.sdl_window);
+        d.sdl_window = nullptr;
+        return 0;
+    }
+    std::string folder = desktop_install_dir();
+    if (!folder.empty()) {
+        std::string icon = folder + "/picture/icon32.bmp";
+        if (SDL_Surface* image = SDL_LoadBMP(icon.c_str())) {
+            SDL_SetWindowIcon(d.sdl_window, image);
+            SDL_FreeSurface(image);
+        }
+    }
+    d.window = 1;
+    d.procedure(d.window, MESSAGE_CREATE, 0, 0);
+    return d.window;
+}
+
+int destroy_window(WindowHandle window) {
+    if (!d.window || window != d.window) return 0;
+    d.window = 0;
+    d.procedure(window, MESSAGE_DESTROY, 0, 0);
+    if (d.texture) SDL_DestroyTexture(d.texture);
+    if (d.renderer) SDL_DestroyRenderer(d.renderer);
+    if (d.sdl_window) SDL_DestroyWindow(d.sdl_window);
+    d.texture = nullptr, d.renderer = nullptr, d.sdl_window = nullptr;
+    return 1;
+}
+
+int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int repaint) {
+    if (!d.window || window != d.window) return 0;
+    if (repaint && d.shown_valid) show_frame();
+    return 1;
+}
+
+int32_t default_window_procedure(WindowHandle, uint32_t, uintptr_t, intptr_t) {
+    return 0;
+}
+
+void post_quit_message(int32_t exit_code) {
+    d.quit_posted = true;
+    d.quit_code = exit_code;
+}
+
+int peek_message(Message* message) {
+    if (d.queue.empty() && !d.quit_posted) pump_events(0);
+    if (d.queue.empty() && !d.quit_posted) pump_events(IDLE_WAIT_MS);
+    if (!d.queue.empty()) {
+        if (message) *message = d.queue.front();
+        return 1;
+    }
+    if (d.quit_posted) {
+        if (message) *message = {0, MESSAGE_QUIT, uintptr_t(d.quit_code), 0};
+        return 1;
+    }
+    return 0;
+}
+
+int get_message(Message* message) {
+    while (d.queue.empty() && !d.quit_posted) pump_events(100);
+    if (!d.queue.empty()) {
+        *message = d.queue.front();
+        d.queue.pop_front();
+        return 1;
+    }
+    *message = {0, MESSAGE_QUIT, uintptr_t(d.quit_code), 0};
+    return 0;
+}
+
+void translate_message(const Message*) {}
+
+int32_t dispatch_message(const Message* message) {
+    if (!message || !d.procedure) return 0;
+    return d.procedure(message->window, message->message, message->wparam, message->lparam);
+}
+
+int shell_full_screen(WindowHandle window, uint32_t) {
+    return d.window && window == d.window;
+}
+
+// [SECTION] GAPI: a 5-6-5 frame buffer that reaches the window at GXEndDraw
+
+int GXOpenDisplay(WindowHandle window, uint32_t) {
+    if (!d.window || window != d.window) return 0;
+    d.display_open = true;
+    return 1;
+}
+
+int GXCloseDisplay() {
+    d.display_open = false;
+    return 1;
+}
+
+void* GXBeginDraw() {
+    return d.display_open ? d.frame : nullptr;
+}
+
+int GXEndDraw() {
+    // A frame identical to the one on screen is neither uploaded nor presented again.
+    if (d.shown_valid && std::memcmp(d.frame, d.shown, sizeof d.frame) == 0) return 1;
+    std::memcpy(d.shown, d.frame, sizeof d.frame);
+    d.shown_valid = true;
+    show_frame();
+    return 1;
+}
+
+int GXOpenInput() {
+    return 1;
+}
+int GXCloseInput() {
+    return 1;
+}
+
+GXDisplayProperties GXGetDisplayProperties() {
+    return {DISPLAY_WIDTH, DISPLAY_HEIGHT, 2, DISPLAY_WIDTH * 2, 16, kfDirect565};
+}
+
+// [SECTION] Message box
+
+int message_box(WindowHandle, const wchar_t* text, const wchar_t* caption, uint32_t) {
+    std::string t = narrow(text), c = narrow(caption);
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, c.c_str(), t.c_str(), d.sdl_window) !=
+        0)
+        std::fprintf(stderr, "%s%s%s\n", c.c_str(), c.empty() ? "" : ": ", t.c_str());
+    return 1;
+}
+
+// [SECTION] Sound: one WAV at a time through the audio device
+
+void open_audio() {
+    SDL_AudioSpec want;
+    SDL_zero(want);
+    want.freq = 22050;
+    want.format = AUDIO_S16SYS;
+    want.channels = 1;
+    want.samples = 1024;
+    d.audio =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &d.audio_spec,
+                            SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (d.audio) SDL_PauseAudioDevice(d.audio, 0);
+}
+
+int play_sound_file(const wchar_t* path, uint32_t) {
+    if (!d.audio) return 0;
+    SDL_ClearQueuedAudio(d.audio); // a new sound stops the one playing
+    std::string host = host_path(path);
+    if (host.empty()) return 0;
+    SDL_AudioSpec spec;
+    uint8_t* data = nullptr;
+    uint32_t length = 0;
+    if (!SDL_LoadWAV(host.c_str(), &spec, &data, &length)) return 0;
+    SDL_AudioCVT cvt;
+    int ok = 0;
+    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, d.audio_spec.format,
+                          d.audio_spec.channels, d.audio_spec.freq) >= 0) {
+        cvt.len = int(length);
+        cvt.buf = static_cast<uint8_t*>(SDL_malloc(size_t(length) * size_t(cvt.len_mult)));
+        if (cvt.buf) {
+            std::memcpy(cvt.buf, data, length);
+            if (SDL_ConvertAudio(&cvt) == 0)
+                ok = SDL_QueueAudio(d.audio, cvt.buf, uint32_t(cvt.len_cvt)) == 0;
+            SDL_free(cvt.buf);
+        }
+    }
+    SDL_FreeWAV(data);
+    return ok;
+}
+
+// [SECTION] Time
+
+void sleep_ms(uint32_t ms) {
+    SDL_Delay(ms);
+}
+uint32_t tick_count() {
+    return SDL_GetTicks();
+}

@@ -1,0 +1,202 @@
+// startup.cpp -- the program's frame: entry point, start-up, window procedure, main loop,
+// shut-down
+
+#include "shell/shell.h"
+#include "graphics/graphics.h"
+#include "reading/reading.h"
+#include "screens/screens.h"
+#include <cstring>
+#include <cwchar>
+
+// [SECTION] Program-wide values
+
+WindowHandle main_window = 0;
+wchar_t install_dir[260];
+wchar_t path_buffer[260];
+GXDisplayProperties display_properties;
+int32_t load_result = 0;
+AppState* app_state = nullptr;
+Surface* surface = nullptr;
+Palette* palette = nullptr;
+
+static const wchar_t CLASS_NAME[] = L"Quarnel";
+static const wchar_t REGISTRY_KEY[] = L"\\SOFTWARE\\Apps\\Vorn Quarnel";
+static intptr_t program_instance = 0;
+
+enum : uint32_t { CLASS_STYLE = 3, CLASS_ICON = 102, BLACK_BRUSH = 4, HIDE_TASK_BAR = 2 };
+
+// [SECTION] Entry and main loop
+
+int app_main(intptr_t instance, intptr_t, const wchar_t*, int) {
+    if (!start_up(instance)) return 0;
+    shell_full_screen(main_window, HIDE_TASK_BAR);
+    move_window(main_window, 0, 0, 240, 320, 1);
+    play_sound(L"\\start.wav");
+    for (;;) {
+        Message message;
+        if (peek_message(&message)) {
+            if (!get_message(&message)) return int(message.wparam);
+            translate_message(&message);
+            dispatch_message(&message);
+        } else {
+            screen_step();
+        }
+    }
+}
+
+int start_up(intptr_t instance) {
+    register_window_class(instance, CLASS_NAME);
+    WindowHandle window = create_window(CLASS_NAME, CLASS_NAME);
+    if (!window) return 0;
+    program_instance = instance;
+    main_window = window;
+    if (!GXOpenDisplay(main_window, GX_FULLSCREEN)) return 0;
+    GXOpenInput();
+    display_properties = GXGetDisplayProperties();
+    read_install_dir();
+    create_objects();
+    if (app_state) app_state->screen = screen_title;
+    clear_display(&display_properties, 0);
+    if (app_state) shuffle_deck(app_state);
+    load_result = load_picture(frame_picture, picture_path(L"\\title_frame.nbf"));
+    load_result = load_picture(card_sheet, picture_path(L"\\card.nbf"));
+    if (!load_result) destroy_window(main_window);
+    if (app_state) open_card_db(app_state, main_window, picture_path(L"\\CardDB.dat"));
+    load_picture(font_picture, picture_path(L"\\font.nbf"));
+    load_result = load_picture(work_picture, picture_path(L"\\main.nbf"));
+    load_result = palette ? load_palette(picture_path(L"\\main.plf"), palette) : 0;
+    if (palette) prepare_palette(palette, &display_properties);
+    if (!load_result) destroy_window(main_window);
+    return 1;
+}
+
+void register_window_class(intptr_t, const wchar_t* class_name) {
+    WindowClass window_class = {CLASS_STYLE, window_procedure, CLASS_ICON, BLACK_BRUSH, class_name};
+    register_class(&window_class);
+}
+
+// Records taps; never draws and never changes the screen.
+int32_t window_procedure(WindowHandle window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+    switch (message) {
+    case MESSAGE_CREATE:
+        return 0;
+    case MESSAGE_DESTROY:
+        shut_down();
+        return 0;
+    case MESSAGE_LBUTTONDOWN: {
+        if (!app_state) return 0;
+        int32_t x = int32_t(uint32_t(lparam) & 0xFFFF);
+        int32_t y = int32_t((uint32_t(lparam) >> 16) & 0xFFFF);
+        app_state->tap_x = x;
+        app_state->tap_y = y;
+        app_state->tap_pending = 1;
+        if (app_state->screen >= kind_desire && app_state->screen <= kind_money &&
+            app_state->scroller_active == 1) {
+            if (x > 224 && x < 236 && y > 48 && y < 66) app_state->scroll_up_pressed = 1;
+            if (x > 224 && x < 236 && y > 129 && y < 146) app_state->scroll_down_pressed = 1;
+        }
+        return 0;
+    }
+    default:
+        return default_window_procedure(window, message, wparam, lparam);
+    }
+}
+
+// [SECTION] Install folder and objects
+
+void read_install_dir() {
+    install_dir[0] = 0;
+    RegistryKey key;
+    if (!registry_open_key(REGISTRY_KEY, &key)) {
+        message_box(0, L"This is a problem in process of installation please reinstall", L"Message",
+                    MB_OK);
+        return;
+    }
+    wchar_t value[128]; // 256 bytes on the device, read with a stated size of 255
+    if (registry_read_string(key, L"InstallDir", value, 255)) {
+        size_t n = 0;
+        while (n < INSTALL_DIR_MAX && value[n]) n++;
+        std::wmemcpy(install_dir, value, n);
+        install_dir[n] = 0;
+    }
+    registry_close_key(key);
+}
+
+template <class T> static T* allocate_record() {
+    T* record = static_cast<T*>(allocate_memory(sizeof(T)));
+    if (record)
+        std::memset(static_cast<void*>(record), 0, sizeof(T));
+    else
+        destroy_window(main_window);
+    return record;
+}
+
+static Picture* create_picture(uint16_t width, uint16_t height) {
+    Picture* picture = allocate_record<Picture>();
+    if (picture) init_picture(picture, width, height);
+    return picture;
+}
+
+void create_objects() {
+    surface = allocate_record<Surface>();
+    if (surface) init_surface(surface);
+    palette = allocate_record<Palette>();
+    work_picture = create_picture(1500, 300);
+    thumb_picture = create_picture(30, 50);
+    font_picture = create_picture(240, 320);
+    card_sheet = create_picture(4740, 100);
+    frame_picture = create_picture(240, 174);
+    AppState* state = allocate_record<AppState>();
+    if (state) {
+        state->bottom_row = 3;
+        state->shown_position = -1;
+    }
+    app_state = state;
+}
+
+// [SECTION] Shut-down
+
+void shut_down() {
+    if (app_state && app_state->card_db_file != 0 && app_state->card_db_file != INVALID_FILE) {
+        close_file(app_state->card_db_file);
+        app_state->card_db_file = 0;
+    }
+    GXCloseInput();
+    GXCloseDisplay();
+    if (work_picture) release_picture(work_picture);
+    if (surface) release_surface(surface);
+    post_quit_message(0);
+}
+
+static void free_picture(Picture*& picture) {
+    if (picture) release_picture(picture);
+    release_memory(picture);
+    picture = nullptr;
+}
+
+void release_objects() {
+    if (surface) release_surface(surface);
+    release_memory(surface);
+    surface = nullptr;
+    release_memory(palette);
+    palette = nullptr;
+    free_picture(work_picture);
+    free_picture(thumb_picture);
+    free_picture(font_picture);
+    free_picture(card_sheet);
+    free_picture(frame_picture);
+    if (app_state && app_state->card_db_file != 0 && app_state->card_db_file != INVALID_FILE)
+        close_file(app_state->card_db_file);
+    release_memory(app_state);
+    app_state = nullptr;
+    // The next run starts as a new process would.
+    main_window = 0;
+    install_dir[0] = 0;
+    load_result = 0;
+    ball_y = BALL_TOP;
+    row_count = ball_step = ball_fraction = ball_carry = 0;
+    last_position = 0;
+    publisher_page = 0;
+    std::memset(card_views, 0, sizeof card_views);
+    std::memset(spread_positions, 0, sizeof spread_positions);
+}
