@@ -39,9 +39,11 @@ void shuffle_screen_step(const wchar_t* title_path) {
         present_surface(surface, palette, &display_properties);
         s->screen = screen_title;
     } else if (inside(x, y, 220, 240, 270, 320)) { // Next
+        // The title path lives in the shared path buffer, which the next sound overwrites:
+        // copy it first.
+        wchar_t* title = s->deck_shuffled == 1 ? copy_title_path(title_path) : nullptr;
         play_sound(L"\\ico.wav");
         if (s->deck_shuffled == 1) {
-            wchar_t* title = copy_title_path(title_path);
             show_picture(L"\\newnext02.nbf", 220, 270);
             present_surface(surface, palette, &display_properties);
             show_card_table(title);
