@@ -1,0 +1,57 @@
+// test_support.cpp -- shared helpers of the tests
+
+#include "test_support.h"
+#include "shell/shell.h"
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+std::string make_test_folder(const std::string& name) {
+    std::string path = std::string(QUARNEL_TEST_OUTPUT_DIR) + "/" + name;
+    fs::remove_all(path);
+    fs::create_directories(path);
+    return path;
+}
+
+void write_test_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void write_test_file(const std::string& path, const std::string& text) {
+    write_test_file(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::wstring wide_path(const std::string& host) {
+    std::wstring out;
+    for (char c : host) out.push_back(c == '/' ? L'\\' : wchar_t(c));
+    return out;
+}
+
+std::string data_dir() { return QUARNEL_DATA_DIR; }
+
+std::string copy_install_folder(const std::string& name) {
+    std::string folder = make_test_folder(name);
+    fs::copy(data_dir(), folder, fs::copy_options::recursive);
+    return folder;
+}
+
+int run_program(const std::string& install, void (*script)()) {
+    headless_reset();
+    headless_set_install_dir(install.empty() ? nullptr : install.c_str());
+    if (script) script();
+    int code = app_main(1, 0, L"", 1);
+    release_objects();
+    return code;
+}
+
+std::vector<std::string> log_lines_with(const std::string& what) {
+    std::vector<std::string> out;
+    for (const std::string& line : headless_log())
+        if (line.find(what) != std::string::npos) out.push_back(line);
+    return out;
+}
+
+bool log_has(const std::string& what) { return !log_lines_with(what).empty(); }

@@ -1,0 +1,24 @@
+// test_support.h -- shared helpers of the tests: temporary folders, files, program runs
+
+#pragma once
+#include "platform/headless/headless.h"
+#include <string>
+#include <vector>
+
+// A fresh empty folder under the test output folder; removed and made again on each call.
+std::string make_test_folder(const std::string& name);
+void write_test_file(const std::string& path, const std::vector<uint8_t>& bytes);
+void write_test_file(const std::string& path, const std::string& text);
+// A program path (backslashes) for a host path.
+std::wstring wide_path(const std::string& host);
+// The generated install folder.
+std::string data_dir();
+// Copies the generated install folder to a fresh test folder (to damage it).
+std::string copy_install_folder(const std::string& name);
+// Resets the back end, points it at an install folder, and runs the program with the
+// script queued by `script`. Returns the exit code; the log is headless_log().
+int run_program(const std::string& install, void (*script)() = nullptr);
+// Log lines containing `what`.
+std::vector<std::string> log_lines_with(const std::string& what);
+// True when some log line contains `what`.
+bool log_has(const std::string& what);
