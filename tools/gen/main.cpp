@@ -1,0 +1,60 @@
+// main.cpp -- quarnel-gen: writes the whole install folder and the contact sheets
+
+#include "gen.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+static void usage() {
+    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR --sheets DIR\n");
+}
+
+static int make_folder(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (ec || !std::filesystem::is_directory(path)) {
+        std::fprintf(stderr, "quarnel-gen: cannot create folder %s\n", path.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+static int step(const char* what, int result) {
+    if (!result) std::fprintf(stderr, "quarnel-gen: %s failed\n", what);
+    return result;
+}
+
+int main(int argc, char** argv) {
+    std::string out, texts, sheets;
+    for (int i = 1; i < argc; ++i) {
+        std::string* target = nullptr;
+        if (std::strcmp(argv[i], "--out") == 0) target = &out;
+        if (std::strcmp(argv[i], "--texts") == 0) target = &texts;
+        if (std::strcmp(argv[i], "--sheets") == 0) target = &sheets;
+        if (target == nullptr || i + 1 >= argc) {
+            usage();
+            return 2;
+        }
+        *target = argv[++i];
+    }
+    if (out.empty() || texts.empty() || sheets.empty()) {
+        usage();
+        return 2;
+    }
+    std::string picture_dir = out + "/picture";
+    std::string sound_dir = out + "/sound";
+    if (!make_folder(picture_dir) || !make_folder(sound_dir) || !make_folder(sheets)) return 1;
+
+    int ok = 1;
+    ok &= step("palette", write_palette_file(picture_dir + "/main.plf"));
+    ok &= step("screen pictures", write_screen_pictures(picture_dir));
+    ok &= step("card sheet", write_card_sheet(picture_dir));
+    ok &= step("font", write_font(picture_dir));
+    ok &= step("icons", write_icons(picture_dir));
+    ok &= step("card texts", write_card_db(texts, picture_dir + "/CardDB.dat"));
+    ok &= step("sounds", write_sounds(sound_dir));
+    ok &= step("contact sheets", write_contact_sheets(picture_dir, sheets));
+    return ok ? 0 : 1;
+}
