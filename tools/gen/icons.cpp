@@ -1,0 +1,121 @@
+// icons.cpp -- the desktop window's icons: a small tarot card with a crescent moon and a
+// star, written as 32-bit BMP files
+
+#include "gen.h"
+
+#include <cmath>
+
+namespace {
+
+// [SECTION] Drawing
+
+const Rgb night = {22, 26, 70};
+const Rgb night_deep = {10, 10, 34};
+const Rgb gold = {232, 190, 84};
+const Rgb gold_dark = {140, 96, 30};
+const Rgb pale = {255, 240, 196};
+
+// A five-pointed star centred on (cx, cy), outer radius r, one point straight up.
+void fill_star(Canvas& c, double cx, double cy, double r, Rgb colour) {
+    const double pi = 3.14159265358979323846;
+    std::vector<double> xy;
+    for (int i = 0; i < 10; ++i) {
+        double radius = i % 2 == 0 ? r : r * 0.42;
+        double angle = -pi / 2.0 + i * pi / 5.0;
+        xy.push_back(cx + radius * std::cos(angle));
+        xy.push_back(cy + radius * std::sin(angle));
+    }
+    fill_polygon(c, xy, colour);
+}
+
+// The colour of the card face's gradient at row y (face from y0 to y1).
+Rgb face_at(double y, double y0, double y1) {
+    double t = (y - y0) / (y1 - y0);
+    t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
+    return {static_cast<uint8_t>(std::lround(night.r + (night_deep.r - night.r) * t)),
+            static_cast<uint8_t>(std::lround(night.g + (night_deep.g - night.g) * t)),
+            static_cast<uint8_t>(std::lround(night.b + (night_deep.b - night.b) * t))};
+}
+
+// A crescent: a pale disc with a face-coloured disc over its upper right.
+void fill_crescent(Canvas& c, double cx, double cy, double r, double face_y0, double face_y1) {
+    fill_ellipse(c, cx, cy, r, r, pale);
+    double bx = cx + 0.45 * r, by = cy - 0.3 * r, br = 0.82 * r;
+    fill_ellipse(c, bx, by, br, br, face_at(by, face_y0, face_y1));
+}
+
+// 32 x 32: a gold-edged night-blue card on a transparent ground, a crescent moon and a
+// star. Coordinates are whole pixels so the edges stay crisp.
+Canvas draw_icon32() {
+    Canvas c = make_canvas(32, 32, Rgb{0, 0, 0}, 0);
+    fill_rounded_rect(c, 5, 1, 27, 31, 3, gold_dark);
+    fill_rounded_rect(c, 6, 2, 26, 30, 2, gold);
+    vertical_gradient(c, 8, 4, 24, 28, night, night_deep);
+    fill_crescent(c, 14.5, 17.5, 7, 4, 28);
+    fill_star(c, 20.5, 9.5, 3.6, gold);
+    fill_ellipse(c, 11.5, 7.5, 0.7, 0.7, pale);
+    fill_ellipse(c, 21.5, 23.5, 0.7, 0.7, pale);
+    return c;
+}
+
+// 16 x 16: the same card; the star shrinks to a single pale pixel.
+Canvas draw_icon16() {
+    Canvas c = make_canvas(16, 16, Rgb{0, 0, 0}, 0);
+    fill_rounded_rect(c, 2, 0, 14, 16, 1.5, gold);
+    vertical_gradient(c, 3, 1, 13, 15, night, night_deep);
+    fill_crescent(c, 7.5, 8.5, 4, 1, 15);
+    fill_rect(c, 10, 3, 11, 4, pale);
+    return c;
+}
+
+// [SECTION] BMP file
+
+void put_u16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(static_cast<uint8_t>(v & 0xFF));
+    out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+}
+
+void put_u32(std::vector<uint8_t>& out, uint32_t v) {
+    put_u16(out, v & 0xFFFF);
+    put_u16(out, v >> 16);
+}
+
+// Uncompressed 32-bit BMP: 14-byte file header, 40-byte BITMAPINFOHEADER, rows bottom-up,
+// each pixel blue, green, red, alpha. Returns 1/0.
+int write_bmp(const std::string& path, const Canvas& c) {
+    uint32_t pixel_bytes = static_cast<uint32_t>(c.width * c.height * 4);
+    std::vector<uint8_t> out;
+    out.push_back('B');
+    out.push_back('M');
+    put_u32(out, 14 + 40 + pixel_bytes); // file size
+    put_u32(out, 0);                     // reserved
+    put_u32(out, 14 + 40);               // offset of the pixels
+    put_u32(out, 40);                    // info header size
+    put_u32(out, static_cast<uint32_t>(c.width));
+    put_u32(out, static_cast<uint32_t>(c.height)); // positive: bottom-up
+    put_u16(out, 1);                               // planes
+    put_u16(out, 32);                              // bits per pixel
+    put_u32(out, 0);                               // no compression
+    put_u32(out, pixel_bytes);
+    put_u32(out, 2835); // 72 dpi, in pixels per metre
+    put_u32(out, 2835);
+    put_u32(out, 0); // colours used
+    put_u32(out, 0); // important colours
+    for (int y = c.height - 1; y >= 0; --y) {
+        for (int x = 0; x < c.width; ++x) {
+            const uint8_t* p = &c.rgba[(static_cast<size_t>(y) * c.width + x) * 4];
+            out.push_back(p[2]);
+            out.push_back(p[1]);
+            out.push_back(p[0]);
+            out.push_back(p[3]);
+        }
+    }
+    return write_bytes(path, out);
+}
+
+} // namespace
+
+int write_icons(const std::string& picture_dir) {
+    return write_bmp(picture_dir + "/icon32.bmp", draw_icon32()) &&
+           write_bmp(picture_dir + "/icon16.bmp", draw_icon16());
+}
