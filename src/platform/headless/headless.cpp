@@ -47,6 +47,7 @@ struct Headless {
     bool quit_posted = false;
     int32_t quit_code = 0;
     uint64_t steps_run = 0;
+    bool started = false; // the program runs its idle steps before the first command too
     // display
     bool display_open = false;
     std::vector<uint8_t> frame;
@@ -236,7 +237,7 @@ static void run_command(const Command& c) {
         break;
     case command_shot:
         headless_write_png(c.text);
-        log_event("shot " + c.text);
+        log_event("shot " + c.text.substr(c.text.find_last_of('/') + 1));
         h.idle_left = h.idle_steps;
         break;
     case command_quit:
@@ -285,6 +286,10 @@ void post_quit_message(int32_t exit_code) {
 }
 
 int peek_message(Message* message) {
+    if (!h.started) {
+        h.started = true;
+        h.idle_left = h.idle_steps;
+    }
     for (;;) {
         if (!h.queue.empty()) {
             if (message) *message = h.queue.front();

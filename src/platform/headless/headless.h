@@ -29,7 +29,7 @@ void headless_set_display(const HeadlessDisplay& display);
 void headless_set_clock(uint32_t ms);
 // The registry's install folder (a host path); null makes the registry key missing.
 void headless_set_install_dir(const char* host_path);
-// Screen steps the program runs with an empty queue after each script command.
+// Screen steps the program runs with an empty queue at the start and after each command.
 void headless_set_idle_steps(int steps);
 // Every allocation after the next `allowed` ones fails (negative: none fails).
 void headless_fail_allocations_after(int allowed);
