@@ -76,6 +76,10 @@ void colour_to_display(uint8_t red, uint8_t green, uint8_t blue,
 // Never reads outside the back buffer; display pixels outside its area are black.
 int present_surface(Surface* surface, const Palette* palette,
                     const GXDisplayProperties* properties);
+// The copying part of present_surface: writes the back buffer into the frame buffer whose
+// pixel (0, 0) is at frame, laid out by the properties' size and pitches.
+void present_to_frame(uint16_t* frame, const Surface* surface, const Palette* palette,
+                      const GXDisplayProperties* properties);
 // Fills the display with one colour (red in bits 0-7, green 8-15, blue 16-23).
 int clear_display(const GXDisplayProperties* properties, uint32_t colour);
 

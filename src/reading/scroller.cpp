@@ -1,0 +1,185 @@
+// scroller.cpp -- the meaning-text window beside the enlarged card: eight rows of the card's
+// text, the scroll bar with its arrows and the ball that tracks how far the text is scrolled
+
+#include "reading/reading.h"
+#include "graphics/graphics.h"
+#include "screens/screens.h"
+
+#include <cstring>
+
+int32_t ball_y = BALL_TOP;
+int32_t row_count = 0;
+int32_t ball_step = 0;
+int32_t ball_fraction = 0;
+int32_t ball_carry = 0;
+
+namespace {
+
+// A text above eight rows of 23 characters needs the ball.
+enum : int32_t { SHORT_TEXT_MAX = 184 };
+
+// Text window and cells, screen pixels.
+enum : int32_t {
+    WINDOW_LEFT = 80,
+    WINDOW_TOP = 55,
+    WINDOW_RIGHT = 222, // first column past the window
+    WINDOW_ROWS = 85,
+    CELL_LEFT = 83,
+    CELL_TOP = 58,
+    CELL_WIDTH = 6,
+    CELL_HEIGHT = 10,
+};
+
+// Scroll bar pictures and their places.
+enum : int32_t { BAR_X = 224, BAR_Y = 48, DOWN_BUTTON_Y = 129, BALL_X = 226 };
+
+int is_question_kind(int32_t kind) {
+    return kind == kind_love || kind == kind_business || kind == kind_money;
+}
+
+int is_multi_card_kind(int32_t kind) {
+    return kind >= kind_past && kind <= kind_money;
+}
+
+// Draws the laid-out rows first .. last into the window, 23 cells a row from its top left.
+// Bytes outside wrapped_text leave their cells blank.
+void draw_rows(int32_t first, int32_t last) {
+    const char* text = app_state->wrapped_text;
+    const int64_t begin = int64_t(first) * TEXT_COLUMNS;
+    const int64_t end = int64_t(last) * TEXT_COLUMNS + TEXT_COLUMNS; // one past the last byte
+    int32_t x = CELL_LEFT;
+    int32_t y = CELL_TOP;
+    int32_t column = 0;
+    for (int64_t k = begin; k < end && k < WRAPPED_TEXT_SIZE; ++k) {
+        if (k >= 0) {
+            const int32_t c = static_cast<signed char>(text[k]);
+            if (c >= 0x21 && c <= 0x7F) draw_glyph(c, x, y);
+        }
+        x += CELL_WIDTH;
+        column += 1;
+        if (column == TEXT_COLUMNS) {
+            column = 0;
+            x = CELL_LEFT;
+            y += CELL_HEIGHT;
+        }
+    }
+}
+
+// The pixels the ball moves for one row: the whole step, plus one whenever the hundredths
+// carried over reach a full pixel.
+int32_t next_ball_step() {
+    int32_t step = ball_step;
+    ball_carry += ball_fraction;
+    if (ball_carry >= 100) {
+        step += 1;
+        ball_carry %= 100;
+    }
+    return step;
+}
+
+} // namespace
+
+// [SECTION] Ball
+
+void update_scroll_ball() {
+    const int32_t moves = row_count - app_state->bottom_row + app_state->top_row;
+    if (moves <= 0) {
+        ball_step = 0;
+        ball_fraction = 0;
+        return;
+    }
+    ball_step = BALL_TRAVEL / moves;
+    // The hundredths of 57 / moves, worked out in single precision.
+    const float scaled = (-57.0f / float(moves)) * 100.0f;
+    ball_fraction = 100 * (-BALL_TRAVEL / moves) - int32_t(scaled);
+}
+
+// [SECTION] Page
+
+void draw_meaning_page(int32_t mode) {
+    AppState* state = app_state;
+    row_count = state->text_length / TEXT_COLUMNS + (state->text_length % TEXT_COLUMNS != 0);
+    update_scroll_ball();
+    clear_surface(surface, WINDOW_LEFT, WINDOW_TOP, WINDOW_RIGHT, WINDOW_ROWS, 0);
+
+    if (mode == 0) {
+        ball_carry = 0;
+        draw_rows(0, state->bottom_row);
+        return;
+    }
+    if (mode == 1) {
+        state->top_row -= 1;
+        if (state->top_row < 0) {
+            state->top_row = 0;
+        } else {
+            const int32_t step = next_ball_step();
+            state->bottom_row -= 1;
+            ball_y -= step;
+        }
+    } else if (mode == 2) {
+        state->bottom_row += 1;
+        if (state->bottom_row > row_count) {
+            state->bottom_row = row_count;
+        } else {
+            const int32_t step = next_ball_step();
+            state->top_row += 1;
+            ball_y += step;
+        }
+    } else if (mode != 3) {
+        return;
+    }
+    show_picture(L"\\frame_scroll_01.nbf", BAR_X, BAR_Y);
+    show_picture(L"\\scroll_ball.nbf", BALL_X, ball_y);
+    draw_rows(state->top_row, state->bottom_row);
+}
+
+// [SECTION] Meaning of a position
+
+void show_meaning(int32_t position) {
+    AppState* state = app_state;
+    const int32_t p = position;
+    if (p < 0 || p >= 10) {
+        state->scroll_up_pressed = 0;
+        state->scroll_down_pressed = 0;
+        return;
+    }
+    const int32_t kind = state->screen;
+    if (p == state->shown_position) {
+        if (is_question_kind(kind)) draw_question(p);
+    } else {
+        std::memset(state->record_text, 0, sizeof state->record_text);
+        std::memset(state->wrapped_text, 0, sizeof state->wrapped_text);
+        if (is_question_kind(kind)) draw_question(p);
+        state->shown_position = p;
+        read_card_text(state, state->drawn_cards[p]);
+    }
+
+    CardView* view = &card_views[p];
+    const int long_text = state->text_length > SHORT_TEXT_MAX;
+    if (is_multi_card_kind(kind) && long_text) {
+        if (view->fresh == 1) {
+            show_picture(L"\\scroll_ball.nbf", BALL_X, BALL_TOP);
+            view->fresh = 0;
+        } else {
+            show_picture(L"\\scroll_ball.nbf", BALL_X, view->ball_y);
+        }
+    }
+
+    if (state->scroll_up_pressed == 0 && state->scroll_down_pressed == 0) {
+        if (state->scroller_active == 1) draw_meaning_page(view->fresh != 0 ? 0 : 3);
+    } else if (state->scroll_up_pressed != 0) {
+        if (long_text) {
+            play_sound(L"\\ico.wav");
+            show_picture(L"\\frame_scroll_02_up.nbf", BAR_X, BAR_Y);
+            present_surface(surface, palette, &display_properties);
+            draw_meaning_page(1);
+        }
+    } else if (long_text) {
+        play_sound(L"\\ico.wav");
+        show_picture(L"\\frame_scroll_02_down.nbf", BAR_X, DOWN_BUTTON_Y);
+        present_surface(surface, palette, &display_properties);
+        draw_meaning_page(2);
+    }
+    state->scroll_up_pressed = 0;
+    state->scroll_down_pressed = 0;
+}

@@ -1,0 +1,221 @@
+// spread.cpp -- the spreads of the six readings: laying the cards out face down, the one-third
+// card reduction, the tap test on the cards and turning a card face up
+
+#include "reading/reading.h"
+#include "graphics/graphics.h"
+#include "screens/screens.h"
+
+SpreadPoint spread_positions[10] = {};
+int32_t last_position = 0;
+
+// [SECTION] Layouts
+
+namespace {
+
+enum : int32_t { CARD_BACK = 78, CARD_WIDTH = 60, CARD_HEIGHT = 100, DEALT_VALUES = 156 };
+
+const SpreadPoint one_card[1] = {{90, 180}};
+const SpreadPoint past_cards[3] = {{25, 180}, {90, 180}, {155, 180}};
+const SpreadPoint love_cards[10] = {{110, 175}, {86, 210},  {110, 210}, {134, 210}, {86, 245},
+                                    {110, 245}, {134, 245}, {86, 280},  {110, 280}, {134, 280}};
+const SpreadPoint business_cards[10] = {{110, 175}, {90, 210}, {130, 210}, {70, 245},  {110, 245},
+                                        {150, 245}, {50, 280}, {90, 280},  {130, 280}, {170, 280}};
+const SpreadPoint money_cards[8] = {{110, 175}, {86, 210},  {110, 210}, {134, 210},
+                                    {86, 245},  {110, 245}, {134, 245}, {110, 280}};
+
+// The layout of a kind, or null outside the six readings.
+const SpreadPoint* spread_layout(int32_t kind) {
+    switch (kind) {
+    case kind_desire:
+    case kind_today:
+        return one_card;
+    case kind_past:
+        return past_cards;
+    case kind_love:
+        return love_cards;
+    case kind_business:
+        return business_cards;
+    case kind_money:
+        return money_cards;
+    default:
+        return nullptr;
+    }
+}
+
+// Love, business and money lay their cards out as thumbnails; the others at full size.
+int uses_thumbnails(int32_t kind) {
+    return kind == kind_love || kind == kind_business || kind == kind_money;
+}
+
+// A thumbnail of one frame of the card sheet, only when the sheet really holds that frame.
+int card_thumbnail(int32_t frame) {
+    const Picture* sheet = card_sheet;
+    if (!sheet || !thumb_picture) return 0;
+    if (sheet->frame_width <= 0 || sheet->frame_height <= 0 || frame < 0) return 0;
+    if (sheet->frame_height > sheet->height) return 0;
+    if ((int64_t(frame) + 1) * sheet->frame_width > sheet->width) return 0;
+    if (int64_t(sheet->width) * sheet->height >
+        int64_t(sheet->capacity_width) * sheet->capacity_height)
+        return 0;
+    return make_thumbnail(sheet->pixels, thumb_picture, sheet->frame_width, sheet->frame_height,
+                          frame, sheet->width);
+}
+
+// Draws one frame of the card sheet at full size.
+void draw_card_frame(int32_t x, int32_t y, int32_t frame, int32_t mode) {
+    draw_picture_frame(surface, x, y, card_sheet->frame_width, card_sheet->frame_height, frame,
+                       card_sheet, mode);
+}
+
+// The fresh page of a meaning: first rows, ball at the top, arrows live.
+void set_fresh_page(AppState* state) {
+    ball_y = BALL_TOP;
+    state->top_row = 0;
+    state->bottom_row = 7;
+    state->scroller_active = 1;
+}
+
+} // namespace
+
+const wchar_t* title_picture_name(int32_t kind) {
+    switch (kind) {
+    case kind_desire:
+        return L"\\title_desire.nbf";
+    case kind_today:
+        return L"\\title_today.nbf";
+    case kind_past:
+        return L"\\title_past.nbf";
+    case kind_love:
+        return L"\\title_love.nbf";
+    case kind_business:
+        return L"\\title_business.nbf";
+    case kind_money:
+        return L"\\title_money.nbf";
+    default:
+        return nullptr;
+    }
+}
+
+int32_t spread_size(int32_t kind) {
+    switch (kind) {
+    case kind_desire:
+    case kind_today:
+        return 1;
+    case kind_past:
+        return 3;
+    case kind_love:
+    case kind_business:
+        return 10;
+    case kind_money:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// [SECTION] Laying the spread out
+
+void draw_spread(int32_t kind) {
+    app_state->reading_shown = 1;
+    const SpreadPoint* layout = spread_layout(kind);
+    if (!layout) return;
+    for (int32_t p = 0; p < spread_size(kind); ++p) {
+        spread_positions[p] = layout[p];
+        if (!uses_thumbnails(kind)) {
+            draw_card_frame(layout[p].x, layout[p].y, CARD_BACK, plain);
+        } else if (card_thumbnail(CARD_BACK)) {
+            draw_picture(surface, layout[p].x, layout[p].y, thumb_picture, plain);
+        }
+    }
+    present_surface(surface, palette, &display_properties);
+}
+
+int make_thumbnail(const uint8_t* source, Picture* thumb, int32_t frame_width, int32_t frame_height,
+                   int32_t index, int32_t strip_width) {
+    if (!source || !thumb || !thumb->pixels) return 0;
+    // A frame the strip does not hold, or a reduction the thumbnail cannot hold, is refused
+    // like a missing buffer.
+    if (frame_width < 0 || frame_height < 0 || index < 0) return 0;
+    if ((int64_t(index) + 1) * frame_width > strip_width) return 0;
+    const int32_t w = frame_width / 3;
+    const int32_t h = frame_height / 3;
+    if (int64_t(w) * h > int64_t(thumb->capacity_width) * thumb->capacity_height) return 0;
+
+    thumb->width = w;
+    thumb->frame_width = w;
+    thumb->height = h;
+    thumb->frame_height = h;
+    thumb->data_size = uint32_t(w * h);
+    thumb->flag = 0;
+    const uint8_t* frame = source + int64_t(index) * frame_width;
+    uint8_t* out = thumb->pixels;
+    for (int32_t i = 0; i < h; ++i) {
+        const uint8_t* row = frame + int64_t(3 * i + 1) * strip_width;
+        for (int32_t j = 0; j < w; ++j) *out++ = row[3 * j + 1];
+    }
+    return 1;
+}
+
+// [SECTION] Tap test
+
+int32_t hit_spread_position(int32_t kind) {
+    const int32_t count = spread_size(kind);
+    const int thumbs = uses_thumbnails(kind);
+    if (thumbs && !thumb_picture) return -1;
+    const int32_t x = app_state->tap_x;
+    const int32_t y = app_state->tap_y;
+    for (int32_t p = 0; p < count; ++p) {
+        const int32_t width = thumbs ? thumb_picture->width : CARD_WIDTH;
+        const int32_t height = thumbs ? thumb_picture->height : CARD_HEIGHT;
+        const SpreadPoint at = spread_positions[p];
+        if (!(at.x < x && x < at.x + width && at.y < y && y < at.y + height)) continue;
+        const int32_t value = app_state->drawn_cards[p];
+        if (thumbs && (value < 0 || value >= DEALT_VALUES || !card_thumbnail(value / 2))) continue;
+        return p;
+    }
+    return -1;
+}
+
+// [SECTION] Turning a card face up
+
+void reveal_card(int32_t kind, int32_t position) {
+    AppState* state = app_state;
+    const int32_t p = position;
+    if (p < 0 || p >= spread_size(kind)) return;
+    const int32_t value = state->drawn_cards[p];
+    if (value < 0 || value >= DEALT_VALUES) return;
+    const int32_t card = value / 2;
+    const int32_t mode = (value % 2 == 1) ? turned : plain;
+    const int single = kind == kind_desire || kind == kind_today;
+
+    if (single) {
+        set_fresh_page(state);
+    } else {
+        restore_reading_state(p);
+    }
+    const int thumbs = uses_thumbnails(kind);
+    const int thumb_made = thumbs && card_thumbnail(card);
+    play_sound(L"\\shufflecard.WAV");
+
+    const SpreadPoint at = spread_positions[p];
+    if (!thumbs) {
+        draw_card_frame(at.x, at.y, card, mode);
+    } else if (thumb_made) {
+        draw_picture(surface, at.x, at.y, thumb_picture, mode);
+    }
+    draw_card_frame(10, 46, card, mode);
+    draw_picture(surface, 0, 0, frame_picture, plain);
+    show_picture(L"\\frame_scroll_01.nbf", 224, 48);
+
+    if (single) {
+        show_meaning(0);
+        if (state->text_length > 184) show_picture(L"\\scroll_ball.nbf", 226, BALL_TOP);
+        show_picture(title_picture_name(kind), 38, 12);
+        return;
+    }
+    show_picture(title_picture_name(kind), 38, 12);
+    // Tapping the card on display again brings its meaning back to the top.
+    if (p == last_position) set_fresh_page(state);
+    show_meaning(p);
+    last_position = p;
+}
