@@ -52,7 +52,7 @@ void headless_set_log_hook(void (*hook)(const std::string& line));
 const std::vector<std::string>& headless_log();
 void headless_log_line(const std::string& line); // adds a line (for the runner's own events)
 uint32_t headless_clock();
-uint32_t headless_frame_hash(); // FNV-1a of the display's pixels in row order
+uint32_t headless_frame_hash(); // a hash of the display's pixels in row order, any pitch
 uint32_t headless_present_count();
 std::string headless_current_sound();                // the sound playing now, "" when none
 const std::vector<std::string>& headless_messages(); // "caption|text" of every message box
