@@ -128,6 +128,12 @@ void draw_meaning_page(int32_t mode) {
     } else if (mode != 3) {
         return;
     }
+    if (mode == 1 || mode == 2) {
+        // The carried hundredths make up and down moves differ by a pixel now and then; the
+        // ball never leaves its track, and the top of the text puts it at the top again.
+        if (state->top_row == 0 || ball_y < BALL_TOP) ball_y = BALL_TOP;
+        if (ball_y > BALL_TOP + BALL_TRAVEL) ball_y = BALL_TOP + BALL_TRAVEL;
+    }
     show_picture(L"\\frame_scroll_01.nbf", BAR_X, BAR_Y);
     show_picture(L"\\scroll_ball.nbf", BALL_X, ball_y);
     draw_rows(state->top_row, state->bottom_row);
