@@ -17,3 +17,7 @@ void close_all_files();
 void registry_set_install_dir(const char* host_folder);
 // Every allocation after the next `allowed` ones fails; negative: none fails.
 void memory_fail_after(int allowed);
+// Calls of allocate_memory (failed ones included) and of release_memory with a block, since
+// the process started; the tests compare them before and after a stretch of the program.
+uint64_t memory_allocation_count();
+uint64_t memory_release_count();

@@ -52,18 +52,30 @@ int32_t next_random() {
 // [SECTION] Memory and strings
 
 static int allocations_left = -1;
+static uint64_t allocations_made = 0;
+static uint64_t releases_made = 0;
 
 void memory_fail_after(int allowed) {
     allocations_left = allowed;
 }
 
+uint64_t memory_allocation_count() {
+    return allocations_made;
+}
+
+uint64_t memory_release_count() {
+    return releases_made;
+}
+
 void* allocate_memory(size_t size) {
+    allocations_made++;
     if (allocations_left == 0) return nullptr;
     if (allocations_left > 0) allocations_left--;
     return std::malloc(size ? size : 1);
 }
 
 void release_memory(void* block) {
+    if (block) releases_made++;
     std::free(block);
 }
 

@@ -6,6 +6,11 @@
 // - No keyboard input reaches the program (it has no keyboard use).
 // - The full-screen shell call does nothing on a desktop.
 // - Sound: one WAV at a time, converted to the device's format; no mixing.
+// - The main loop runs a screen step whenever the queue is empty. While the steps keep
+//   presenting the frame already on screen (or nothing), peek_message waits up to 100 ms
+//   for input before letting the next step run, instead of 10 ms; input wakes it at once.
+// - Drawing uses SDL's software renderer into the window's own surface: the display is
+//   small, and no OpenGL driver (tens of megabytes and threads of its own) is loaded.
 
 #include "platform/common/common.h"
 #include <SDL.h>
@@ -19,7 +24,9 @@
 
 namespace {
 const int DISPLAY_WIDTH = 240, DISPLAY_HEIGHT = 320;
-const int IDLE_WAIT_MS = 10; // longest wait for input when the queue is empty
+const int IDLE_WAIT_MS = 10;  // longest wait for input while the display is changing
+const int REST_WAIT_MS = 100; // longest wait once the steps have stopped changing it
+const int STEPS_BEFORE_REST = 8;
 
 struct Desktop {
     WindowProcedure procedure = nullptr;
@@ -33,7 +40,9 @@ struct Desktop {
     bool display_open = false;
     uint16_t frame[DISPLAY_WIDTH * DISPLAY_HEIGHT];
     uint16_t shown[DISPLAY_WIDTH * DISPLAY_HEIGHT]; // the frame on screen now
+    bool texture_wide = false; // the texture takes 32-bit pixels in the window's own format
     bool shown_valid = false;
+    int quiet_steps = 0; // screen steps in a row that brought no input and no new frame
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audio_spec;
 };
@@ -57,12 +66,38 @@ SDL_Rect display_rect() {
     return r;
 }
 
+// Writes the frame on screen into the 32-bit texture, each 5-6-5 value widened to 8-8-8
+// with opaque alpha, its high bits repeated below as SDL widens them.
+void widen_frame() {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(d.texture, nullptr, &pixels, &pitch) != 0) return;
+    for (int y = 0; y < DISPLAY_HEIGHT; ++y) {
+        const uint16_t* from = d.shown + y * DISPLAY_WIDTH;
+        uint32_t* to = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
+        for (int x = 0; x < DISPLAY_WIDTH; ++x) {
+            uint32_t v = from[x];
+            uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+            to[x] =
+                0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+        }
+    }
+    SDL_UnlockTexture(d.texture);
+}
+
 void show_frame() {
     if (!d.renderer) return;
-    SDL_UpdateTexture(d.texture, nullptr, d.shown, DISPLAY_WIDTH * 2);
-    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(d.renderer);
+    if (d.texture_wide)
+        widen_frame();
+    else
+        SDL_UpdateTexture(d.texture, nullptr, d.shown, DISPLAY_WIDTH * 2);
     SDL_Rect r = display_rect();
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(d.renderer, &w, &h);
+    if (r.x > 0 || r.y > 0 || r.w < w || r.h < h) { // black borders around the display
+        SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(d.renderer);
+    }
     SDL_RenderCopy(d.renderer, d.texture, nullptr, &r);
     SDL_RenderPresent(d.renderer);
 }
@@ -74,6 +109,7 @@ void queue_tap(int window_x, int window_y) {
     int scale = r.w / DISPLAY_WIDTH;
     uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
     d.queue.push_back({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
+    d.quiet_steps = 0;
 }
 
 // Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
@@ -130,11 +166,34 @@ WindowHandle create_window(const wchar_t*, const wchar_t* title) {
                          DISPLAY_WIDTH * scale, DISPLAY_HEIGHT * scale, SDL_WINDOW_RESIZABLE);
     if (!d.sdl_window) return 0;
     SDL_SetWindowMinimumSize(d.sdl_window, DISPLAY_WIDTH, DISPLAY_HEIGHT);
-    d.renderer = SDL_CreateRenderer(d.sdl_window, -1, 0);
-    if (!d.renderer) d.renderer = SDL_CreateRenderer(d.sdl_window, -1, SDL_RENDERER_SOFTWARE);
-    if (d.renderer)
-        d.texture = SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGB565,
-                                      SDL_TEXTUREACCESS_STREAMING, DISPLAY_WIDTH, DISPLAY_HEIGHT);
+    // Only presses reach the program: the pointer's moves, releases and the keyboard are
+    // dropped before they are queued, so that they do not wake the idle wait for nothing.
+    for (uint32_t type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL, SDL_FINGERMOTION,
+                          SDL_FINGERUP, SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTINPUT, SDL_TEXTEDITING})
+        SDL_EventState(type, SDL_IGNORE);
+    // The software renderer, drawing straight into the window's surface (not into a
+    // texture of an accelerated renderer, which would load the OpenGL driver after all).
+    // SDL_RENDER_DRIVER and SDL_FRAMEBUFFER_ACCELERATION in the environment still decide.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    d.renderer = SDL_CreateRenderer(d.sdl_window, -1, SDL_RENDERER_SOFTWARE);
+    if (!d.renderer) d.renderer = SDL_CreateRenderer(d.sdl_window, -1, 0);
+    if (d.renderer) {
+        // A texture in the window's own 32-bit format is stretched onto it row by row; a
+        // 5-6-5 texture would go through SDL's pixel-by-pixel converting blit, about 2 ms a
+        // frame at scale 2. Other window formats keep the 5-6-5 texture.
+        uint32_t format = SDL_GetWindowPixelFormat(d.sdl_window);
+        d.texture_wide = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+        if (d.texture_wide)
+            d.texture = SDL_CreateTexture(d.renderer, format, SDL_TEXTUREACCESS_STREAMING,
+                                          DISPLAY_WIDTH, DISPLAY_HEIGHT);
+        if (!d.texture) {
+            d.texture_wide = false;
+            d.texture =
+                SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                  DISPLAY_WIDTH, DISPLAY_HEIGHT);
+        }
+        if (d.texture) SDL_SetTextureBlendMode(d.texture, SDL_BLENDMODE_NONE);
+    }
     if (!d.renderer || !d.texture) {
         SDL_DestroyWindow(d.sdl_window);
         d.sdl_window = nullptr;
@@ -181,7 +240,8 @@ void post_quit_message(int32_t exit_code) {
 
 int peek_message(Message* message) {
     if (d.queue.empty() && !d.quit_posted) pump_events(0);
-    if (d.queue.empty() && !d.quit_posted) pump_events(IDLE_WAIT_MS);
+    if (d.queue.empty() && !d.quit_posted)
+        pump_events(d.quiet_steps >= STEPS_BEFORE_REST ? REST_WAIT_MS : IDLE_WAIT_MS);
     if (!d.queue.empty()) {
         if (message) *message = d.queue.front();
         return 1;
@@ -190,6 +250,8 @@ int peek_message(Message* message) {
         if (message) *message = {0, MESSAGE_QUIT, uintptr_t(d.quit_code), 0};
         return 1;
     }
+    // A screen step runs next; a new frame or a tap sets the count back to 0.
+    if (d.quiet_steps < STEPS_BEFORE_REST) d.quiet_steps++;
     return 0;
 }
 
@@ -237,6 +299,7 @@ int GXEndDraw() {
     if (d.shown_valid && std::memcmp(d.frame, d.shown, sizeof d.frame) == 0) return 1;
     std::memcpy(d.shown, d.frame, sizeof d.frame);
     d.shown_valid = true;
+    d.quiet_steps = 0;
     show_frame();
     return 1;
 }
