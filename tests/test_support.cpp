@@ -2,13 +2,18 @@
 
 #include "test_support.h"
 #include "shell/shell.h"
+#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
 
 namespace fs = std::filesystem;
 
+// Folders live under the running test's own name, so tests run in parallel processes never
+// share one.
 std::string make_test_folder(const std::string& name) {
-    std::string path = std::string(QUARNEL_TEST_OUTPUT_DIR) + "/" + name;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "any";
+    std::string path = std::string(QUARNEL_TEST_OUTPUT_DIR) + "/" + owner + "/" + name;
     fs::remove_all(path);
     fs::create_directories(path);
     return path;

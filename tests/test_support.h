@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-// A fresh empty folder under the test output folder; removed and made again on each call.
+// A fresh empty folder under the test output folder, of the running test; removed and made
+// again on each call.
 std::string make_test_folder(const std::string& name);
 void write_test_file(const std::string& path, const std::vector<uint8_t>& bytes);
 void write_test_file(const std::string& path, const std::string& text);

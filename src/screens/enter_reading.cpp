@@ -4,16 +4,16 @@
 #include "graphics/graphics.h"
 #include <cwchar>
 
-enum : size_t { TITLE_COPY_CHARS = 100 }; // a 200-byte private copy on the device
-
 // Copies a title path into a fresh private buffer (the shared path buffer is overwritten by
-// the next path). A longer path is cut, which makes its load fail with the usual message.
+// the next path). The copy holds any path picture_path can build, so a long install folder
+// still finds its titles. Returns null when the copy cannot be allocated.
 wchar_t* copy_title_path(const wchar_t* title_path) {
-    wchar_t* copy = static_cast<wchar_t*>(allocate_memory(TITLE_COPY_CHARS * sizeof(wchar_t)));
+    const size_t capacity = sizeof path_buffer / sizeof path_buffer[0];
+    wchar_t* copy = static_cast<wchar_t*>(allocate_memory(capacity * sizeof(wchar_t)));
     if (!copy) return nullptr;
-    size_t n = std::wcslen(title_path);
-    if (n >= TITLE_COPY_CHARS) n = 0; // too long: an empty path, which opens nothing
-    std::wmemcpy(copy, title_path, n);
+    size_t n = title_path ? std::wcslen(title_path) : 0;
+    if (n >= capacity) n = 0; // not a path of ours: an empty path, which opens nothing
+    if (n) std::wmemcpy(copy, title_path, n);
     copy[n] = 0;
     return copy;
 }
