@@ -35,7 +35,9 @@ std::wstring wide_path(const std::string& host) {
     return out;
 }
 
-std::string data_dir() { return QUARNEL_DATA_DIR; }
+std::string data_dir() {
+    return QUARNEL_DATA_DIR;
+}
 
 std::string copy_install_folder(const std::string& name) {
     std::string folder = make_test_folder(name);
@@ -59,4 +61,6 @@ std::vector<std::string> log_lines_with(const std::string& what) {
     return out;
 }
 
-bool log_has(const std::string& what) { return !log_lines_with(what).empty(); }
+bool log_has(const std::string& what) {
+    return !log_lines_with(what).empty();
+}

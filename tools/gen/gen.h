@@ -28,12 +28,11 @@ void fill_rounded_rect(Canvas& c, double x0, double y0, double x1, double y1, do
 void fill_ellipse(Canvas& c, double cx, double cy, double rx, double ry, Rgb colour,
                   double opacity = 1.0);
 void fill_polygon(Canvas& c, const std::vector<double>& xy, Rgb colour, double opacity = 1.0);
-void stroke_line(Canvas& c, double x0, double y0, double x1, double y1, double width,
-                 Rgb colour, double opacity = 1.0);
-void stroke_ellipse(Canvas& c, double cx, double cy, double rx, double ry, double width,
-                    Rgb colour, double opacity = 1.0);
-void vertical_gradient(Canvas& c, double x0, double y0, double x1, double y1, Rgb top,
-                       Rgb bottom);
+void stroke_line(Canvas& c, double x0, double y0, double x1, double y1, double width, Rgb colour,
+                 double opacity = 1.0);
+void stroke_ellipse(Canvas& c, double cx, double cy, double rx, double ry, double width, Rgb colour,
+                    double opacity = 1.0);
+void vertical_gradient(Canvas& c, double x0, double y0, double x1, double y1, Rgb top, Rgb bottom);
 // Sets every pixel of a rectangle to fully transparent.
 void clear_rect(Canvas& c, int x0, int y0, int x1, int y1);
 // Copies src over dst at (x, y), blending by src's alpha.
@@ -41,8 +40,8 @@ void blit(Canvas& dst, const Canvas& src, int x, int y);
 // Text with a DejaVu face (serif or sans, bold or not); size in pixels; align 0 left,
 // 1 centre, 2 right of x. y is the baseline.
 enum FontFace { face_sans, face_sans_bold, face_serif, face_serif_bold };
-void draw_string(Canvas& c, const std::string& text, double x, double y, double size,
-                 Rgb colour, FontFace face = face_serif, int align = 0);
+void draw_string(Canvas& c, const std::string& text, double x, double y, double size, Rgb colour,
+                 FontFace face = face_serif, int align = 0);
 double string_width(const std::string& text, double size, FontFace face = face_serif);
 
 // [SECTION] Palette and files
@@ -64,13 +63,13 @@ int write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // [SECTION] Parts of the install folder (each returns 1/0; folders are picture_dir, sound_dir)
 
-int write_screen_pictures(const std::string& picture_dir);    // screens, buttons, titles
-int write_card_sheet(const std::string& picture_dir);         // card.nbf
-Canvas draw_card_face(int card);                              // 60 x 100, card 0..78
-const char* card_name(int card);                              // "The Fool", "Ace of Wands"
-int write_font(const std::string& picture_dir);               // font.nbf
-int write_sounds(const std::string& sound_dir);               // the WAV files
-int write_icons(const std::string& picture_dir);              // window icons
+int write_screen_pictures(const std::string& picture_dir); // screens, buttons, titles
+int write_card_sheet(const std::string& picture_dir);      // card.nbf
+Canvas draw_card_face(int card);                           // 60 x 100, card 0..78
+const char* card_name(int card);                           // "The Fool", "Ace of Wands"
+int write_font(const std::string& picture_dir);            // font.nbf
+int write_sounds(const std::string& sound_dir);            // the WAV files
+int write_icons(const std::string& picture_dir);           // window icons
 int write_card_db(const std::string& texts_dir, const std::string& path); // CardDB.dat
 // Contact sheets for people to look at: every picture, and the 79 cards with names.
 int write_contact_sheets(const std::string& picture_dir, const std::string& sheet_dir);
