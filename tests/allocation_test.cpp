@@ -239,56 +239,10 @@ namespace {
 
 // [SECTION] A session of every reading
 
-struct Point {
-    int32_t x, y;
-};
-const Point START = {200, 280};
-const Point MENU_ITEM[8] = {{110, 118}, {110, 137}, {110, 156}, {115, 178},
-                            {115, 196}, {110, 217}, {110, 245}, {110, 270}};
-const Point MENU_EXIT = {118, 300};
-const Point NEXT = {230, 300}, DECK = {120, 220}, TABLE_MENU = {230, 300};
-const Point ARROW_UP = {230, 57}, ARROW_DOWN = {230, 137};
-const Point ABOUT_BACK = {100, 300}, PUBLISHER_NEXT = {200, 305}, PUBLISHER_MENU = {200, 305};
-
-void tap(Point p) {
-    headless_queue_tap(p.x, p.y);
-}
-
-// The middle of each card of a kind's spread (one-card and past: 60 x 100, others 20 x 33).
-std::vector<Point> card_centres(int32_t kind) {
-    static const Point thumbs[3][10] = {{{110, 175},
-                                         {86, 210},
-                                         {110, 210},
-                                         {134, 210},
-                                         {86, 245},
-                                         {110, 245},
-                                         {134, 245},
-                                         {86, 280},
-                                         {110, 280},
-                                         {134, 280}},
-                                        {{110, 175},
-                                         {90, 210},
-                                         {130, 210},
-                                         {70, 245},
-                                         {110, 245},
-                                         {150, 245},
-                                         {50, 280},
-                                         {90, 280},
-                                         {130, 280},
-                                         {170, 280}},
-                                        {{110, 175},
-                                         {86, 210},
-                                         {110, 210},
-                                         {134, 210},
-                                         {86, 245},
-                                         {110, 245},
-                                         {134, 245},
-                                         {110, 280}}};
-    std::vector<Point> out;
-    if (kind <= kind_today) return {{120, 230}};
-    if (kind == kind_past) return {{55, 230}, {120, 230}, {185, 230}};
-    for (int32_t p = 0; p < spread_size(kind); ++p)
-        out.push_back({thumbs[kind - kind_love][p].x + 10, thumbs[kind - kind_love][p].y + 16});
+// The middle of each card of a kind's spread.
+std::vector<TapPoint> card_centres(int32_t kind) {
+    std::vector<TapPoint> out;
+    for (int32_t p = 0; p < spread_size(kind); ++p) out.push_back(card_centre(kind, p));
     return out;
 }
 
@@ -301,7 +255,7 @@ void every_reading_script() {
         tap(NEXT); // before the deck: the pop-up
         tap(DECK);
         tap(NEXT);
-        for (Point card : card_centres(kind)) tap(card);
+        for (TapPoint card : card_centres(kind)) tap(card);
         tap(ARROW_DOWN);
         tap(ARROW_DOWN);
         tap(ARROW_UP);

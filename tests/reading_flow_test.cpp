@@ -57,67 +57,12 @@ const Seen& last_seen() {
     return seen.back();
 }
 
-// Taps that the screens answer.
-struct Point {
-    int32_t x, y;
-};
-const Point START = {200, 280}, TITLE_EXIT = {200, 300};
-const Point MENU_ITEM[8] = {{110, 118}, {110, 137}, {110, 156}, {115, 178},
-                            {115, 196}, {110, 217}, {110, 245}, {110, 270}};
-const Point MENU_EXIT = {118, 300};
-const Point BACK = {10, 300}, NEXT = {230, 300}, DECK = {120, 220};
-const Point TABLE_EXIT = {10, 300}, TABLE_MENU = {230, 300};
-const Point ARROW_UP = {230, 57}, ARROW_DOWN = {230, 137};
-
-void tap(Point p) {
-    headless_queue_tap(p.x, p.y);
-}
-
 // From the title into a reading of `kind`, shuffled and dealt onto the table.
 void open_reading(int32_t kind) {
     tap(START);
     tap(MENU_ITEM[kind - 2]);
     tap(DECK);
     tap(NEXT);
-}
-
-// The centre of a spread position's card for a kind (thumbnail kinds: 20 x 33).
-Point card_centre(int32_t kind, int32_t position) {
-    static const Point first[] = {{90, 180}, {90, 180}, {25, 180}};
-    static const Point thumbs[3][10] = {{{110, 175},
-                                         {86, 210},
-                                         {110, 210},
-                                         {134, 210},
-                                         {86, 245},
-                                         {110, 245},
-                                         {134, 245},
-                                         {86, 280},
-                                         {110, 280},
-                                         {134, 280}},
-                                        {{110, 175},
-                                         {90, 210},
-                                         {130, 210},
-                                         {70, 245},
-                                         {110, 245},
-                                         {150, 245},
-                                         {50, 280},
-                                         {90, 280},
-                                         {130, 280},
-                                         {170, 280}},
-                                        {{110, 175},
-                                         {86, 210},
-                                         {110, 210},
-                                         {134, 210},
-                                         {86, 245},
-                                         {110, 245},
-                                         {134, 245},
-                                         {110, 280}}};
-    if (kind <= kind_past) {
-        Point p = first[kind - 2];
-        return {p.x + 65 * position + 30, p.y + 50};
-    }
-    Point p = thumbs[kind - 5][position];
-    return {p.x + 10, p.y + 16};
 }
 
 int count_screen_visits(int32_t screen) {
@@ -331,13 +276,13 @@ TEST(ReadingFlow, shuffle_screen_and_table_buttons_have_strict_bounds) {
         tap(START);
         tap(MENU_ITEM[0]);
         tap(DECK);
-        for (Point p : {Point{0, 300}, {20, 300}, {220, 300}, {10, 270}, {230, 270}}) tap(p);
+        for (TapPoint p : {TapPoint{0, 300}, {20, 300}, {220, 300}, {10, 270}, {230, 270}}) tap(p);
     });
     EXPECT_EQ(last_seen().state.shuffling, 1);
     EXPECT_EQ(last_seen().state.screen, kind_desire);
     run(data_dir(), [] {
         open_reading(kind_desire);
-        for (Point p : {Point{0, 300}, {20, 300}, {220, 300}, {10, 270}, {230, 270}}) tap(p);
+        for (TapPoint p : {TapPoint{0, 300}, {20, 300}, {220, 300}, {10, 270}, {230, 270}}) tap(p);
     });
     EXPECT_EQ(last_seen().state.screen, kind_desire);
     EXPECT_EQ(last_seen().state.reading_shown, 1);

@@ -64,3 +64,52 @@ std::vector<std::string> log_lines_with(const std::string& what) {
 bool log_has(const std::string& what) {
     return !log_lines_with(what).empty();
 }
+
+// [SECTION] Taps
+
+const TapPoint START = {200, 280}, TITLE_EXIT = {200, 300}, MENU_EXIT = {118, 300};
+const TapPoint MENU_ITEM[8] = {{110, 118}, {110, 137}, {110, 156}, {115, 178},
+                               {115, 196}, {110, 217}, {110, 245}, {110, 270}};
+const TapPoint BACK = {10, 300}, NEXT = {230, 300}, DECK = {120, 220};
+const TapPoint TABLE_EXIT = {10, 300}, TABLE_MENU = {230, 300};
+const TapPoint ARROW_UP = {230, 57}, ARROW_DOWN = {230, 137};
+const TapPoint ABOUT_BACK = {100, 300}, PUBLISHER_NEXT = {200, 305}, PUBLISHER_MENU = {200, 315};
+
+void tap(TapPoint p) {
+    headless_queue_tap(p.x, p.y);
+}
+
+TapPoint card_centre(int32_t kind, int32_t position) {
+    static const TapPoint thumbs[3][10] = {{{110, 175},
+                                            {86, 210},
+                                            {110, 210},
+                                            {134, 210},
+                                            {86, 245},
+                                            {110, 245},
+                                            {134, 245},
+                                            {86, 280},
+                                            {110, 280},
+                                            {134, 280}},
+                                           {{110, 175},
+                                            {90, 210},
+                                            {130, 210},
+                                            {70, 245},
+                                            {110, 245},
+                                            {150, 245},
+                                            {50, 280},
+                                            {90, 280},
+                                            {130, 280},
+                                            {170, 280}},
+                                           {{110, 175},
+                                            {86, 210},
+                                            {110, 210},
+                                            {134, 210},
+                                            {86, 245},
+                                            {110, 245},
+                                            {134, 245},
+                                            {110, 280}}};
+    if (kind <= 3) return {120, 230};
+    if (kind == 4) return {55 + 65 * position, 230};
+    TapPoint p = thumbs[kind - 5][position];
+    return {p.x + 10, p.y + 16};
+}

@@ -23,3 +23,20 @@ int run_program(const std::string& install, void (*script)() = nullptr);
 std::vector<std::string> log_lines_with(const std::string& what);
 // True when some log line contains `what`.
 bool log_has(const std::string& what);
+
+// [SECTION] Taps a user aims at the screens
+
+struct TapPoint {
+    int32_t x, y;
+};
+
+extern const TapPoint START, TITLE_EXIT, MENU_EXIT;
+extern const TapPoint MENU_ITEM[8];     // desire .. money, about tarot, publisher pages
+extern const TapPoint BACK, NEXT, DECK; // the shuffle screen
+extern const TapPoint TABLE_EXIT, TABLE_MENU, ARROW_UP, ARROW_DOWN;
+extern const TapPoint ABOUT_BACK, PUBLISHER_NEXT, PUBLISHER_MENU;
+
+// Queues a tap at the point.
+void tap(TapPoint p);
+// The middle of a spread position's card (one-card and past: 60 x 100, others 20 x 33).
+TapPoint card_centre(int32_t kind, int32_t position);
