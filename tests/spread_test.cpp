@@ -65,34 +65,6 @@ class Spread : public ::testing::Test {
     }
 };
 
-const SpreadPoint LAYOUTS[6][10] = {
-    {{90, 180}},
-    {{90, 180}},
-    {{25, 180}, {90, 180}, {155, 180}},
-    {{110, 175},
-     {86, 210},
-     {110, 210},
-     {134, 210},
-     {86, 245},
-     {110, 245},
-     {134, 245},
-     {86, 280},
-     {110, 280},
-     {134, 280}},
-    {{110, 175},
-     {90, 210},
-     {130, 210},
-     {70, 245},
-     {110, 245},
-     {150, 245},
-     {50, 280},
-     {90, 280},
-     {130, 280},
-     {170, 280}},
-    {{110, 175}, {86, 210}, {110, 210}, {134, 210}, {86, 245}, {110, 245}, {134, 245}, {110, 280}},
-};
-const int32_t SIZES[6] = {1, 1, 3, 10, 10, 8};
-
 } // namespace
 
 // [SECTION] Thumbnail
@@ -152,10 +124,10 @@ TEST_F(Spread, every_reading_lays_out_its_positions_and_presents_once) {
         lay_out(kind);
         EXPECT_EQ(app_state->reading_shown, 1);
         EXPECT_EQ(headless_present_count(), presents + 1);
-        ASSERT_EQ(spread_size(kind), SIZES[kind - 2]);
+        ASSERT_EQ(spread_size(kind), EXPECTED_SIZES[kind - 2]);
         for (int32_t p = 0; p < 10; ++p) {
-            const SpreadPoint want =
-                p < SIZES[kind - 2] ? LAYOUTS[kind - 2][p] : SpreadPoint{999, 999};
+            const SpreadPoint want = p < EXPECTED_SIZES[kind - 2] ? EXPECTED_LAYOUTS[kind - 2][p]
+                                                                  : SpreadPoint{999, 999};
             EXPECT_EQ(spread_positions[p].x, want.x) << p;
             EXPECT_EQ(spread_positions[p].y, want.y) << p;
         }

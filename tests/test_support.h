@@ -2,6 +2,7 @@
 
 #pragma once
 #include "platform/headless/headless.h"
+#include "reading/reading.h"
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ extern const TapPoint MENU_ITEM[8];     // desire .. money, about tarot, publish
 extern const TapPoint BACK, NEXT, DECK; // the shuffle screen
 extern const TapPoint TABLE_EXIT, TABLE_MENU, ARROW_UP, ARROW_DOWN;
 extern const TapPoint ABOUT_BACK, PUBLISHER_NEXT, PUBLISHER_MENU;
+
+// Every reading's spread as a user sees it: the top-left corner of each card, by kind 2..7.
+extern const SpreadPoint EXPECTED_LAYOUTS[6][10];
+extern const int32_t EXPECTED_SIZES[6];
 
 // Queues a tap at the point.
 void tap(TapPoint p);
