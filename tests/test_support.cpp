@@ -3,17 +3,20 @@
 #include "test_support.h"
 #include "shell/shell.h"
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 namespace fs = std::filesystem;
 
-// Folders live under the running test's own name, so tests run in parallel processes never
-// share one.
+// Folders live under a short name of the running test, so tests run in parallel processes
+// never share one, and install folders stay short enough for the registry.
 std::string make_test_folder(const std::string& name) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "any";
-    std::string path = std::string(QUARNEL_TEST_OUTPUT_DIR) + "/" + owner + "/" + name;
+    std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "t%08x", fnv1a(owner.data(), owner.size()));
+    std::string path = std::string(QUARNEL_TEST_OUTPUT_DIR) + "/" + tag + "/" + name;
     fs::remove_all(path);
     fs::create_directories(path);
     return path;
