@@ -1,0 +1,129 @@
+// card_texts_test.cpp -- the 156 shipped meanings, read and laid out by the program itself:
+// every record ends, every word stays whole on its row, each names its own card and
+// orientation, and no text is missing or given twice
+
+#include "test_support.h"
+#include "shell/shell.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const char* const MAJOR[22] = {
+    "The Fool",         "The Magician", "The High Priestess", "The Empress", "The Emperor",
+    "The Hierophant",   "The Lovers",   "The Chariot",        "Strength",    "The Hermit",
+    "Wheel of Fortune", "Justice",      "The Hanged Man",     "Death",       "Temperance",
+    "The Devil",        "The Tower",    "The Star",           "The Moon",    "The Sun",
+    "Judgement",        "The World"};
+const char* const RANKS[14] = {"Ace",   "Two",  "Three", "Four", "Five",   "Six",   "Seven",
+                               "Eight", "Nine", "Ten",   "Page", "Knight", "Queen", "King"};
+const char* const SUITS[4] = {"Wands", "Cups", "Swords", "Pentacles"};
+
+// The card of each frame, in the order of the card sheet.
+std::string card_name(int card) {
+    if (card < 22) return MAJOR[card];
+    return std::string(RANKS[(card - 22) % 14]) + " of " + SUITS[(card - 22) / 14];
+}
+
+std::vector<std::string> words_of(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+struct Record {
+    std::string raw;               // record_text up to its end
+    std::vector<std::string> rows; // wrapped_text, row by row, zeros shown as spaces
+    int32_t result;
+};
+
+class CardTexts : public ::testing::Test {
+  protected:
+    static std::vector<Record> records;
+
+    static void SetUpTestSuite() {
+        headless_reset();
+        AppState* state = new AppState();
+        std::string path = data_dir() + "/picture/CardDB.dat";
+        ASSERT_EQ(open_card_db(state, 0, wide_path(path).c_str()), 1);
+        for (int32_t value = 0; value < 156; ++value) {
+            std::memset(state->record_text, 0, sizeof state->record_text);
+            std::memset(state->wrapped_text, 0, sizeof state->wrapped_text);
+            Record r;
+            r.result = read_card_text(state, value);
+            r.raw = std::string(state->record_text, strnlen(state->record_text, 700));
+            int rows = r.result > 0 ? r.result / 23 + (r.result % 23 != 0) : 0;
+            for (int i = 0; i < rows; ++i) {
+                std::string row(state->wrapped_text + 23 * i, 23);
+                for (char& c : row)
+                    if (c == 0) c = ' ';
+                r.rows.push_back(row);
+            }
+            records.push_back(r);
+        }
+        close_file(state->card_db_file);
+        delete state;
+    }
+};
+
+std::vector<Record> CardTexts::records;
+
+} // namespace
+
+TEST_F(CardTexts, every_record_ends_and_keeps_every_word_whole_in_order) {
+    ASSERT_EQ(records.size(), 156u);
+    for (int value = 0; value < 156; ++value) {
+        const Record& r = records[size_t(value)];
+        SCOPED_TRACE(card_name(value / 2) + (value % 2 ? ", reversed" : ", upright"));
+        ASSERT_GT(r.result, 0) << "the end of the text is found";
+        std::vector<std::string> expected = words_of(r.raw);
+        // Words on the rows, a word that ends a row with a hyphen joined to the next row's.
+        std::vector<std::string> shown;
+        bool joining = false;
+        for (const std::string& row : r.rows) {
+            std::vector<std::string> row_words = words_of(row);
+            for (size_t i = 0; i < row_words.size(); ++i) {
+                if (i == 0 && joining && row[0] != ' ')
+                    shown.back() += row_words[i];
+                else
+                    shown.push_back(row_words[i]);
+            }
+            joining = !row_words.empty() && row.find_last_not_of(' ') == 22 &&
+                      row_words.back().back() == '-';
+        }
+        EXPECT_EQ(shown, expected);
+        size_t words = expected.size();
+        EXPECT_GE(words, 60u);
+        EXPECT_LE(words, 110u);
+        EXPECT_LE(r.raw.size(), 700u);
+    }
+}
+
+TEST_F(CardTexts, each_record_first_names_its_own_card_and_orientation) {
+    for (int value = 0; value < 156; ++value) {
+        std::string first = card_name(value / 2) + (value % 2 ? ", reversed." : ", upright.");
+        EXPECT_EQ(records[size_t(value)].raw.compare(0, first.size(), first), 0)
+            << "record " << value << " begins \"" << records[size_t(value)].raw.substr(0, 40)
+            << "\"";
+    }
+}
+
+TEST_F(CardTexts, no_two_records_are_the_same_and_upright_and_reversed_differ) {
+    std::set<std::string> bodies;
+    for (int value = 0; value < 156; ++value) {
+        const std::string& raw = records[size_t(value)].raw;
+        std::string body = raw.substr(raw.find('.') + 1); // after the naming sentence
+        EXPECT_TRUE(bodies.insert(body).second) << "record " << value << " repeats another";
+    }
+    // Upright and reversed of one card share few of their sentences' words in order.
+    for (int card = 0; card < 78; ++card) {
+        std::vector<std::string> up = words_of(records[size_t(2 * card)].raw);
+        std::vector<std::string> down = words_of(records[size_t(2 * card + 1)].raw);
+        size_t same = 0;
+        for (size_t i = 2; i < std::min(up.size(), down.size()); ++i) same += up[i] == down[i];
+        EXPECT_LT(same, up.size() / 4) << card_name(card);
+    }
+}
