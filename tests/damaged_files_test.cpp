@@ -204,6 +204,7 @@ class DamagedFiles : public ::testing::Test {
         original_hash = folder_hash(*folder);
     }
     static void TearDownTestSuite() {
+        if (!folder) return; // set-up failed and said so
         EXPECT_EQ(folder_hash(*folder), original_hash) << "every file was put back unchanged";
         delete files;
         delete folder;

@@ -12,8 +12,11 @@ namespace fs = std::filesystem;
 // Folders live under a short name of the running test, so tests run in parallel processes
 // never share one, and install folders stay short enough for the registry.
 std::string make_test_folder(const std::string& name) {
+    // Suite set-up runs outside any test: it is named by the process's test filter, which
+    // ctest sets to one test per process.
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name() : "";
+    std::string owner = test ? std::string(test->test_suite_name()) + "." + test->name()
+                             : "suite:" + std::string(GTEST_FLAG_GET(filter));
     char tag[16];
     std::snprintf(tag, sizeof tag, "t%08x", fnv1a(owner.data(), owner.size()));
     std::string path = std::string(QUARNEL_TEST_OUTPUT_DIR) + "/" + tag + "/" + name;
