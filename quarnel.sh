@@ -8,12 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
-  libbenchmark-dev libfreetype-dev fonts-dejavu-core xvfb xauth"
+  libbenchmark-dev libfreetype-dev fonts-dejavu-core"
+# The desktop smoke test opens the window under Xvfb and captures it.
+TEST_PACKAGES="xvfb xauth x11-utils imagemagick"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
-install_packages() {
+install_packages() { # install_packages [more packages...]
   local missing=()
-  for p in $PACKAGES; do
+  for p in $PACKAGES "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -36,7 +38,7 @@ case "${1:-run}" in
     build build
     exec ./build/quarnel ;;
   test)
-    install_packages
+    install_packages $TEST_PACKAGES
     build build
     (cd build && ctest --output-on-failure -j "$JOBS")
     build build-asan -DQUARNEL_SANITIZE=ON -DQUARNEL_BENCH=OFF
