@@ -20,16 +20,6 @@ std::string row(const AppState& state, int32_t r) {
     return std::string(state.wrapped_text + 23 * r, 23);
 }
 
-// `count` sentences of 22 letters and a period, each filling exactly one row.
-std::string full_rows(int32_t count) {
-    std::string text;
-    for (int32_t i = 0; i < count; ++i) {
-        if (i) text += " ";
-        text += std::string(22, char('a' + i % 26)) + ".";
-    }
-    return text;
-}
-
 class CardDb : public ::testing::Test {
   protected:
     // Writes the card file into a fresh folder and opens it into a cleared record.

@@ -129,12 +129,7 @@ TEST(Font, love_question_is_drawn_glyph_by_glyph_in_ink_that_stands_out_from_its
     last_frame.clear();
     run_program(data_dir(), [] {
         headless_set_step_hook(keep_frame);
-        headless_queue_tap(200, 280); // Start
-        headless_queue_tap(115, 178); // love
-        headless_queue_tap(120, 220); // the deck
-        headless_queue_tap(230, 300); // Next: the table
-        headless_queue_tap(120, 191); // the card of position 0
-        headless_queue_steps(1);
+        queue_love_reading_to_first_card();
     });
     ASSERT_EQ(last_frame.size(), size_t(SURFACE_WIDTH) * SURFACE_HEIGHT * 3);
     const char* question = question_text(5, 0);

@@ -11,16 +11,6 @@
 
 namespace {
 
-// `count` sentences of 22 letters and a period: a text of exactly `count` rows.
-std::string full_rows(int32_t count) {
-    std::string text;
-    for (int32_t i = 0; i < count; ++i) {
-        if (i) text += " ";
-        text += std::string(22, char('a' + i % 26)) + ".";
-    }
-    return text;
-}
-
 // The bytes of a screen rectangle, row by row.
 std::vector<uint8_t> pixels(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     std::vector<uint8_t> out;

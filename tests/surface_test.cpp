@@ -311,12 +311,7 @@ HeadlessDisplay session_display;
 // A reading from the title screen to a turned card, on session_display.
 void reading_session() {
     headless_set_display(session_display);
-    headless_queue_tap(200, 280); // Start
-    headless_queue_tap(115, 178); // love
-    headless_queue_tap(120, 220); // the deck
-    headless_queue_tap(230, 300); // Next: the table
-    headless_queue_tap(120, 191); // the card of position 0
-    headless_queue_steps(1);
+    queue_love_reading_to_first_card();
 }
 
 TEST(SurfaceProgram, every_display_layout_shows_the_same_frames_of_a_reading) {

@@ -51,6 +51,15 @@ std::string copy_install_folder(const std::string& name) {
     return folder;
 }
 
+std::string full_rows(int32_t count) {
+    std::string text;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i) text += " ";
+        text += std::string(22, char('a' + i % 26)) + ".";
+    }
+    return text;
+}
+
 int run_program(const std::string& install, void (*script)()) {
     headless_reset();
     headless_set_install_dir(install.empty() ? nullptr : install.c_str());
@@ -112,6 +121,15 @@ const SpreadPoint EXPECTED_LAYOUTS[6][10] = {
     {{110, 175}, {86, 210}, {110, 210}, {134, 210}, {86, 245}, {110, 245}, {134, 245}, {110, 280}},
 };
 const int32_t EXPECTED_SIZES[6] = {1, 1, 3, 10, 10, 8};
+
+void queue_love_reading_to_first_card() {
+    tap(START);
+    tap(MENU_ITEM[3]); // love
+    tap(DECK);
+    tap(NEXT); // the table
+    tap({120, 191}); // the card of position 0
+    headless_queue_steps(1);
+}
 
 TapPoint card_centre(int32_t kind, int32_t position) {
     SpreadPoint at = EXPECTED_LAYOUTS[kind - 2][position];

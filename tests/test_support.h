@@ -17,6 +17,8 @@ std::wstring wide_path(const std::string& host);
 std::string data_dir();
 // Copies the generated install folder to a fresh test folder (to damage it).
 std::string copy_install_folder(const std::string& name);
+// A card text of `count` sentences of 22 letters and a period: each fills exactly one row.
+std::string full_rows(int32_t count);
 // Resets the back end, points it at an install folder, and runs the program with the
 // script queued by `script`. Returns the exit code; the log is headless_log().
 int run_program(const std::string& install, void (*script)() = nullptr);
@@ -43,5 +45,7 @@ extern const int32_t EXPECTED_SIZES[6];
 
 // Queues a tap at the point.
 void tap(TapPoint p);
+// Queues a love reading from the title screen to its first card turned, then one more step.
+void queue_love_reading_to_first_card();
 // The middle of a spread position's card (one-card and past: 60 x 100, others 20 x 33).
 TapPoint card_centre(int32_t kind, int32_t position);

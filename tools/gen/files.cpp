@@ -21,7 +21,11 @@ int write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     return 1;
 }
 
-static void put_u32le(std::vector<uint8_t>& out, uint32_t v) {
+void put_u16le(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 2; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void put_u32le(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 

@@ -70,16 +70,6 @@ Canvas draw_icon16() {
 
 // [SECTION] BMP file
 
-void put_u16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v & 0xFF));
-    out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-}
-
-void put_u32(std::vector<uint8_t>& out, uint32_t v) {
-    put_u16(out, v & 0xFFFF);
-    put_u16(out, v >> 16);
-}
-
 // Uncompressed 32-bit BMP: 14-byte file header, 40-byte BITMAPINFOHEADER, rows bottom-up,
 // each pixel blue, green, red, alpha. Returns 1/0.
 int write_bmp(const std::string& path, const Canvas& c) {
@@ -87,20 +77,20 @@ int write_bmp(const std::string& path, const Canvas& c) {
     std::vector<uint8_t> out;
     out.push_back('B');
     out.push_back('M');
-    put_u32(out, 14 + 40 + pixel_bytes); // file size
-    put_u32(out, 0);                     // reserved
-    put_u32(out, 14 + 40);               // offset of the pixels
-    put_u32(out, 40);                    // info header size
-    put_u32(out, static_cast<uint32_t>(c.width));
-    put_u32(out, static_cast<uint32_t>(c.height)); // positive: bottom-up
-    put_u16(out, 1);                               // planes
-    put_u16(out, 32);                              // bits per pixel
-    put_u32(out, 0);                               // no compression
-    put_u32(out, pixel_bytes);
-    put_u32(out, 2835); // 72 dpi, in pixels per metre
-    put_u32(out, 2835);
-    put_u32(out, 0); // colours used
-    put_u32(out, 0); // important colours
+    put_u32le(out, 14 + 40 + pixel_bytes); // file size
+    put_u32le(out, 0);                     // reserved
+    put_u32le(out, 14 + 40);               // offset of the pixels
+    put_u32le(out, 40);                    // info header size
+    put_u32le(out, static_cast<uint32_t>(c.width));
+    put_u32le(out, static_cast<uint32_t>(c.height)); // positive: bottom-up
+    put_u16le(out, 1);                               // planes
+    put_u16le(out, 32);                              // bits per pixel
+    put_u32le(out, 0);                               // no compression
+    put_u32le(out, pixel_bytes);
+    put_u32le(out, 2835); // 72 dpi, in pixels per metre
+    put_u32le(out, 2835);
+    put_u32le(out, 0); // colours used
+    put_u32le(out, 0); // important colours
     for (int y = c.height - 1; y >= 0; --y) {
         for (int x = 0; x < c.width; ++x) {
             const uint8_t* p = &c.rgba[(static_cast<size_t>(y) * c.width + x) * 4];

@@ -25,16 +25,6 @@ Sound make_sound(double seconds) {
     return s;
 }
 
-void put_u16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v & 0xFF));
-    out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-}
-
-void put_u32(std::vector<uint8_t>& out, uint32_t v) {
-    put_u16(out, v & 0xFFFF);
-    put_u16(out, v >> 16);
-}
-
 void put_tag(std::vector<uint8_t>& out, const char* tag) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
 }
@@ -59,23 +49,23 @@ int write_wav(const std::string& path, Sound s, double fade_in_ms, double fade_o
     uint32_t data_bytes = static_cast<uint32_t>(n * 2);
     std::vector<uint8_t> out;
     put_tag(out, "RIFF");
-    put_u32(out, 36 + data_bytes);
+    put_u32le(out, 36 + data_bytes);
     put_tag(out, "WAVE");
     put_tag(out, "fmt ");
-    put_u32(out, 16);              // format block size
-    put_u16(out, 1);               // PCM
-    put_u16(out, 1);               // mono
-    put_u32(out, sample_rate);     // samples per second
-    put_u32(out, sample_rate * 2); // bytes per second
-    put_u16(out, 2);               // bytes per sample frame
-    put_u16(out, 16);              // bits per sample
+    put_u32le(out, 16);              // format block size
+    put_u16le(out, 1);               // PCM
+    put_u16le(out, 1);               // mono
+    put_u32le(out, sample_rate);     // samples per second
+    put_u32le(out, sample_rate * 2); // bytes per second
+    put_u16le(out, 2);               // bytes per sample frame
+    put_u16le(out, 16);              // bits per sample
     put_tag(out, "data");
-    put_u32(out, data_bytes);
+    put_u32le(out, data_bytes);
     for (double v : s.samples) {
         long q = std::lround(v * gain);
         if (q > 32767) q = 32767;
         if (q < -32768) q = -32768;
-        put_u16(out, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(q))));
+        put_u16le(out, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(q))));
     }
     return write_bytes(path, out);
 }
