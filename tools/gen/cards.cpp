@@ -225,6 +225,9 @@ Canvas card_base(const Look& look, const std::string& label, Rgb field) {
         Canvas band = make_canvas(52, 9, look.band);
         double size = string_width(label, 8, face_sans_bold) > 48 ? 7 : 8;
         draw_string(band, label, 26, 7, size, look.band_ink, face_sans_bold, 1);
+        // Six and nine are underlined, as on playing cards: a turned card shows the bottom
+        // band's label at its top, and the line tells which way up the numeral is.
+        if (label == "6" || label == "9") fill_rect(band, 23, 8, 29, 9, look.band_ink);
         blit(c, band, 4, 4);
         blit(c, turned(band), 4, 87);
         fill_rect(c, 4, 13, 56, 14, look.frame_dark);
