@@ -126,7 +126,7 @@ void queue_love_reading_to_first_card() {
     tap(START);
     tap(MENU_ITEM[3]); // love
     tap(DECK);
-    tap(NEXT); // the table
+    tap(NEXT);       // the table
     tap({120, 191}); // the card of position 0
     headless_queue_steps(1);
 }
