@@ -13,7 +13,14 @@ export SDL_AUDIODRIVER=dummy
 [ -n "$shot" ] && rm -f "$shot" && mkdir -p "$(dirname "$shot")"
 xvfb-run -a -s "-screen 0 640x800x24" bash -c '
   "$0" & pid=$!
-  sleep 3
+  # Wait for the window to be mapped (up to 15 s on a busy machine), then give it a moment
+  # to show its first frame.
+  if command -v xwininfo >/dev/null; then
+    for i in $(seq 30); do xwininfo -name Quarnel >/dev/null 2>&1 && break; sleep 0.5; done
+    sleep 1
+  else
+    sleep 3
+  fi
   kill -0 $pid || { echo "the program ended on its own"; exit 3; }
   if [ -n "$1" ] && command -v import >/dev/null; then
     xwininfo -name Quarnel 2>/dev/null | grep -E "Width|Height"
