@@ -11,6 +11,9 @@
 #include "graphics/graphics.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // [SECTION] Pair table
 
@@ -108,43 +111,65 @@ static void copy_rows_backward(uint16_t* frame, ptrdiff_t y_step, const uint8_t*
 }
 
 // out gets a[0], b[0], a[1], b[1], ...: the indices of two rows as pairs of one column.
-// Written sixteen columns at a time so that the compiler can use vector interleaves.
+// Sixteen columns at a time: with SSE2 by unpacking, otherwise written so that the compiler
+// may use vector interleaves.
 static void interleave_rows(uint8_t* out, const uint8_t* a, const uint8_t* b, int n) {
     int c = 0;
     for (; c + 16 <= n; c += 16) {
+#if defined(__SSE2__)
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + c));
+        __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + c));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * c), _mm_unpacklo_epi8(x, y));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * c + 16), _mm_unpackhi_epi8(x, y));
+#else
         uint8_t x[16], y[16], both[32];
         std::memcpy(x, a + c, sizeof x);
         std::memcpy(y, b + c, sizeof y);
         for (int k = 0; k < 16; ++k) both[2 * k] = x[k], both[2 * k + 1] = y[k];
         std::memcpy(out + 2 * c, both, sizeof both);
+#endif
     }
     for (; c < n; ++c) out[2 * c] = a[c], out[2 * c + 1] = b[c];
 }
 
+// Rows r .. r + 8 * eighths - 1 of a display turned a quarter. Their rows are paired up, and
+// each column gets one store of eight pixels per eight rows; the stores of one column lie
+// side by side in memory, so a band of sixteen rows fills a column's cache line in half as
+// many visits as a band of eight.
+static void copy_band(uint16_t* frame, ptrdiff_t x_step, int backwards, const uint8_t* pixels,
+                      const uint32_t* pairs, int width, int r, int eighths) {
+    uint8_t band[8][2 * SURFACE_WIDTH]; // rows r and r + 1, r + 2 and r + 3, ...
+    for (int k = 0; k < 4 * eighths; ++k) {
+        const uint8_t* s = pixels + (r + 2 * k) * SURFACE_WIDTH;
+        interleave_rows(band[k], s, s + SURFACE_WIDTH, width);
+    }
+    uint16_t* d = frame + (backwards ? -r - 7 : r);
+    for (int c = 0; c < width; ++c, d += x_step) {
+        for (int e = 0; e < eighths; ++e) {
+            const int k = 4 * e;
+            uint32_t p0 = pairs[load_pair(band[k] + 2 * c)],
+                     p1 = pairs[load_pair(band[k + 1] + 2 * c)];
+            uint32_t p2 = pairs[load_pair(band[k + 2] + 2 * c)],
+                     p3 = pairs[load_pair(band[k + 3] + 2 * c)];
+            if (backwards)
+                put_eight(d - 8 * e, p3, p2, p1, p0);
+            else
+                put_eight(d + 8 * e, p0, p1, p2, p3);
+        }
+    }
+}
+
 // A display turned a quarter: the rows of a column are neighbours in memory (y step 1, or
-// -1 running backwards), so bands of eight rows are paired up and each column of a band
-// is written with one store. The rows below the last whole band go one pixel at a time.
+// -1 running backwards). Bands of sixteen rows, then one of eight; the rows below the last
+// whole band go one pixel at a time.
 static void copy_columns(uint16_t* frame, ptrdiff_t x_step, ptrdiff_t y_step, const uint8_t* pixels,
                          const Palette* palette, int width, int height) {
     const int backwards = y_step == -1;
     const uint32_t* pairs = pair_table(palette, backwards);
-    uint8_t band[4][2 * SURFACE_WIDTH]; // rows r and r + 1, r + 2 and r + 3, ...
     int r = 0;
-    for (; r + 8 <= height; r += 8) {
-        for (int k = 0; k < 4; ++k) {
-            const uint8_t* s = pixels + (r + 2 * k) * SURFACE_WIDTH;
-            interleave_rows(band[k], s, s + SURFACE_WIDTH, width);
-        }
-        uint16_t* d = frame + (backwards ? -r - 7 : r);
-        for (int c = 0; c < width; ++c, d += x_step) {
-            uint32_t p0 = pairs[load_pair(band[0] + 2 * c)], p1 = pairs[load_pair(band[1] + 2 * c)];
-            uint32_t p2 = pairs[load_pair(band[2] + 2 * c)], p3 = pairs[load_pair(band[3] + 2 * c)];
-            if (backwards)
-                put_eight(d, p3, p2, p1, p0);
-            else
-                put_eight(d, p0, p1, p2, p3);
-        }
-    }
+    for (; r + 16 <= height; r += 16)
+        copy_band(frame, x_step, backwards, pixels, pairs, width, r, 2);
+    for (; r + 8 <= height; r += 8) copy_band(frame, x_step, backwards, pixels, pairs, width, r, 1);
     for (; r < height; ++r) {
         const uint8_t* s = pixels + r * SURFACE_WIDTH;
         uint16_t* d = frame + r * y_step;
