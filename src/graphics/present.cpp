@@ -100,11 +100,13 @@ static void copy_rows_backward(uint16_t* frame, ptrdiff_t y_step, const uint8_t*
     for (int r = 0; r < height; ++r) {
         const uint8_t* s = pixels + r * SURFACE_WIDTH;
         uint16_t* d = frame + r * y_step;
-        int c = 0;
-        for (; c + 8 <= width; c += 8) {
-            put_eight(d - c - 7, pairs[load_pair(s + c + 6)], pairs[load_pair(s + c + 4)],
-                      pairs[load_pair(s + c + 2)], pairs[load_pair(s + c)]);
+        // Groups from the row's end first, so that the stores run forwards in memory.
+        const int groups = width / 8 * 8;
+        for (int g = groups - 8; g >= 0; g -= 8) {
+            put_eight(d - g - 7, pairs[load_pair(s + g + 6)], pairs[load_pair(s + g + 4)],
+                      pairs[load_pair(s + g + 2)], pairs[load_pair(s + g)]);
         }
+        int c = groups;
         for (; c + 2 <= width; c += 2) put_pair(d - c - 1, pairs[load_pair(s + c)]);
         if (c < width) d[-c] = palette->display_colours[s[c]];
     }
