@@ -126,8 +126,8 @@ void queue_love_reading_to_first_card() {
     tap(START);
     tap(MENU_ITEM[3]); // love
     tap(DECK);
-    tap(NEXT);       // the table
-    tap({120, 191}); // the card of position 0
+    tap(NEXT); // the table
+    tap(card_centre(5, 0));
     headless_queue_steps(1);
 }
 

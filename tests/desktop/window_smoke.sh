@@ -22,10 +22,7 @@ xvfb-run -a -s "-screen 0 640x800x24" bash -c '
     sleep 3
   fi
   kill -0 $pid || { echo "the program ended on its own"; exit 3; }
-  if [ -n "$1" ] && command -v import >/dev/null; then
-    xwininfo -name Quarnel 2>/dev/null | grep -E "Width|Height"
-    import -window root "$1"
-  fi
+  if [ -n "$1" ] && command -v import >/dev/null; then import -window root "$1"; fi
   kill -TERM $pid
   wait $pid; code=$?
   echo "exit code $code"
@@ -33,8 +30,8 @@ xvfb-run -a -s "-screen 0 640x800x24" bash -c '
 
 [ -n "$shot" ] && [ -f "$shot" ] || { echo "no screenshot taken"; exit 0; }
 # The bounding box of everything that is not the black root: the window's display area.
-box=$(/usr/bin/convert "$shot" -fuzz 1% -trim -format "%w %h" info:)
-colours=$(/usr/bin/convert "$shot" -format "%k" info:)
+box=$(convert "$shot" -fuzz 1% -trim -format "%w %h" info:)
+colours=$(convert "$shot" -format "%k" info:)
 echo "screenshot $shot: display area $box, $colours colours"
 read -r w h <<<"$box"
 [ "$w" -ge 470 ] && [ "$w" -le 480 ] && [ "$h" -ge 630 ] && [ "$h" -le 640 ] ||
