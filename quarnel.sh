@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev libfreetype-dev fonts-dejavu-core"
 # The desktop smoke test opens the window under Xvfb and captures it.
-TEST_PACKAGES="xvfb xauth x11-utils imagemagick"
+TEST_PACKAGES="xvfb xauth imagemagick"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_packages() { # install_packages [more packages...]
