@@ -21,3 +21,28 @@ void memory_fail_after(int allowed);
 // the process started; the tests compare them before and after a stretch of the program.
 uint64_t memory_allocation_count();
 uint64_t memory_release_count();
+
+// [SECTION] Message queue (messages.cpp)
+// The common half of the window system: register_class, default_window_procedure,
+// post_quit_message, translate_message and dispatch_message live there, and the back ends
+// build peek_message and get_message, create_window and destroy_window on these.
+
+// A fresh queue: no procedure, no messages, no quit posted.
+void queue_reset();
+// Called the first time post_quit_message is called in a run (null: none).
+void queue_set_quit_hook(void (*hook)(int32_t exit_code));
+// 1 once register_class has accepted a procedure.
+int queue_has_procedure();
+// Calls the registered procedure with a message that carries no parameters (create,
+// destroy); 0 without a procedure.
+int32_t send_window_message(WindowHandle window, uint32_t message);
+// Appends an input message (a tap) to the queue.
+void queue_message(const Message& message);
+// 1 when a message or a posted quit waits.
+int queue_waiting();
+// What peek_message reports: 1 and the first message, else 1 and MESSAGE_QUIT with its code
+// once a quit is posted, else 0. Leaves the queue as it is.
+int queue_peek(Message* message);
+// What get_message returns once queue_waiting() says 1: 1 and the first message, removed;
+// 0 and MESSAGE_QUIT with its code when only the quit is left.
+int queue_take(Message* message);

@@ -40,12 +40,8 @@ struct Headless {
     void (*step_hook)() = nullptr;
     void (*log_hook)(const std::string&) = nullptr;
     // window system
-    WindowProcedure procedure = nullptr;
     WindowHandle window = 0;
     bool window_alive = false;
-    std::deque<Message> queue;
-    bool quit_posted = false;
-    int32_t quit_code = 0;
     uint64_t steps_run = 0;
     bool started = false; // the program runs its idle steps before the first command too
     // display
@@ -105,6 +101,8 @@ uint16_t pixel_at(uint32_t x, uint32_t y) {
 void headless_reset() {
     close_all_files();
     h = Headless();
+    queue_reset();
+    queue_set_quit_hook([](int32_t code) { log_event("quit " + std::to_string(code)); });
     registry_set_install_dir(nullptr);
     memory_fail_after(-1);
     seed_random(1);
@@ -251,8 +249,8 @@ static void run_command(const Command& c) {
     switch (c.kind) {
     case command_tap:
         log_event("tap " + std::to_string(c.a) + " " + std::to_string(c.b));
-        h.queue.push_back({h.window, MESSAGE_LBUTTONDOWN, 0,
-                           intptr_t((uint32_t(c.a) & 0xFFFF) | ((uint32_t(c.b) & 0xFFFF) << 16))});
+        queue_message({h.window, MESSAGE_LBUTTONDOWN, 0,
+                       intptr_t((uint32_t(c.a) & 0xFFFF) | ((uint32_t(c.b) & 0xFFFF) << 16))});
         h.idle_left = h.idle_steps;
         break;
     case command_steps:
@@ -276,17 +274,11 @@ static void run_command(const Command& c) {
 
 // [SECTION] Window system and message queue
 
-int register_class(const WindowClass* window_class) {
-    if (!window_class || !window_class->procedure) return 0;
-    h.procedure = window_class->procedure;
-    return 1;
-}
-
 WindowHandle create_window(const wchar_t*, const wchar_t*) {
-    if (!h.procedure || h.window_alive) return 0;
+    if (!queue_has_procedure() || h.window_alive) return 0;
     h.window = 0x5151;
     h.window_alive = true;
-    h.procedure(h.window, MESSAGE_CREATE, 0, 0);
+    send_window_message(h.window, MESSAGE_CREATE);
     return h.window;
 }
 
@@ -294,22 +286,12 @@ int destroy_window(WindowHandle window) {
     if (!h.window_alive || window != h.window) return 0;
     h.window_alive = false;
     log_event("destroy");
-    h.procedure(window, MESSAGE_DESTROY, 0, 0);
+    send_window_message(window, MESSAGE_DESTROY);
     return 1;
 }
 
 int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int) {
     return h.window_alive && window == h.window;
-}
-
-int32_t default_window_procedure(WindowHandle, uint32_t, uintptr_t, intptr_t) {
-    return 0;
-}
-
-void post_quit_message(int32_t exit_code) {
-    if (!h.quit_posted) log_event("quit " + std::to_string(exit_code));
-    h.quit_posted = true;
-    h.quit_code = exit_code;
 }
 
 int peek_message(Message* message) {
@@ -318,14 +300,7 @@ int peek_message(Message* message) {
         h.idle_left = h.idle_steps;
     }
     for (;;) {
-        if (!h.queue.empty()) {
-            if (message) *message = h.queue.front();
-            return 1;
-        }
-        if (h.quit_posted) {
-            if (message) *message = {0, MESSAGE_QUIT, uintptr_t(h.quit_code), 0};
-            return 1;
-        }
+        if (queue_peek(message)) return 1;
         if (!h.window_alive || h.steps_run >= STEP_LIMIT) {
             // Nothing can end the run any more; end it as the platform would on shut-down.
             if (h.steps_run >= STEP_LIMIT) log_event("step limit");
@@ -352,20 +327,7 @@ int get_message(Message* message) {
     while (!peek_message(message)) {
         if (h.step_hook) h.step_hook();
     }
-    if (!h.queue.empty()) {
-        *message = h.queue.front();
-        h.queue.pop_front();
-        return 1;
-    }
-    *message = {0, MESSAGE_QUIT, uintptr_t(h.quit_code), 0};
-    return 0;
-}
-
-void translate_message(const Message*) {}
-
-int32_t dispatch_message(const Message* message) {
-    if (!message || !h.procedure) return 0;
-    return h.procedure(message->window, message->message, message->wparam, message->lparam);
+    return queue_take(message);
 }
 
 int shell_full_screen(WindowHandle window, uint32_t) {

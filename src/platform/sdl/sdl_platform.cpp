@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
-#include <deque>
 #include <string>
 
 // [SECTION] State
@@ -29,14 +28,10 @@ const int REST_WAIT_MS = 100; // longest wait once the steps have stopped changi
 const int STEPS_BEFORE_REST = 8;
 
 struct Desktop {
-    WindowProcedure procedure = nullptr;
     WindowHandle window = 0;
     SDL_Window* sdl_window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    std::deque<Message> queue;
-    bool quit_posted = false;
-    int32_t quit_code = 0;
     bool display_open = false;
     uint16_t frame[DISPLAY_WIDTH * DISPLAY_HEIGHT];
     uint16_t shown[DISPLAY_WIDTH * DISPLAY_HEIGHT]; // the frame on screen now
@@ -108,7 +103,7 @@ void queue_tap(int window_x, int window_y) {
         return; // outside the display area
     int scale = r.w / DISPLAY_WIDTH;
     uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
-    d.queue.push_back({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
+    queue_message({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
     d.quiet_steps = 0;
 }
 
@@ -148,16 +143,10 @@ void pump_events(int timeout_ms) {
 
 // [SECTION] Window system and message queue
 
-int register_class(const WindowClass* window_class) {
-    if (!window_class || !window_class->procedure) return 0;
-    d.procedure = window_class->procedure;
-    return 1;
-}
-
 std::string desktop_install_dir(); // sdl_main.cpp
 
 WindowHandle create_window(const wchar_t*, const wchar_t* title) {
-    if (!d.procedure || d.window) return 0;
+    if (!queue_has_procedure() || d.window) return 0;
     int scale = 2;
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h < DISPLAY_HEIGHT * 2 + 80) scale = 1;
@@ -208,14 +197,14 @@ WindowHandle create_window(const wchar_t*, const wchar_t* title) {
         }
     }
     d.window = 1;
-    d.procedure(d.window, MESSAGE_CREATE, 0, 0);
+    send_window_message(d.window, MESSAGE_CREATE);
     return d.window;
 }
 
 int destroy_window(WindowHandle window) {
     if (!d.window || window != d.window) return 0;
     d.window = 0;
-    d.procedure(window, MESSAGE_DESTROY, 0, 0);
+    send_window_message(window, MESSAGE_DESTROY);
     if (d.texture) SDL_DestroyTexture(d.texture);
     if (d.renderer) SDL_DestroyRenderer(d.renderer);
     if (d.sdl_window) SDL_DestroyWindow(d.sdl_window);
@@ -229,48 +218,19 @@ int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int rep
     return 1;
 }
 
-int32_t default_window_procedure(WindowHandle, uint32_t, uintptr_t, intptr_t) {
-    return 0;
-}
-
-void post_quit_message(int32_t exit_code) {
-    d.quit_posted = true;
-    d.quit_code = exit_code;
-}
-
 int peek_message(Message* message) {
-    if (d.queue.empty() && !d.quit_posted) pump_events(0);
-    if (d.queue.empty() && !d.quit_posted)
+    if (!queue_waiting()) pump_events(0);
+    if (!queue_waiting())
         pump_events(d.quiet_steps >= STEPS_BEFORE_REST ? REST_WAIT_MS : IDLE_WAIT_MS);
-    if (!d.queue.empty()) {
-        if (message) *message = d.queue.front();
-        return 1;
-    }
-    if (d.quit_posted) {
-        if (message) *message = {0, MESSAGE_QUIT, uintptr_t(d.quit_code), 0};
-        return 1;
-    }
+    if (queue_peek(message)) return 1;
     // A screen step runs next; a new frame or a tap sets the count back to 0.
     if (d.quiet_steps < STEPS_BEFORE_REST) d.quiet_steps++;
     return 0;
 }
 
 int get_message(Message* message) {
-    while (d.queue.empty() && !d.quit_posted) pump_events(100);
-    if (!d.queue.empty()) {
-        *message = d.queue.front();
-        d.queue.pop_front();
-        return 1;
-    }
-    *message = {0, MESSAGE_QUIT, uintptr_t(d.quit_code), 0};
-    return 0;
-}
-
-void translate_message(const Message*) {}
-
-int32_t dispatch_message(const Message* message) {
-    if (!message || !d.procedure) return 0;
-    return d.procedure(message->window, message->message, message->wparam, message->lparam);
+    while (!queue_waiting()) pump_events(100);
+    return queue_take(message);
 }
 
 int shell_full_screen(WindowHandle window, uint32_t) {
