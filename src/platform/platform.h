@@ -165,3 +165,36 @@ size_t string_length(const char* text);
 // The program's graphical entry point (shell/startup.cpp); the back end's main() calls it.
 int app_main(intptr_t instance, intptr_t previous_instance, const wchar_t* command_line,
              int show_flag);
+
+// [SECTION] Keys (answered by the program, screens/keys.cpp)
+// A key never reaches the window procedure as a key: the back end asks the program which
+// tap does what the key does on the current screen, and queues that tap.
+
+enum : int32_t {
+    KEY_NONE = 0,
+    KEY_ENTER,
+    KEY_SPACE,
+    KEY_ESCAPE,
+    KEY_BACKSPACE,
+    KEY_TAB,
+    KEY_BACK_TAB, // Shift+Tab
+    KEY_UP,
+    KEY_DOWN,
+    KEY_LEFT,
+    KEY_RIGHT,
+    KEY_PAGE_UP,
+    KEY_PAGE_DOWN,
+    KEY_HOME,
+    KEY_END,
+    KEY_0,
+    KEY_9 = KEY_0 + 9, // KEY_0 + n is the digit n
+};
+
+// What `key` does on the current screen. Returns 1 with the display point whose tap does the
+// same in *x, *y, or 0 when the key taps nothing there. *highlight is the spread position the
+// back end outlines on a card table (-1: none); keys that move it change it, and off a card
+// table it becomes -1. Reads the program's state and never changes it.
+int key_tap_point(int32_t key, int32_t* highlight, int32_t* x, int32_t* y);
+// The outline of the highlighted card in display pixels (x, y, width, height). Returns 0, and
+// sets *highlight to -1, when no card of the current screen is highlighted.
+int key_highlight_rect(int32_t* highlight, int32_t* x, int32_t* y, int32_t* width, int32_t* height);

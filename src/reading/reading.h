@@ -54,6 +54,9 @@ void draw_spread(int32_t kind);
 // missing.
 int make_thumbnail(const uint8_t* source, Picture* thumb, int32_t frame_width, int32_t frame_height,
                    int32_t index, int32_t strip_width);
+// The tap area of spread position p's card in the laid-out spread of this kind; 0 when the
+// kind has no such position.
+int spread_card_box(int32_t kind, int32_t position, HitBox* box);
 // The spread position hit by the pending tap for this kind, or -1.
 int32_t hit_spread_position(int32_t kind);
 // Turns the card of position p face up and shows its meaning page.

@@ -158,6 +158,18 @@ int make_thumbnail(const uint8_t* source, Picture* thumb, int32_t frame_width, i
 
 // [SECTION] Tap test
 
+int spread_card_box(int32_t kind, int32_t position, HitBox* box) {
+    if (position < 0 || position >= spread_size(kind)) return 0;
+    const int thumbs = uses_thumbnails(kind);
+    if (thumbs && !thumb_picture) return 0;
+    const SpreadPoint at = spread_positions[position];
+    box->left = at.x;
+    box->right = at.x + (thumbs ? thumb_picture->width : CARD_WIDTH);
+    box->top = at.y;
+    box->bottom = at.y + (thumbs ? thumb_picture->height : CARD_HEIGHT);
+    return 1;
+}
+
 int32_t hit_spread_position(int32_t kind) {
     const int32_t count = spread_size(kind);
     const int thumbs = uses_thumbnails(kind);

@@ -3,11 +3,17 @@
 #include "screens/screens.h"
 #include "graphics/graphics.h"
 
+const HitBox table_menu_box = {220, 240, 270, 320};
+const HitBox table_exit_box = {0, 20, 270, 320};
+
+static bool inside(int32_t x, int32_t y, const HitBox& b) {
+    return b.left < x && x < b.right && b.top < y && y < b.bottom;
+}
+
 void end_screen_step() {
     AppState* s = app_state;
     int32_t x = s->tap_x, y = s->tap_y;
-    if (y <= 270 || y >= 320) return;
-    if (x > 220 && x < 240) { // Menu
+    if (inside(x, y, table_menu_box)) { // Menu
         play_sound(L"\\ico.wav");
         show_picture(L"\\newmenu02.nbf", 220, 270);
         present_surface(surface, palette, &display_properties);
@@ -18,7 +24,7 @@ void end_screen_step() {
         s->screen = screen_menu;
         s->tap_pending = 0;
         s->reading_shown = 0;
-    } else if (x > 0 && x < 20) { // Exit: the publisher pages, then the end
+    } else if (inside(x, y, table_exit_box)) { // Exit: the publisher pages, then the end
         play_sound(L"\\ico.wav");
         show_picture(L"\\newexit02.nbf", 0, 270);
         present_surface(surface, palette, &display_properties);

@@ -5,8 +5,14 @@
 
 int32_t publisher_page = 0;
 
-static bool inside(int32_t x, int32_t y, int32_t left, int32_t right, int32_t top, int32_t bottom) {
-    return left < x && x < right && top < y && y < bottom;
+const HitBox about_back_box = {96, 149, 296, 311};
+const HitBox publisher_back_box = {17, 70, 297, 314};
+const HitBox publisher_next_box = {168, 218, 299, 313};
+const HitBox publisher_back_box_2 = {23, 76, 298, 314};
+const HitBox publisher_menu_box = {168, 218, 299, 316};
+
+static bool inside(int32_t x, int32_t y, const HitBox& b) {
+    return b.left < x && x < b.right && b.top < y && y < b.bottom;
 }
 
 static void present() {
@@ -30,7 +36,7 @@ void about_step() {
     present();
     // The stored position is tested without looking at tap_pending: the menu tap that led
     // here lies outside the Back button.
-    if (inside(s->tap_x, s->tap_y, 96, 149, 296, 311)) {
+    if (inside(s->tap_x, s->tap_y, about_back_box)) {
         button_feedback(L"\\ico.wav", L"\\button_back_02.nbf", 87, 291);
         return_to_menu(true);
     }
@@ -42,10 +48,10 @@ void publisher_step() {
         show_picture(L"\\vorngame01.nbf", 0, 0);
         present();
         if (s->tap_pending == 1) {
-            if (inside(s->tap_x, s->tap_y, 17, 70, 297, 314)) {
+            if (inside(s->tap_x, s->tap_y, publisher_back_box)) {
                 button_feedback(L"\\ico.wav", L"\\button_back_02.nbf", 9, 294);
                 return_to_menu(true);
-            } else if (inside(s->tap_x, s->tap_y, 168, 218, 299, 313)) {
+            } else if (inside(s->tap_x, s->tap_y, publisher_next_box)) {
                 button_feedback(L"\\ico.wav", L"\\button_next_02.nbf", 156, 293);
                 publisher_page = 1;
             }
@@ -56,11 +62,11 @@ void publisher_step() {
     } else if (publisher_page == 1) {
         show_picture(L"\\vorngame02.nbf", 0, 0);
         present();
-        if (inside(s->tap_x, s->tap_y, 23, 76, 298, 314)) {
+        if (inside(s->tap_x, s->tap_y, publisher_back_box_2)) {
             button_feedback(L"\\ico.wav", L"\\button_back_02.nbf", 14, 294);
             publisher_page = 0;
             s->tap_pending = 0;
-        } else if (inside(s->tap_x, s->tap_y, 168, 218, 299, 316)) {
+        } else if (inside(s->tap_x, s->tap_y, publisher_menu_box)) {
             play_sound(L"\\ico.wav");
             play_sound(L"\\start.WAV");
             show_picture(L"\\button_menu_02.nbf", 158, 294);

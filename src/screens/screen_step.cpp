@@ -5,11 +5,6 @@
 #include "graphics/graphics.h"
 #include "reading/reading.h"
 
-// A hit rectangle; every bound is strict.
-struct HitBox {
-    int32_t left, right, top, bottom;
-};
-
 static bool hit(const HitBox& box, int32_t x, int32_t y) {
     return box.left < x && x < box.right && box.top < y && y < box.bottom;
 }
@@ -23,6 +18,9 @@ void button_feedback(const wchar_t* sound, const wchar_t* pressed_picture, int32
 
 // [SECTION] Title screen
 
+const HitBox title_start_box = {173, 222, 273, 290};
+const HitBox title_exit_box = {176, 219, 297, 312};
+
 static void title_step() {
     AppState* s = app_state;
     if (s->shuffling == 1) { // back from a reading's shuffle screen
@@ -34,13 +32,13 @@ static void title_step() {
     draw_picture(surface, 0, 0, work_picture, plain);
     present_surface(surface, palette, &display_properties);
     if (s->tap_pending != 1) return;
-    if (hit({173, 222, 273, 290}, s->tap_x, s->tap_y)) {
+    if (hit(title_start_box, s->tap_x, s->tap_y)) {
         button_feedback(L"\\ico.wav", L"\\button_start_02.nbf", 164, 268);
         show_picture(L"\\menu.nbf", 0, 0);
         present_surface(surface, palette, &display_properties);
         s->screen = screen_menu;
         s->tap_pending = 0;
-    } else if (hit({176, 219, 297, 312}, s->tap_x, s->tap_y)) {
+    } else if (hit(title_exit_box, s->tap_x, s->tap_y)) {
         button_feedback(L"\\end.wav", L"\\buttonexit03.nbf", 164, 292);
         shut_down();
     }
@@ -48,15 +46,7 @@ static void title_step() {
 
 // [SECTION] Main menu
 
-struct MenuItem {
-    HitBox box;
-    const wchar_t* sound;
-    const wchar_t* pressed_picture;
-    int32_t x, y;
-    int32_t action; // a reading kind, screen_about, screen_publisher, or 0 for exit
-};
-
-static const MenuItem MENU_ITEMS[] = {
+const MenuItem menu_items[MENU_ITEM_COUNT] = {
     {{85, 140, 111, 125}, L"\\ico.wav", L"\\menu_sub_desire2.nbf", 0, 107, kind_desire},
     {{92, 134, 130, 145}, L"\\ico.wav", L"\\menu_sub_today2.nbf", 0, 127, kind_today},
     {{50, 177, 149, 164}, L"\\ico.wav", L"\\menu_sub_past2.nbf", 0, 147, kind_past},
@@ -73,7 +63,7 @@ static void menu_step() {
     if (s->tap_pending != 1 || s->shuffling != 0) return;
     reset_deck(s);
     shuffle_deck(s);
-    for (const MenuItem& item : MENU_ITEMS) {
+    for (const MenuItem& item : menu_items) {
         if (!hit(item.box, s->tap_x, s->tap_y)) continue;
         button_feedback(item.sound, item.pressed_picture, item.x, item.y);
         if (item.action >= kind_desire && item.action <= kind_money) {

@@ -21,6 +21,26 @@ enum ReadingKind : int32_t {
 
 extern int32_t publisher_page; // 0 first publisher page, 1 second
 
+// [SECTION] Buttons: the tap areas the screens test, which the keys aim at too
+
+extern const HitBox title_start_box, title_exit_box;
+extern const HitBox shuffle_back_box, shuffle_next_box, shuffle_deck_box;
+extern const HitBox table_menu_box, table_exit_box;
+extern const HitBox about_back_box;
+extern const HitBox publisher_back_box, publisher_next_box;   // first publisher page
+extern const HitBox publisher_back_box_2, publisher_menu_box; // second publisher page
+
+struct MenuItem {
+    HitBox box;
+    const wchar_t* sound;
+    const wchar_t* pressed_picture;
+    int32_t x, y;
+    int32_t action; // a reading kind, screen_about, screen_publisher, or 0 for exit
+};
+enum : int32_t { MENU_ITEM_COUNT = 9 };
+// desire, today, past, love, business, money, about tarot, publisher pages, exit
+extern const MenuItem menu_items[MENU_ITEM_COUNT];
+
 // One step of the current screen; called whenever the message queue is empty.
 void screen_step();
 // Sound, pressed picture, present, 100 ms.

@@ -7,8 +7,12 @@
 
 wchar_t* copy_title_path(const wchar_t* title_path);
 
-static bool inside(int32_t x, int32_t y, int32_t left, int32_t right, int32_t top, int32_t bottom) {
-    return left < x && x < right && top < y && y < bottom;
+const HitBox shuffle_back_box = {0, 20, 270, 320};
+const HitBox shuffle_next_box = {220, 240, 270, 320};
+const HitBox shuffle_deck_box = {95, 145, 200, 243};
+
+static bool inside(int32_t x, int32_t y, const HitBox& b) {
+    return b.left < x && x < b.right && b.top < y && y < b.bottom;
 }
 
 static void play_shuffle_animation() {
@@ -32,13 +36,13 @@ void shuffle_screen_step(const wchar_t* title_path) {
     AppState* s = app_state;
     if (s->tap_pending != 1 || s->shuffling != 1) return;
     int32_t x = s->tap_x, y = s->tap_y;
-    if (inside(x, y, 0, 20, 270, 320)) { // Back
+    if (inside(x, y, shuffle_back_box)) { // Back
         play_sound(L"\\ico.wav");
         play_sound(L"\\start.WAV");
         show_picture(L"\\newback02.nbf", 0, 270);
         present_surface(surface, palette, &display_properties);
         s->screen = screen_title;
-    } else if (inside(x, y, 220, 240, 270, 320)) { // Next
+    } else if (inside(x, y, shuffle_next_box)) { // Next
         // The title path lives in the shared path buffer, which the next sound overwrites:
         // copy it first.
         wchar_t* title = s->deck_shuffled == 1 ? copy_title_path(title_path) : nullptr;
@@ -57,7 +61,7 @@ void shuffle_screen_step(const wchar_t* title_path) {
             present_surface(surface, palette, &display_properties);
             s->tap_x = 0;
         }
-    } else if (inside(x, y, 95, 145, 200, 243)) { // the deck
+    } else if (inside(x, y, shuffle_deck_box)) { // the deck
         reset_deck(s);
         shuffle_deck(s);
         s->tap_pending = 0;

@@ -33,6 +33,14 @@ struct AppState {
     FileHandle card_db_file; // the open card text file; 0 when opening it failed
 };
 
+// A tap area in display pixels; every bound is strict (left < x < right, top < y < bottom).
+struct HitBox {
+    int32_t left, right, top, bottom;
+};
+
+// The meaning window's scroll arrows, which the window procedure tests on a reading.
+extern const HitBox scroll_up_box, scroll_down_box;
+
 // [SECTION] Program-wide values (one instance each, for the whole run)
 
 extern WindowHandle main_window; // set by start_up; destroyed after any failed load

@@ -19,6 +19,9 @@ AppState* app_state = nullptr;
 Surface* surface = nullptr;
 Palette* palette = nullptr;
 
+const HitBox scroll_up_box = {224, 236, 48, 66};
+const HitBox scroll_down_box = {224, 236, 129, 146};
+
 static const wchar_t CLASS_NAME[] = L"Quarnel";
 static const wchar_t REGISTRY_KEY[] = L"\\SOFTWARE\\Apps\\Vorn Quarnel";
 static intptr_t program_instance = 0;
@@ -92,8 +95,12 @@ int32_t window_procedure(WindowHandle window, uint32_t message, uintptr_t wparam
         app_state->tap_pending = 1;
         if (app_state->screen >= kind_desire && app_state->screen <= kind_money &&
             app_state->scroller_active == 1) {
-            if (x > 224 && x < 236 && y > 48 && y < 66) app_state->scroll_up_pressed = 1;
-            if (x > 224 && x < 236 && y > 129 && y < 146) app_state->scroll_down_pressed = 1;
+            const HitBox& up = scroll_up_box;
+            const HitBox& down = scroll_down_box;
+            if (x > up.left && x < up.right && y > up.top && y < up.bottom)
+                app_state->scroll_up_pressed = 1;
+            if (x > down.left && x < down.right && y > down.top && y < down.bottom)
+                app_state->scroll_down_pressed = 1;
         }
         return 0;
     }

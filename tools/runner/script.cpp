@@ -2,6 +2,7 @@
 
 #include "script.h"
 #include "platform/headless/headless.h"
+#include "platform/common/common.h"
 
 // [SECTION] Parsing
 
@@ -81,11 +82,17 @@ std::string parse_command(const std::vector<std::string>& words, ScriptCommand* 
             return "shot name may hold only letters, digits, '-', '_' and '.', and not begin "
                    "with '.'";
         command->name = words[1];
+    } else if (verb == "key") {
+        command->kind = script_key;
+        if (args != 1) return "key needs one key name";
+        command->a = key_named(words[1]);
+        if (command->a == KEY_NONE)
+            return "unknown key \"" + words[1] + "\" (" + key_name_list() + ")";
     } else if (verb == "quit") {
         command->kind = script_quit;
         if (args != 0) return "quit takes nothing after it";
     } else {
-        return "unknown command \"" + verb + "\" (tap, steps, wait, shot, quit)";
+        return "unknown command \"" + verb + "\" (tap, key, steps, wait, shot, quit)";
     }
     return "";
 }
@@ -145,6 +152,9 @@ void queue_script(const std::vector<ScriptCommand>& commands, const std::string&
             break;
         case script_quit:
             headless_queue_quit();
+            break;
+        case script_key:
+            headless_queue_key(c.a);
             break;
         }
     }

@@ -2,6 +2,7 @@
 // before anything runs
 //
 //   tap X Y     a stylus tap at display pixel (X, Y), 0 to 65535 each
+//   key NAME    a key: the tap on the button it stands for on the screen of that moment
 //   steps N     let the program run N screen steps with an empty queue
 //   wait MS     advance the virtual clock by MS milliseconds
 //   shot NAME   write the display as NAME.png in the shots folder
@@ -14,11 +15,18 @@
 #include <string>
 #include <vector>
 
-enum ScriptCommandKind { script_tap, script_steps, script_wait, script_shot, script_quit };
+enum ScriptCommandKind {
+    script_tap,
+    script_steps,
+    script_wait,
+    script_shot,
+    script_quit,
+    script_key
+};
 
 struct ScriptCommand {
     ScriptCommandKind kind;
-    int32_t a;        // tap: x; steps: count; wait: milliseconds
+    int32_t a;        // tap: x; steps: count; wait: milliseconds; key: the key
     int32_t b;        // tap: y
     std::string name; // shot: file name without ".png"
     int line;         // line number in the script, from 1

@@ -46,3 +46,12 @@ int queue_peek(Message* message);
 // What get_message returns once queue_waiting() says 1: 1 and the first message, removed;
 // 0 and MESSAGE_QUIT with its code when only the quit is left.
 int queue_take(Message* message);
+
+// [SECTION] Key names (key_names.cpp)
+
+// The key of a name ("enter", "shift-tab", "pageup", "7"), or KEY_NONE.
+int32_t key_named(const std::string& name);
+// The name of a key, or "".
+const char* key_name(int32_t key);
+// Every name, comma-separated, for messages.
+std::string key_name_list();

@@ -16,7 +16,14 @@
 // [SECTION] State
 
 namespace {
-enum CommandKind { command_tap, command_steps, command_wait, command_shot, command_quit };
+enum CommandKind {
+    command_tap,
+    command_steps,
+    command_wait,
+    command_shot,
+    command_quit,
+    command_key
+};
 
 struct Command {
     CommandKind kind;
@@ -43,7 +50,8 @@ struct Headless {
     WindowHandle window = 0;
     bool window_alive = false;
     uint64_t steps_run = 0;
-    bool started = false; // the program runs its idle steps before the first command too
+    bool started = false;   // the program runs its idle steps before the first command too
+    int32_t highlight = -1; // the card a key highlights on a card table
     // display
     bool display_open = false;
     std::vector<uint8_t> frame;
@@ -141,6 +149,9 @@ void headless_queue_shot(const std::string& png) {
 }
 void headless_queue_quit() {
     h.script.push_back({command_quit, 0, 0, ""});
+}
+void headless_queue_key(int32_t key) {
+    h.script.push_back({command_key, key, 0, ""});
 }
 void headless_set_step_hook(void (*hook)()) {
     h.step_hook = hook;
@@ -245,14 +256,27 @@ int headless_write_png(const std::string& path) {
 
 // [SECTION] Script: what the program sees when its queue is empty
 
+static void queue_tap(int32_t x, int32_t y) {
+    log_event("tap " + std::to_string(x) + " " + std::to_string(y));
+    queue_message({h.window, MESSAGE_LBUTTONDOWN, 0,
+                   intptr_t((uint32_t(x) & 0xFFFF) | ((uint32_t(y) & 0xFFFF) << 16))});
+}
+
 static void run_command(const Command& c) {
     switch (c.kind) {
     case command_tap:
-        log_event("tap " + std::to_string(c.a) + " " + std::to_string(c.b));
-        queue_message({h.window, MESSAGE_LBUTTONDOWN, 0,
-                       intptr_t((uint32_t(c.a) & 0xFFFF) | ((uint32_t(c.b) & 0xFFFF) << 16))});
+        queue_tap(c.a, c.b);
         h.idle_left = h.idle_steps;
         break;
+    case command_key: {
+        log_event(std::string("key ") + key_name(c.a));
+        int32_t before = h.highlight, x = 0, y = 0;
+        int tap = key_tap_point(c.a, &h.highlight, &x, &y);
+        if (h.highlight != before) log_event("highlight " + std::to_string(h.highlight));
+        if (tap) queue_tap(x, y);
+        h.idle_left = h.idle_steps;
+        break;
+    }
     case command_steps:
         h.idle_left = c.a;
         break;

@@ -40,6 +40,9 @@ void headless_queue_steps(int steps);             // that many screen steps, que
 void headless_queue_wait(uint32_t ms);            // advance the virtual clock
 void headless_queue_shot(const std::string& png); // write the display as a PNG file
 void headless_queue_quit();                       // destroy the main window
+// A key: the tap the program answers for it on the screen of that moment (key_tap_point),
+// logged "key NAME" and, when the highlight moves, "highlight P".
+void headless_queue_key(int32_t key);
 // Called before every screen step the back end lets run (null: none).
 void headless_set_step_hook(void (*hook)());
 // Called for every log line as it is written (null: none).

@@ -1,0 +1,170 @@
+// keys.cpp -- what each key does on each screen: the tap on the button it stands for, so a key
+// does exactly what that tap does (sound, pressed picture, state change)
+
+#include "screens/screens.h"
+#include "reading/reading.h"
+
+namespace {
+
+// [SECTION] Which screen the keys act on
+
+enum KeyScreen {
+    on_none,
+    on_title,
+    on_menu,
+    on_shuffle,
+    on_table,
+    on_about,
+    on_publisher_1,
+    on_publisher_2
+};
+
+KeyScreen key_screen() {
+    const AppState* s = app_state;
+    if (!s) return on_none;
+    if (s->screen == screen_title) return on_title;
+    if (s->screen == screen_menu) return on_menu;
+    if (s->screen == screen_about) return on_about;
+    if (s->screen == screen_publisher) return publisher_page == 0 ? on_publisher_1 : on_publisher_2;
+    if (s->screen >= kind_desire && s->screen <= kind_money) {
+        if (s->shuffling == 1) return on_shuffle;
+        if (s->reading_shown == 1) return on_table;
+    }
+    return on_none;
+}
+
+// [SECTION] Keys that press a button
+
+struct KeyButton {
+    KeyScreen on;
+    int32_t key;
+    const HitBox* box;
+};
+
+const KeyButton KEY_BUTTONS[] = {
+    {on_title, KEY_ENTER, &title_start_box},
+    {on_title, KEY_SPACE, &title_start_box},
+    {on_title, KEY_ESCAPE, &title_exit_box},
+    {on_menu, KEY_0 + 1, &menu_items[0].box}, // desire
+    {on_menu, KEY_0 + 2, &menu_items[1].box}, // today
+    {on_menu, KEY_0 + 3, &menu_items[2].box}, // past
+    {on_menu, KEY_0 + 4, &menu_items[3].box}, // love
+    {on_menu, KEY_0 + 5, &menu_items[4].box}, // business
+    {on_menu, KEY_0 + 6, &menu_items[5].box}, // money
+    {on_menu, KEY_0 + 7, &menu_items[6].box}, // about tarot
+    {on_menu, KEY_0 + 8, &menu_items[7].box}, // publisher pages
+    {on_menu, KEY_0 + 9, &menu_items[8].box}, // exit
+    {on_menu, KEY_ESCAPE, &menu_items[8].box},
+    {on_shuffle, KEY_SPACE, &shuffle_deck_box},
+    {on_shuffle, KEY_ENTER, &shuffle_next_box},
+    {on_shuffle, KEY_RIGHT, &shuffle_next_box},
+    {on_shuffle, KEY_ESCAPE, &shuffle_back_box},
+    {on_shuffle, KEY_BACKSPACE, &shuffle_back_box},
+    {on_shuffle, KEY_LEFT, &shuffle_back_box},
+    {on_table, KEY_ESCAPE, &table_menu_box},
+    {on_table, KEY_BACKSPACE, &table_menu_box},
+    {on_about, KEY_ESCAPE, &about_back_box},
+    {on_about, KEY_BACKSPACE, &about_back_box},
+    {on_about, KEY_ENTER, &about_back_box},
+    {on_publisher_1, KEY_ESCAPE, &publisher_back_box},
+    {on_publisher_1, KEY_BACKSPACE, &publisher_back_box},
+    {on_publisher_1, KEY_LEFT, &publisher_back_box},
+    {on_publisher_1, KEY_ENTER, &publisher_next_box},
+    {on_publisher_1, KEY_SPACE, &publisher_next_box},
+    {on_publisher_1, KEY_RIGHT, &publisher_next_box},
+    {on_publisher_2, KEY_ESCAPE, &publisher_back_box_2},
+    {on_publisher_2, KEY_BACKSPACE, &publisher_back_box_2},
+    {on_publisher_2, KEY_LEFT, &publisher_back_box_2},
+    {on_publisher_2, KEY_ENTER, &publisher_menu_box},
+    {on_publisher_2, KEY_SPACE, &publisher_menu_box},
+};
+
+// The middle of a tap area, strictly inside it.
+void centre(const HitBox& box, int32_t* x, int32_t* y) {
+    *x = (box.left + box.right) / 2;
+    *y = (box.top + box.bottom) / 2;
+}
+
+// [SECTION] The card table: a highlight over the spread, the scroll arrows
+
+int table_key(int32_t key, int32_t* highlight, int32_t* x, int32_t* y) {
+    const AppState* s = app_state;
+    const int32_t kind = s->screen;
+    const int32_t count = spread_size(kind);
+    int32_t h = *highlight >= 0 && *highlight < count ? *highlight : -1;
+    const bool meaning_shown = s->scroller_active == 1;
+    if ((key == KEY_UP || key == KEY_PAGE_UP) && meaning_shown) {
+        centre(scroll_up_box, x, y);
+        return 1;
+    }
+    if ((key == KEY_DOWN || key == KEY_PAGE_DOWN) && meaning_shown) {
+        centre(scroll_down_box, x, y);
+        return 1;
+    }
+    int32_t turn = -1; // the position whose card the key turns
+    switch (key) {
+    case KEY_RIGHT:
+    case KEY_DOWN:
+    case KEY_TAB:
+        h = h < 0 ? 0 : (h + 1) % count;
+        break;
+    case KEY_LEFT:
+    case KEY_UP:
+    case KEY_BACK_TAB:
+        h = h < 0 ? count - 1 : (h + count - 1) % count;
+        break;
+    case KEY_HOME:
+        h = 0;
+        break;
+    case KEY_END:
+        h = count - 1;
+        break;
+    case KEY_ENTER:
+    case KEY_SPACE:
+        turn = h = h < 0 ? 0 : h;
+        break;
+    default:
+        if (key >= KEY_0 && key <= KEY_9) { // 1 to 9 the first nine cards, 0 the tenth
+            int32_t p = key == KEY_0 ? 9 : key - KEY_0 - 1;
+            if (p < count) turn = h = p;
+        }
+        break;
+    }
+    *highlight = h;
+    HitBox box;
+    if (turn < 0 || !spread_card_box(kind, turn, &box)) return 0;
+    centre(box, x, y);
+    return 1;
+}
+
+} // namespace
+
+// [SECTION] The back ends' questions
+
+int key_tap_point(int32_t key, int32_t* highlight, int32_t* x, int32_t* y) {
+    KeyScreen on = key_screen();
+    if (on != on_table) *highlight = -1;
+    if (on == on_none) return 0;
+    if (on == on_table && table_key(key, highlight, x, y)) return 1;
+    for (const KeyButton& b : KEY_BUTTONS) {
+        if (b.on != on || b.key != key) continue;
+        centre(*b.box, x, y);
+        return 1;
+    }
+    return 0;
+}
+
+int key_highlight_rect(int32_t* highlight, int32_t* x, int32_t* y, int32_t* width,
+                       int32_t* height) {
+    HitBox box;
+    if (*highlight < 0 || key_screen() != on_table ||
+        !spread_card_box(app_state->screen, *highlight, &box)) {
+        *highlight = -1;
+        return 0;
+    }
+    *x = box.left;
+    *y = box.top;
+    *width = box.right - box.left;
+    *height = box.bottom - box.top;
+    return 1;
+}
