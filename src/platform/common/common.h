@@ -11,6 +11,9 @@
 std::string host_path(const wchar_t* path);
 // A program path (backslashes) for a host path.
 std::wstring program_path(const std::string& host);
+// "cannot open PATH: REASON" for the most recent open_file that failed, then "" until the
+// next one fails; a successful open forgets an earlier failure.
+std::string take_open_failure();
 // Closes every open file (a new run of the program starts with none).
 void close_all_files();
 // The InstallDir value of the program's registry key, a host folder; null: no key.

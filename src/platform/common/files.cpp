@@ -1,6 +1,7 @@
 // files.cpp -- the read-only file layer: program paths onto host paths, buffered reads
 
 #include "platform/common/common.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -93,22 +94,54 @@ OpenFile* slot_of(FileHandle file) {
 }
 } // namespace
 
+// The most recent open that failed, "cannot open PATH: REASON"; a successful open clears it.
+static std::string open_failure;
+
+std::string take_open_failure() {
+    std::string out;
+    out.swap(open_failure);
+    return out;
+}
+
+static FileHandle failed_open(const std::string& shown_path, const char* reason) {
+    open_failure = "cannot open " + shown_path + ": " + reason;
+    return INVALID_FILE;
+}
+
+// The path as the user would look for it: the host path when it was found, else the
+// program path with slashes.
+static std::string shown(const wchar_t* path) {
+    std::string out;
+    for (const wchar_t* p = path; p && *p; p++)
+        out.push_back(*p == L'\\' ? '/' : (*p < 0x80 && *p >= 0x20 ? char(*p) : '?'));
+    return out;
+}
+
 FileHandle open_file(const wchar_t* path) {
     std::string host = host_path(path);
-    if (host.empty()) return INVALID_FILE;
+    if (host.empty()) {
+        for (const wchar_t* p = path; p && *p; p++)
+            if (p[0] == L'.' && p[1] == L'.' && (p == path || p[-1] == L'\\' || p[-1] == L'/') &&
+                (p[2] == 0 || p[2] == L'\\' || p[2] == L'/'))
+                return failed_open(shown(path), "a path may not lead out of its folder with ..");
+        return failed_open(shown(path), std::strerror(ENOENT));
+    }
     struct stat st;
-    if (stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return INVALID_FILE;
+    if (stat(host.c_str(), &st) != 0) return failed_open(host, std::strerror(errno));
+    if (!S_ISREG(st.st_mode))
+        return failed_open(host, S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a file");
     for (int i = 0; i < FILE_SLOTS; i++) {
         if (open_files[i].stream) continue;
         std::FILE* stream = std::fopen(host.c_str(), "rb");
-        if (!stream) return INVALID_FILE;
+        if (!stream) return failed_open(host, std::strerror(errno));
+        open_failure.clear();
         OpenFile& f = open_files[i];
         if (!f.buffer) f.buffer = new uint8_t[BUFFER_SIZE];
         f.stream = stream;
         f.start = f.length = f.position = 0;
         return FileHandle(i + 1);
     }
-    return INVALID_FILE;
+    return failed_open(host, "too many open files");
 }
 
 // Fills the request from the buffer, refilling it from the file as often as needed.

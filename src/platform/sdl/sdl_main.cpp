@@ -1,22 +1,42 @@
-// sdl_main.cpp -- the desktop program's entry: finds the install folder, starts SDL, runs
-// the program
+// sdl_main.cpp -- the desktop program's entry: the command line, the install folder, a
+// display to show on and a sound device to play on, then the program
 
 #include "platform/common/common.h"
+#include "platform/sdl/options.h"
 #include <SDL.h>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
-void open_audio(); // sdl_platform.cpp
+// sdl_platform.cpp
+int open_audio();
+void desktop_set_window(int scale, bool fullscreen);
+int desktop_window_failed();
 void release_objects();
 
-static bool is_folder(const std::string& path) {
+// [SECTION] The install folder
+
+namespace {
+std::string chosen_install_dir;
+std::string install_dir_option;
+
+bool is_folder(const std::string& path) {
     struct stat st;
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-static std::string executable_folder() {
+// The folder's absolute path with no "." or ".." and no links: the file layer refuses ".."
+// in the paths it maps, so "/usr/bin/../share/quarnel" must reach it as "/usr/share/quarnel".
+std::string canonical(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : "";
+}
+
+std::string executable_folder() {
     char buffer[4096];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return "";
@@ -25,30 +45,113 @@ static std::string executable_folder() {
     return path.substr(0, path.find_last_of('/'));
 }
 
-// The install folder: QUARNEL_INSTALL_DIR, else the one installed beside the program,
-// else the build tree's. "" when none exists (the registry key is then missing).
-std::string desktop_install_dir() {
+std::string find_install_dir() {
+    std::string candidates[3] = {install_dir_option, "", ""};
     const char* variable = std::getenv("QUARNEL_INSTALL_DIR");
-    if (variable && is_folder(variable)) return variable;
-    std::string installed = executable_folder() + "/../share/quarnel";
-    if (is_folder(installed)) return installed;
+    if (variable) candidates[1] = variable;
+    std::string exe = executable_folder();
+    if (!exe.empty()) candidates[2] = exe + "/../share/quarnel";
+    for (const std::string& c : candidates)
+        if (is_folder(c)) return canonical(c);
 #ifdef QUARNEL_BUILD_INSTALL_DIR
-    if (is_folder(QUARNEL_BUILD_INSTALL_DIR)) return QUARNEL_BUILD_INSTALL_DIR;
+    if (is_folder(QUARNEL_BUILD_INSTALL_DIR)) return canonical(QUARNEL_BUILD_INSTALL_DIR);
 #endif
     return "";
 }
+} // namespace
 
-int main(int, char**) {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "quarnel: cannot start the display: %s\n", SDL_GetError());
-        return 1;
+// The install folder: --install-dir, else QUARNEL_INSTALL_DIR, else the one installed beside
+// the program (../share/quarnel), else the build tree's; canonical. "" when none exists
+// (the registry key is then missing).
+std::string desktop_install_dir() {
+    return chosen_install_dir;
+}
+
+// [SECTION] Display and sound
+
+namespace {
+// With no display SDL may still start a video driver that shows nothing (offscreen, KMS on a
+// console that is not ours): the program would run on, invisible. Only a driver the user
+// names, or a desktop session's display, is used.
+int open_display() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    bool chosen = driver && *driver;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!chosen && !(x11 && *x11) && !(wayland && *wayland)) {
+        std::fprintf(stderr,
+                     "quarnel: cannot open a window: no display (is DISPLAY or WAYLAND_DISPLAY "
+                     "set?)\n");
+        return 0;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) open_audio();
-    std::string folder = desktop_install_dir();
-    registry_set_install_dir(folder.empty() ? nullptr : folder.c_str());
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "quarnel: cannot open a window: %s\n", SDL_GetError());
+        return 0;
+    }
+    const char* used = SDL_GetCurrentVideoDriver();
+    std::string name = used ? used : "";
+    if (!chosen && name != "x11" && name != "wayland") {
+        std::fprintf(stderr,
+                     "quarnel: cannot open a window: no X11 or Wayland display (SDL "
+                     "found only '%s')\n",
+                     name.c_str());
+        SDL_Quit();
+        return 0;
+    }
+    return 1;
+}
+
+// The sound libraries report a missing device in many lines of their own on stderr; they
+// are held back while the device is looked for, and one line says that sound is off.
+void open_sound() {
+    std::fflush(stderr);
+    int saved = dup(2);
+    int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) dup2(null, 2);
+    int ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && open_audio();
+    std::string why = ok ? "" : SDL_GetError();
+    std::fflush(stderr);
+    if (saved >= 0) dup2(saved, 2), close(saved);
+    if (null >= 0) close(null);
+    if (!ok)
+        std::fprintf(stderr, "quarnel: sound is off: %s\n",
+                     why.empty() ? "no sound device" : why.c_str());
+}
+} // namespace
+
+// [SECTION] Entry
+
+int main(int argc, char** argv) {
+    DesktopOptions options;
+    std::string error;
+    if (!parse_options(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "%s\n%s", error.c_str(), usage_text().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(help_text().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(version_text().c_str(), stdout);
+        return 0;
+    }
+    install_dir_option = options.install_dir;
+    chosen_install_dir = find_install_dir();
+    if (chosen_install_dir.empty())
+        std::fprintf(stderr, "quarnel: no install folder: give --install-dir DIR or "
+                             "QUARNEL_INSTALL_DIR, or install the program\n");
+    if (!open_display()) return 1;
+    SDL_DisplayMode mode;
+    int screen_height = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.h : 0;
+    desktop_set_window(options.scale ? options.scale : default_scale(screen_height),
+                       options.fullscreen);
+    open_sound();
+    registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
     int code = app_main(1, 0, L"", 1);
     release_objects();
     close_all_files();
     SDL_Quit();
+    if (desktop_window_failed()) return 1;
     return code;
 }

@@ -3,7 +3,9 @@
 //
 // LIMITATIONS
 // - One main window; the display is a 16-bit 5-6-5 frame buffer scaled by a whole factor.
-// - No keyboard input reaches the program (it has no keyboard use).
+// - Keys reach the program as the taps they stand for (key_tap_point); the highlight over a
+//   spread's cards is drawn over the display in the window only, never into the frame.
+//   F11 and Alt+Enter toggle fullscreen and Ctrl+Q closes the window, here alone.
 // - The full-screen shell call does nothing on a desktop.
 // - Sound: one WAV at a time, converted to the device's format; no mixing.
 // - The main loop runs a screen step whenever the queue is empty. While the steps keep
@@ -14,6 +16,7 @@
 
 #include "platform/common/common.h"
 #include <SDL.h>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
@@ -40,6 +43,10 @@ struct Desktop {
     int quiet_steps = 0; // screen steps in a row that brought no input and no new frame
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audio_spec;
+    int scale = 2;           // the window's first size, in display sizes
+    bool fullscreen = false; // start fullscreen
+    bool window_failed = false;
+    int32_t highlight = -1; // the spread position the keys highlight, -1 none
 };
 
 Desktop d;
@@ -94,6 +101,17 @@ void show_frame() {
         SDL_RenderClear(d.renderer);
     }
     SDL_RenderCopy(d.renderer, d.texture, nullptr, &r);
+    int32_t x, y, w_card, h_card;
+    if (key_highlight_rect(&d.highlight, &x, &y, &w_card, &h_card)) {
+        // A gold frame two display pixels wide around the card, outside it where it can be.
+        int scale = r.w / DISPLAY_WIDTH;
+        SDL_SetRenderDrawColor(d.renderer, 255, 214, 90, 255);
+        for (int i = 1; i <= 2 * scale; i++) {
+            SDL_Rect frame = {r.x + x * scale - i, r.y + y * scale - i, w_card * scale + 2 * i,
+                              h_card * scale + 2 * i};
+            SDL_RenderDrawRect(d.renderer, &frame);
+        }
+    }
     SDL_RenderPresent(d.renderer);
 }
 
@@ -105,6 +123,81 @@ void queue_tap(int window_x, int window_y) {
     uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
     queue_message({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
     d.quiet_steps = 0;
+}
+
+// The program's key for an SDL key with its modifiers; KEY_NONE for keys the program leaves.
+int32_t program_key(const SDL_Keysym& k) {
+    if (k.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) return KEY_NONE;
+    switch (k.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return KEY_ENTER;
+    case SDLK_SPACE:
+        return KEY_SPACE;
+    case SDLK_ESCAPE:
+        return KEY_ESCAPE;
+    case SDLK_BACKSPACE:
+        return KEY_BACKSPACE;
+    case SDLK_TAB:
+        return k.mod & KMOD_SHIFT ? KEY_BACK_TAB : KEY_TAB;
+    case SDLK_UP:
+        return KEY_UP;
+    case SDLK_DOWN:
+        return KEY_DOWN;
+    case SDLK_LEFT:
+        return KEY_LEFT;
+    case SDLK_RIGHT:
+        return KEY_RIGHT;
+    case SDLK_PAGEUP:
+        return KEY_PAGE_UP;
+    case SDLK_PAGEDOWN:
+        return KEY_PAGE_DOWN;
+    case SDLK_HOME:
+        return KEY_HOME;
+    case SDLK_END:
+        return KEY_END;
+    default:
+        break;
+    }
+    if (k.sym >= SDLK_0 && k.sym <= SDLK_9) return KEY_0 + (k.sym - SDLK_0);
+    if (k.sym >= SDLK_KP_1 && k.sym <= SDLK_KP_9) return KEY_0 + 1 + (k.sym - SDLK_KP_1);
+    if (k.sym == SDLK_KP_0) return KEY_0;
+    return KEY_NONE;
+}
+
+void toggle_fullscreen() {
+    if (!d.sdl_window) return;
+    bool on = SDL_GetWindowFlags(d.sdl_window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_SetWindowFullscreen(d.sdl_window, on ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// Window keys stay here; the others become the taps the program answers for them, queued
+// like the mouse's, so the window procedure sees only taps.
+void key_down(const SDL_KeyboardEvent& e) {
+    const SDL_Keysym& k = e.keysym;
+    bool alt = k.mod & KMOD_ALT, ctrl = k.mod & KMOD_CTRL;
+    if (k.sym == SDLK_F11 || (alt && (k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER))) {
+        if (!e.repeat) toggle_fullscreen();
+        return;
+    }
+    if (ctrl && k.sym == SDLK_q) {
+        if (d.window) destroy_window(d.window);
+        return;
+    }
+    int32_t key = program_key(k);
+    if (key == KEY_NONE) return;
+    // Held keys repeat only where that helps: scrolling and moving the highlight.
+    bool repeats = key == KEY_UP || key == KEY_DOWN || key == KEY_LEFT || key == KEY_RIGHT ||
+                   key == KEY_PAGE_UP || key == KEY_PAGE_DOWN || key == KEY_TAB ||
+                   key == KEY_BACK_TAB;
+    if (e.repeat && !repeats) return;
+    int32_t before = d.highlight, x = 0, y = 0;
+    if (key_tap_point(key, &d.highlight, &x, &y)) {
+        queue_message(
+            {d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(uint32_t(x) | (uint32_t(y) << 16))});
+        d.quiet_steps = 0;
+    }
+    if (d.highlight != before && d.shown_valid) show_frame();
 }
 
 // Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
@@ -128,6 +221,9 @@ void pump_events(int timeout_ms) {
             queue_tap(int(e.tfinger.x * float(ow)), int(e.tfinger.y * float(oh)));
             break;
         }
+        case SDL_KEYDOWN:
+            key_down(e.key);
+            break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
@@ -145,20 +241,36 @@ void pump_events(int timeout_ms) {
 
 std::string desktop_install_dir(); // sdl_main.cpp
 
+// The window's first size and state, from the command line and the screen.
+void desktop_set_window(int scale, bool fullscreen) {
+    d.scale = scale < 1 ? 1 : scale;
+    d.fullscreen = fullscreen;
+}
+
+// 1 when create_window failed (the reason was printed).
+int desktop_window_failed() {
+    return d.window_failed;
+}
+
+static WindowHandle window_failure() {
+    std::fprintf(stderr, "quarnel: cannot open a window: %s\n", SDL_GetError());
+    d.window_failed = true;
+    return 0;
+}
+
 WindowHandle create_window(const wchar_t*, const wchar_t* title) {
     if (!queue_has_procedure() || d.window) return 0;
-    int scale = 2;
-    SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.h < DISPLAY_HEIGHT * 2 + 80) scale = 1;
+    int scale = d.scale;
+    uint32_t flags = SDL_WINDOW_RESIZABLE | (d.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     d.sdl_window =
         SDL_CreateWindow(narrow(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                         DISPLAY_WIDTH * scale, DISPLAY_HEIGHT * scale, SDL_WINDOW_RESIZABLE);
-    if (!d.sdl_window) return 0;
+                         DISPLAY_WIDTH * scale, DISPLAY_HEIGHT * scale, flags);
+    if (!d.sdl_window) return window_failure();
     SDL_SetWindowMinimumSize(d.sdl_window, DISPLAY_WIDTH, DISPLAY_HEIGHT);
-    // Only presses reach the program: the pointer's moves, releases and the keyboard are
+    // Only presses reach the program: the pointer's moves, releases and key releases are
     // dropped before they are queued, so that they do not wake the idle wait for nothing.
     for (uint32_t type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL, SDL_FINGERMOTION,
-                          SDL_FINGERUP, SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTINPUT, SDL_TEXTEDITING})
+                          SDL_FINGERUP, SDL_KEYUP, SDL_TEXTINPUT, SDL_TEXTEDITING})
         SDL_EventState(type, SDL_IGNORE);
     // The software renderer, drawing straight into the window's surface (not into a
     // texture of an accelerated renderer, which would load the OpenGL driver after all).
@@ -184,6 +296,7 @@ WindowHandle create_window(const wchar_t*, const wchar_t* title) {
         if (d.texture) SDL_SetTextureBlendMode(d.texture, SDL_BLENDMODE_NONE);
     }
     if (!d.renderer || !d.texture) {
+        window_failure();
         SDL_DestroyWindow(d.sdl_window);
         d.sdl_window = nullptr;
         return 0;
@@ -277,17 +390,29 @@ GXDisplayProperties GXGetDisplayProperties() {
 
 // [SECTION] Message box
 
+// The box says only the program's own words; stderr also names the file that could not be
+// opened, if one was, and why. While the box waits, SIGTERM and SIGINT end the program at
+// once: SDL's own handlers only queue a quit that nobody reads until the box is closed.
 int message_box(WindowHandle, const wchar_t* text, const wchar_t* caption, uint32_t) {
     std::string t = narrow(text), c = narrow(caption);
+    std::string failure = take_open_failure();
+    if (!failure.empty()) std::fprintf(stderr, "quarnel: %s\n", failure.c_str());
+    struct sigaction plain = {}, old_term, old_int;
+    plain.sa_handler = SIG_DFL;
+    sigaction(SIGTERM, &plain, &old_term);
+    sigaction(SIGINT, &plain, &old_int);
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, c.c_str(), t.c_str(), d.sdl_window) !=
         0)
-        std::fprintf(stderr, "%s%s%s\n", c.c_str(), c.empty() ? "" : ": ", t.c_str());
+        std::fprintf(stderr, "quarnel: %s%s%s\n", c.c_str(), c.empty() ? "" : ": ", t.c_str());
+    sigaction(SIGTERM, &old_term, nullptr);
+    sigaction(SIGINT, &old_int, nullptr);
     return 1;
 }
 
 // [SECTION] Sound: one WAV at a time through the audio device
 
-void open_audio() {
+// Opens the default sound device; returns 1/0.
+int open_audio() {
     SDL_AudioSpec want;
     SDL_zero(want);
     want.freq = 22050;
@@ -298,6 +423,7 @@ void open_audio() {
         SDL_OpenAudioDevice(nullptr, 0, &want, &d.audio_spec,
                             SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (d.audio) SDL_PauseAudioDevice(d.audio, 0);
+    return d.audio != 0;
 }
 
 int play_sound_file(const wchar_t* path, uint32_t) {
