@@ -28,6 +28,29 @@ TEST(Platform, file_open_matches_every_component_case_insensitively) {
     EXPECT_EQ(open_file(L""), INVALID_FILE);
 }
 
+TEST(Platform, a_failed_open_names_its_file_and_the_reason_once) {
+    std::string folder = make_test_folder("files_failure");
+    write_test_file(folder + "/picture/main.nbf", "NBF");
+    take_open_failure();
+    EXPECT_EQ(open_file(wide_path(folder + "/picture/menu.nbf").c_str()), INVALID_FILE);
+    EXPECT_EQ(take_open_failure(),
+              "cannot open " + folder + "/picture/menu.nbf: No such file or directory");
+    EXPECT_EQ(take_open_failure(), "") << "reported once";
+    EXPECT_EQ(open_file(wide_path(folder + "/picture").c_str()), INVALID_FILE);
+    EXPECT_EQ(take_open_failure(), "cannot open " + folder + "/picture: Is a directory");
+    // ".." never leads out of a folder, even where the folder above exists.
+    EXPECT_EQ(open_file(wide_path(folder + "/picture/../picture/main.nbf").c_str()), INVALID_FILE);
+    EXPECT_EQ(take_open_failure(), "cannot open " + folder +
+                                       "/picture/../picture/main.nbf: a path may not lead out of "
+                                       "its folder with ..");
+    // A later successful open forgets an earlier failure.
+    EXPECT_EQ(open_file(wide_path(folder + "/missing").c_str()), INVALID_FILE);
+    FileHandle f = open_file(wide_path(folder + "/picture/main.nbf").c_str());
+    EXPECT_NE(f, INVALID_FILE);
+    close_file(f);
+    EXPECT_EQ(take_open_failure(), "");
+}
+
 TEST(Platform, reads_succeed_short_at_end_of_file_and_fail_only_for_bad_requests) {
     std::string folder = make_test_folder("files_read");
     std::vector<uint8_t> bytes(200000);

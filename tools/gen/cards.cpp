@@ -52,7 +52,6 @@ const Rgb brown = {103, 69, 39};
 const Rgb brown_light = {165, 130, 86};
 const Rgb brown_dark = {65, 42, 24};
 const Rgb skin = {239, 202, 172};
-const Rgb skin_shade = {213, 163, 128};
 const Rgb steel = {208, 208, 208};
 const Rgb silver = {224, 224, 224};
 const Rgb blade = {176, 200, 240};

@@ -73,6 +73,8 @@ const char* card_name(int card);                           // "The Fool", "Ace o
 int write_font(const std::string& picture_dir);            // font.nbf
 int write_sounds(const std::string& sound_dir);            // the WAV files
 int write_icons(const std::string& picture_dir);           // window icons
+// The icon theme's icons, icons_dir/hicolor/NxN/apps/NAME.png for N = 16 to 256.
+int write_theme_icons(const std::string& icons_dir, const std::string& name);
 int write_card_db(const std::string& texts_dir, const std::string& path); // CardDB.dat
 // Contact sheets for people to look at: every picture, and the 79 cards with names.
 int write_contact_sheets(const std::string& picture_dir, const std::string& sheet_dir);

@@ -1,9 +1,11 @@
-// icons.cpp -- the desktop window's icons: a small tarot card with a crescent moon and a
-// star, written as 32-bit BMP files
+// icons.cpp -- the program's icons: a small tarot card with a crescent moon and a star, as
+// 32-bit BMP files for the window and as PNG files of every size for the desktop's icon theme
 
 #include "gen.h"
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -44,18 +46,24 @@ void fill_crescent(Canvas& c, double cx, double cy, double r, double face_y0, do
     fill_ellipse(c, bx, by, br, br, face_at(by, face_y0, face_y1));
 }
 
-// 32 x 32: a gold-edged night-blue card on a transparent ground, a crescent moon and a
-// star. Coordinates are whole pixels so the edges stay crisp.
-Canvas draw_icon32() {
-    Canvas c = make_canvas(32, 32, Rgb{0, 0, 0}, 0);
-    fill_rounded_rect(c, 5, 1, 27, 31, 3, gold_dark);
-    fill_rounded_rect(c, 6, 2, 26, 30, 2, gold);
-    vertical_gradient(c, 8, 4, 24, 28, night, night_deep);
-    fill_crescent(c, 14.5, 17.5, 7, 4, 28);
-    fill_star(c, 20.5, 9.5, 3.6, gold);
-    fill_ellipse(c, 11.5, 7.5, 0.7, 0.7, pale);
-    fill_ellipse(c, 21.5, 23.5, 0.7, 0.7, pale);
+// A gold-edged night-blue card on a transparent ground, a crescent moon and a star, drawn on
+// a 32-unit grid and scaled by k (k = 1: the 32 x 32 window icon, whole pixels so that its
+// edges stay crisp; larger sizes for the desktop's icon theme).
+Canvas draw_card_icon(int size) {
+    const double k = size / 32.0;
+    Canvas c = make_canvas(size, size, Rgb{0, 0, 0}, 0);
+    fill_rounded_rect(c, 5 * k, 1 * k, 27 * k, 31 * k, 3 * k, gold_dark);
+    fill_rounded_rect(c, 6 * k, 2 * k, 26 * k, 30 * k, 2 * k, gold);
+    vertical_gradient(c, 8 * k, 4 * k, 24 * k, 28 * k, night, night_deep);
+    fill_crescent(c, 14.5 * k, 17.5 * k, 7 * k, 4 * k, 28 * k);
+    fill_star(c, 20.5 * k, 9.5 * k, 3.6 * k, gold);
+    fill_ellipse(c, 11.5 * k, 7.5 * k, 0.7 * k, 0.7 * k, pale);
+    fill_ellipse(c, 21.5 * k, 23.5 * k, 0.7 * k, 0.7 * k, pale);
     return c;
+}
+
+Canvas draw_icon32() {
+    return draw_card_icon(32);
 }
 
 // 16 x 16: the same card; the star shrinks to a single pale pixel.
@@ -108,4 +116,16 @@ int write_bmp(const std::string& path, const Canvas& c) {
 int write_icons(const std::string& picture_dir) {
     return write_bmp(picture_dir + "/icon32.bmp", draw_icon32()) &&
            write_bmp(picture_dir + "/icon16.bmp", draw_icon16());
+}
+
+int write_theme_icons(const std::string& icons_dir, const std::string& name) {
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        std::string folder = icons_dir + "/hicolor/" + std::to_string(size) + "x" +
+                             std::to_string(size) + "/apps";
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        Canvas icon = size == 16 ? draw_icon16() : draw_card_icon(size);
+        if (!write_png(folder + "/" + name + ".png", icon)) return 0;
+    }
+    return 1;
 }

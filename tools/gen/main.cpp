@@ -8,7 +8,8 @@
 #include <system_error>
 
 static void usage() {
-    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR --sheets DIR\n");
+    std::fprintf(stderr,
+                 "usage: quarnel-gen --out DIR --texts DIR --sheets DIR [--icons DIR --app-id ID]\n");
 }
 
 static int make_folder(const std::string& path) {
@@ -27,19 +28,21 @@ static int step(const char* what, int result) {
 }
 
 int main(int argc, char** argv) {
-    std::string out, texts, sheets;
+    std::string out, texts, sheets, icons, app_id;
     for (int i = 1; i < argc; ++i) {
         std::string* target = nullptr;
         if (std::strcmp(argv[i], "--out") == 0) target = &out;
         if (std::strcmp(argv[i], "--texts") == 0) target = &texts;
         if (std::strcmp(argv[i], "--sheets") == 0) target = &sheets;
+        if (std::strcmp(argv[i], "--icons") == 0) target = &icons;
+        if (std::strcmp(argv[i], "--app-id") == 0) target = &app_id;
         if (target == nullptr || i + 1 >= argc) {
             usage();
             return 2;
         }
         *target = argv[++i];
     }
-    if (out.empty() || texts.empty() || sheets.empty()) {
+    if (out.empty() || texts.empty() || sheets.empty() || icons.empty() != app_id.empty()) {
         usage();
         return 2;
     }
@@ -56,5 +59,6 @@ int main(int argc, char** argv) {
     ok &= step("card texts", write_card_db(texts, picture_dir + "/CardDB.dat"));
     ok &= step("sounds", write_sounds(sound_dir));
     ok &= step("contact sheets", write_contact_sheets(picture_dir, sheets));
+    if (!icons.empty()) ok &= step("theme icons", write_theme_icons(icons, app_id));
     return ok ? 0 : 1;
 }

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# command_line.sh -- the desktop program answers --help and --version and exits 0, refuses a
+# wrong option in one line plus the usage with exit code 2, and without a display says so in
+# one line and exits 1 within 2 s (never running on with no window).
+# Usage: command_line.sh PROGRAM
+set -u
+program=$1
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"$program" --help >"$out/help" 2>"$out/help.err"; code=$?
+[ $code -eq 0 ] || fail "--help exit code $code"
+grep -q -- "--install-dir DIR" "$out/help" || fail "--help lists no --install-dir"
+grep -q "Ctrl+Q" "$out/help" || fail "--help lists no keys"
+[ -s "$out/help.err" ] && fail "--help wrote on stderr"
+
+"$program" --version >"$out/version"; code=$?
+[ $code -eq 0 ] || fail "--version exit code $code"
+grep -Eq '^quarnel [0-9]+\.[0-9]+' "$out/version" || fail "--version printed '$(cat "$out/version")'"
+
+for wrong in "--bogus" "--scale 0" "--scale" "--install-dir /nonexistent/folder" "extra"; do
+  # shellcheck disable=SC2086 # the words of the case are separate arguments
+  "$program" $wrong >"$out/wrong" 2>"$out/wrong.err"; code=$?
+  [ $code -eq 2 ] || fail "'$wrong' exit code $code"
+  head -1 "$out/wrong.err" | grep -q "^quarnel: " || fail "'$wrong' first line: $(head -1 "$out/wrong.err")"
+  sed -n 2p "$out/wrong.err" | grep -q "^Usage: quarnel" || fail "'$wrong' gives no usage"
+  [ -s "$out/wrong" ] && fail "'$wrong' wrote on stdout"
+done
+
+start=$(date +%s%N)
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 5 "$program" >"$out/nodisplay" \
+  2>"$out/nodisplay.err"; code=$?
+ms=$((($(date +%s%N) - start) / 1000000))
+[ $code -eq 1 ] || fail "no display: exit code $code"
+[ $ms -lt 2000 ] || fail "no display: took $ms ms"
+[ "$(wc -l <"$out/nodisplay.err")" -eq 1 ] || fail "no display: $(wc -l <"$out/nodisplay.err") lines"
+grep -q "^quarnel: cannot open a window: no display" "$out/nodisplay.err" ||
+  fail "no display said: $(cat "$out/nodisplay.err")"
+echo "no display: exit code $code after $ms ms: $(cat "$out/nodisplay.err")"
+
+[ $failures -eq 0 ] && echo "command line: all passed"
+exit $((failures > 0))
