@@ -5,6 +5,9 @@
 # open, and the capture must show the display area: a window of 480 x 640 pixels (the display
 # at the default scale) holding the title screen's many colours, on Xvfb's black root. The
 # screen is captured again until it does, for up to 30 s on a busy machine.
+# With SMOKE_DATA_DIR set, the open program must hold a file of that folder open (the card
+# text file stays open while it runs): it reads its data from there. SDL_AUDIODRIVER is
+# dummy unless set (set it empty to try the machine's own sound).
 # Usage: window_smoke.sh PROGRAM [SCREENSHOT.png]
 set -u
 program=$1
@@ -15,7 +18,7 @@ if [ -n "$shot" ]; then
   mkdir -p "$(dirname "$shot")"
   command -v import >/dev/null || { echo "ImageMagick missing: no screenshot"; shot=""; }
 fi
-export SDL_AUDIODRIVER=dummy
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER-dummy}
 xvfb-run -a -s "-screen 0 640x800x24" bash -c '
   program=$0 shot=$1
   "$program" & pid=$!
@@ -36,6 +39,13 @@ xvfb-run -a -s "-screen 0 640x800x24" bash -c '
     sleep 3
   fi
   kill -0 $pid || { echo "the program ended on its own"; exit 3; }
+  if [ -n "${SMOKE_DATA_DIR:-}" ]; then
+    if ls -l /proc/$pid/fd 2>/dev/null | grep -q " -> $SMOKE_DATA_DIR/"; then
+      echo "reads its data from $SMOKE_DATA_DIR"
+    else
+      echo "the program holds no file of $SMOKE_DATA_DIR open"; status=5
+    fi
+  fi
   kill -TERM $pid
   wait $pid; code=$?
   echo "exit code $code"
