@@ -1,16 +1,37 @@
 #!/usr/bin/env bash
 # quarnel.sh -- set-up, build and run in one place.
-#   ./quarnel.sh run     install what is missing, build, start the program in a window
+#   ./quarnel.sh [run [OPTION]...]  install what is missing, build the program, start it in a
+#                        window with the options given (no argument at all means run)
 #   ./quarnel.sh test    install what is missing, build, run every test (plain and with
-#                        AddressSanitizer + UndefinedBehaviorSanitizer)
+#                        AddressSanitizer + UndefinedBehaviorSanitizer), then build the
+#                        Debian package and check it
+#   ./quarnel.sh package build build/quarnel_<version>_<arch>.deb
 #   ./quarnel.sh demo    run the demo script headlessly (screenshots and a GIF in build/demo)
 set -euo pipefail
 cd "$(dirname "$0")"
 
+usage() {
+  cat <<'USAGE'
+Usage: ./quarnel.sh [COMMAND]
+  run [OPTION]...  build the program and start it in a window (the default: no argument
+                   means run); needs a display. Options go to the program: see
+                   ./quarnel.sh run --help
+  test             build and run every test, plain and under the sanitizers, then build
+                   and check the Debian package
+  package          build the Debian package build/quarnel_<version>_<arch>.deb
+  demo             run the demo headlessly: screenshots, GIF and log in build/demo
+  help             show this help
+Missing Debian packages are installed first (with sudo when not run as root).
+USAGE
+}
+
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev libfreetype-dev fonts-dejavu-core"
-# The desktop smoke test opens the window under Xvfb and captures it.
-TEST_PACKAGES="xvfb xauth imagemagick"
+# The desktop smoke test opens the window under Xvfb and captures it; sway (headless) is the
+# Wayland compositor of the Wayland test.
+TEST_PACKAGES="xvfb xauth imagemagick sway"
+# The package checks: lintian, the desktop entry's and metainfo's validators.
+PACKAGE_CHECK_PACKAGES="lintian desktop-file-utils appstream"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_packages() { # install_packages [more packages...]
@@ -26,27 +47,47 @@ install_packages() { # install_packages [more packages...]
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-build() { # build DIR [cmake options...]
+configure() { # configure DIR [cmake options...]
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$JOBS"
+}
+
+build() { # build DIR [cmake options...]
+  configure "$@"
+  cmake --build "$1" -j "$JOBS"
+}
+
+package() { # the .deb from the build folder's program, install folder and packaging files
+  configure build
+  cmake --build build -j "$JOBS" --target quarnel packaging_files >&2
+  (cd build && cpack -G DEB >/dev/null)
+  ls build/quarnel_*.deb
 }
 
 case "${1:-run}" in
   run)
+    [ $# -gt 0 ] && shift
     install_packages
-    build build
-    exec ./build/quarnel ;;
+    configure build
+    cmake --build build -j "$JOBS" --target quarnel
+    exec ./build/quarnel "$@" ;;
   test)
-    install_packages $TEST_PACKAGES
+    install_packages $TEST_PACKAGES $PACKAGE_CHECK_PACKAGES
     build build
     (cd build && ctest --output-on-failure -j "$JOBS")
     build build-asan -DQUARNEL_SANITIZE=ON -DQUARNEL_BENCH=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-       ctest --output-on-failure -j "$JOBS") ;;
+       ctest --output-on-failure -j "$JOBS")
+    rm -f build/quarnel_*.deb
+    tests/package/check_package.sh "$(package)" ;;
+  package)
+    install_packages
+    package ;;
+  help|-h|--help)
+    usage ;;
   demo)
     install_packages
     build build
     cmake --build build --target demo ;;
-  *) echo "usage: $0 run|test|demo" >&2; exit 2 ;;
+  *) echo "quarnel.sh: unknown command '$1'" >&2; usage >&2; exit 2 ;;
 esac

@@ -36,6 +36,8 @@ install(FILES ${PACKAGING_OUT}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PACKAGING_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # [SECTION] CPack: quarnel_<version>_<arch>.deb
+# Packaging installs what the package holds; it does not build the tests and benchmarks.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quarnel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

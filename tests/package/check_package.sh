@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# check_package.sh -- the Debian package holds what it should, lintian finds no error in it,
+# its desktop entry and metainfo validate, its dependencies are the binary's own, and the
+# program unpacked from it opens its window from the unpacked files alone.
+# Usage: check_package.sh QUARNEL_DEB [APP_ID]
+# Needs lintian, desktop-file-utils, appstream, imagemagick, xvfb (quarnel.sh test installs
+# them). Prints each check; exit code 1 when one fails.
+set -u
+deb=$(realpath "$1")
+app=${2:-org.quarnel.Quarnel}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() { # check WHAT COMMAND...: runs the command, quietly unless it fails
+  local what=$1; shift
+  if "$@" >"$work/out" 2>&1; then
+    echo "ok    $what"
+  else
+    echo "FAIL  $what"; sed 's/^/      /' "$work/out"; failures=$((failures + 1))
+  fi
+}
+
+dpkg-deb -x "$deb" "$work/root" || { echo "FAIL  unpacking $deb"; exit 1; }
+root=$work/root
+
+has_files() {
+  local missing=0
+  for f in usr/games/quarnel usr/share/quarnel/picture/main.nbf usr/share/quarnel/picture/CardDB.dat \
+    usr/share/quarnel/sound/start.wav "usr/share/applications/$app.desktop" \
+    "usr/share/metainfo/$app.metainfo.xml" usr/share/man/man6/quarnel.6.gz \
+    usr/share/doc/quarnel/copyright usr/share/doc/quarnel/changelog.gz; do
+    [ -f "$root/$f" ] || { echo "missing /$f"; missing=1; }
+  done
+  return $missing
+}
+check "files: program, install folder, menu entry, metainfo, man page, copyright" has_files
+
+icon_sizes() {
+  local wrong=0
+  for n in 16 24 32 48 64 128 256; do
+    local png=$root/usr/share/icons/hicolor/${n}x$n/apps/$app.png
+    local size
+    size=$(identify -format "%wx%h" "$png" 2>/dev/null) || size=none
+    [ "$size" = "${n}x$n" ] || { echo "$png: $size"; wrong=1; }
+  done
+  return $wrong
+}
+check "hicolor icons 16 to 256 at their sizes" icon_sizes
+
+check "lintian: no errors" lintian --fail-on error "$deb"
+check "desktop-file-validate" desktop-file-validate "$root/usr/share/applications/$app.desktop"
+check "appstreamcli validate --no-net" appstreamcli validate --no-net \
+  "$root/usr/share/metainfo/$app.metainfo.xml"
+
+own_dependencies() { # Depends names exactly the packages of the libraries the binary links
+  local listed needed
+  listed=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/(.*//; s/ //g' | sort -u)
+  needed=$(for lib in $(objdump -p "$root/usr/games/quarnel" | awk '/NEEDED/ {print $2}'); do
+    dpkg -S "*/$lib" 2>/dev/null | head -1 | cut -d: -f1
+  done | sort -u)
+  echo "Depends: $(echo $listed)"; echo "libraries: $(echo $needed)"
+  [ "$listed" = "$needed" ]
+}
+check "dependencies are the binary's libraries (dpkg-shlibdeps)" own_dependencies
+
+check "--version from the unpacked program" "$root/usr/games/quarnel" --version
+unpacked_window() {
+  SMOKE_DATA_DIR=$root/usr/share/quarnel env -u QUARNEL_INSTALL_DIR \
+    "$here/../desktop/window_smoke.sh" "$root/usr/games/quarnel" "$work/window.png"
+}
+check "window from the unpacked files" unpacked_window
+
+[ $failures -eq 0 ] && echo "package checks: all passed ($(basename "$deb"))"
+exit $((failures > 0))
