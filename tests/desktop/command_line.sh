@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # command_line.sh -- the desktop program answers --help and --version and exits 0, refuses a
 # wrong option in one line plus the usage with exit code 2, and without a display says so in
-# one line and exits 1 within 2 s (never running on with no window).
+# one line and exits 1 within 2 s (never running on with no window), as it does with a
+# display it cannot reach.
 # Usage: command_line.sh PROGRAM
 set -u
 program=$1
@@ -39,6 +40,13 @@ ms=$((($(date +%s%N) - start) / 1000000))
 grep -q "^quarnel: cannot open a window: no display" "$out/nodisplay.err" ||
   fail "no display said: $(cat "$out/nodisplay.err")"
 echo "no display: exit code $code after $ms ms: $(cat "$out/nodisplay.err")"
+
+# A display that is named but cannot be reached: the same, in one line that names it.
+env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:97 timeout 5 "$program" >/dev/null \
+  2>"$out/unreachable.err"; code=$?
+[ $code -eq 1 ] || fail "unreachable display: exit code $code"
+[ "$(cat "$out/unreachable.err")" = "quarnel: cannot open a window: cannot connect to the display (DISPLAY=:97)" ] ||
+  fail "unreachable display said: $(cat "$out/unreachable.err")"
 
 [ $failures -eq 0 ] && echo "command line: all passed"
 exit $((failures > 0))

@@ -70,52 +70,60 @@ std::string desktop_install_dir() {
 // [SECTION] Display and sound
 
 namespace {
+// Runs fn with stderr sent to /dev/null: the display and sound libraries report a missing
+// display or device in lines of their own, and the program says it once in its own words.
+template <class Fn> int quietly(Fn fn) {
+    std::fflush(stderr);
+    int saved = dup(2);
+    int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) dup2(null, 2);
+    int result = fn();
+    std::fflush(stderr);
+    if (saved >= 0) dup2(saved, 2), close(saved);
+    if (null >= 0) close(null);
+    return result;
+}
+
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 // With no display SDL may still start a video driver that shows nothing (offscreen, KMS on a
 // console that is not ours): the program would run on, invisible. Only a driver the user
 // names, or a desktop session's display, is used.
 int open_display() {
-    const char* driver = std::getenv("SDL_VIDEODRIVER");
-    bool chosen = driver && *driver;
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (!chosen && !(x11 && *x11) && !(wayland && *wayland)) {
+    std::string driver = variable("SDL_VIDEODRIVER");
+    std::string x11 = variable("DISPLAY"), wayland = variable("WAYLAND_DISPLAY");
+    if (driver.empty() && x11.empty() && wayland.empty()) {
         std::fprintf(stderr,
                      "quarnel: cannot open a window: no display (is DISPLAY or WAYLAND_DISPLAY "
                      "set?)\n");
         return 0;
     }
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (!quietly([] { return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0; })) {
         std::fprintf(stderr, "quarnel: cannot open a window: %s\n", SDL_GetError());
         return 0;
     }
     const char* used = SDL_GetCurrentVideoDriver();
     std::string name = used ? used : "";
-    if (!chosen && name != "x11" && name != "wayland") {
-        std::fprintf(stderr,
-                     "quarnel: cannot open a window: no X11 or Wayland display (SDL "
-                     "found only '%s')\n",
-                     name.c_str());
+    if (driver.empty() && name != "x11" && name != "wayland") {
+        std::string tried = x11.empty() ? "" : "DISPLAY=" + x11;
+        if (!wayland.empty()) tried += (tried.empty() ? "" : ", ") + ("WAYLAND_DISPLAY=" + wayland);
+        std::fprintf(stderr, "quarnel: cannot open a window: cannot connect to the display (%s)\n",
+                     tried.c_str());
         SDL_Quit();
         return 0;
     }
     return 1;
 }
 
-// The sound libraries report a missing device in many lines of their own on stderr; they
-// are held back while the device is looked for, and one line says that sound is off.
 void open_sound() {
-    std::fflush(stderr);
-    int saved = dup(2);
-    int null = open("/dev/null", O_WRONLY);
-    if (saved >= 0 && null >= 0) dup2(null, 2);
-    int ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && open_audio();
-    std::string why = ok ? "" : SDL_GetError();
-    std::fflush(stderr);
-    if (saved >= 0) dup2(saved, 2), close(saved);
-    if (null >= 0) close(null);
-    if (!ok)
-        std::fprintf(stderr, "quarnel: sound is off: %s\n",
-                     why.empty() ? "no sound device" : why.c_str());
+    int ok = quietly([] { return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && open_audio(); });
+    if (!ok) {
+        const char* why = SDL_GetError();
+        std::fprintf(stderr, "quarnel: sound is off: %s\n", why && *why ? why : "no sound device");
+    }
 }
 } // namespace
 
