@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
-  libbenchmark-dev libfreetype-dev fonts-dejavu-core"
+  libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev"
 # The desktop smoke test opens the window under Xvfb and captures it.
 TEST_PACKAGES="xvfb xauth imagemagick"
 JOBS=$(nproc 2>/dev/null || echo 2)
