@@ -16,12 +16,20 @@
 // [SECTION] State
 
 namespace {
-enum CommandKind { command_tap, command_steps, command_wait, command_shot, command_quit };
+enum CommandKind {
+    command_tap,
+    command_steps,
+    command_wait,
+    command_shot,
+    command_quit,
+    command_call
+};
 
 struct Command {
     CommandKind kind;
     int32_t a = 0, b = 0;
     std::string text;
+    void (*call)(const std::string&) = nullptr;
 };
 
 struct Headless {
@@ -141,6 +149,9 @@ void headless_queue_shot(const std::string& png) {
 }
 void headless_queue_quit() {
     h.script.push_back({command_quit, 0, 0, ""});
+}
+void headless_queue_call(void (*call)(const std::string&), const std::string& argument) {
+    h.script.push_back({command_call, 0, 0, argument, call});
 }
 void headless_set_step_hook(void (*hook)()) {
     h.step_hook = hook;
@@ -268,6 +279,10 @@ static void run_command(const Command& c) {
     case command_quit:
         log_event("close");
         if (h.window_alive) destroy_window(h.window);
+        break;
+    case command_call:
+        if (c.call) c.call(c.text);
+        h.idle_left = h.idle_steps;
         break;
     }
 }

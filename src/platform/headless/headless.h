@@ -40,6 +40,9 @@ void headless_queue_steps(int steps);             // that many screen steps, que
 void headless_queue_wait(uint32_t ms);            // advance the virtual clock
 void headless_queue_shot(const std::string& png); // write the display as a PNG file
 void headless_queue_quit();                       // destroy the main window
+// Calls call(argument) when the script reaches it, then runs the idle steps (the runner's own
+// commands, such as writing the reading's text).
+void headless_queue_call(void (*call)(const std::string& argument), const std::string& argument);
 // Called before every screen step the back end lets run (null: none).
 void headless_set_step_hook(void (*hook)());
 // Called for every log line as it is written (null: none).
