@@ -9,8 +9,9 @@ cd "$(dirname "$0")"
 
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev"
-# The desktop smoke test opens the window under Xvfb and captures it.
-TEST_PACKAGES="xvfb xauth imagemagick"
+# The desktop smoke test opens the window under Xvfb and captures it; the keep test drives
+# it with xdotool and reads its clipboard with xclip.
+TEST_PACKAGES="xvfb xauth imagemagick xdotool xclip"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_packages() { # install_packages [more packages...]

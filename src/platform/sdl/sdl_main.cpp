@@ -2,6 +2,7 @@
 // the program
 
 #include "platform/common/common.h"
+#include "platform/keep/keep.h"
 #include <SDL.h>
 #include <cstdlib>
 #include <string>
@@ -38,7 +39,13 @@ std::string desktop_install_dir() {
     return "";
 }
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    std::string journal; // --journal FILE (or --journal=FILE): keep a journal of readings
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "--journal" && i + 1 < argc) journal = argv[++i];
+        if (arg.compare(0, 10, "--journal=") == 0) journal = arg.substr(10);
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "quarnel: cannot start the display: %s\n", SDL_GetError());
         return 1;
@@ -46,7 +53,9 @@ int main(int, char**) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) open_audio();
     std::string folder = desktop_install_dir();
     registry_set_install_dir(folder.empty() ? nullptr : folder.c_str());
+    journal_open(journal);
     int code = app_main(1, 0, L"", 1);
+    journal_finish();
     release_objects();
     close_all_files();
     SDL_Quit();

@@ -3,7 +3,8 @@
 //
 // LIMITATIONS
 // - One main window; the display is a 16-bit 5-6-5 frame buffer scaled by a whole factor.
-// - No keyboard input reaches the program (it has no keyboard use).
+// - No keyboard input reaches the program (it has no keyboard use); Ctrl+C and Ctrl+S keep
+//   the reading (sdl_keep.cpp).
 // - The full-screen shell call does nothing on a desktop.
 // - Sound: one WAV at a time, converted to the device's format; no mixing.
 // - The main loop runs a screen step whenever the queue is empty. While the steps keep
@@ -18,6 +19,11 @@
 #include <cstring>
 #include <algorithm>
 #include <string>
+
+// sdl_keep.cpp: the keys that keep a reading, and the journal's look between steps
+void desktop_key_down(const SDL_KeyboardEvent& key);
+void desktop_between_steps(bool input_settled, const uint16_t* shown, int width, int height,
+                           int scale);
 
 // [SECTION] State
 
@@ -37,7 +43,8 @@ struct Desktop {
     uint16_t shown[DISPLAY_WIDTH * DISPLAY_HEIGHT]; // the frame on screen now
     bool texture_wide = false; // the texture takes 32-bit pixels in the window's own format
     bool shown_valid = false;
-    int quiet_steps = 0; // screen steps in a row that brought no input and no new frame
+    int quiet_steps = 0;       // screen steps in a row that brought no input and no new frame
+    int steps_since_input = 1; // screen steps run since the last tap was queued
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audio_spec;
 };
@@ -105,10 +112,19 @@ void queue_tap(int window_x, int window_y) {
     uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
     queue_message({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
     d.quiet_steps = 0;
+    d.steps_since_input = 0;
+}
+
+// The keys act once the program has taken every tap made before them.
+void keep_between_steps() {
+    desktop_between_steps(d.steps_since_input > 0 && !queue_waiting(),
+                          d.shown_valid ? d.shown : nullptr, DISPLAY_WIDTH, DISPLAY_HEIGHT,
+                          display_rect().w / DISPLAY_WIDTH);
 }
 
 // Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
 void pump_events(int timeout_ms) {
+    keep_between_steps();
     SDL_Event e;
     bool have = timeout_ms > 0 ? SDL_WaitEventTimeout(&e, timeout_ms) : SDL_PollEvent(&e);
     while (have) {
@@ -128,6 +144,9 @@ void pump_events(int timeout_ms) {
             queue_tap(int(e.tfinger.x * float(ow)), int(e.tfinger.y * float(oh)));
             break;
         }
+        case SDL_KEYDOWN: // never queued for the program
+            desktop_key_down(e.key);
+            break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
@@ -138,6 +157,7 @@ void pump_events(int timeout_ms) {
         }
         have = SDL_PollEvent(&e);
     }
+    keep_between_steps();
 }
 } // namespace
 
@@ -157,8 +177,9 @@ WindowHandle create_window(const wchar_t*, const wchar_t* title) {
     SDL_SetWindowMinimumSize(d.sdl_window, DISPLAY_WIDTH, DISPLAY_HEIGHT);
     // Only presses reach the program: the pointer's moves, releases and the keyboard are
     // dropped before they are queued, so that they do not wake the idle wait for nothing.
+    // Key presses are kept for Ctrl+C and Ctrl+S.
     for (uint32_t type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL, SDL_FINGERMOTION,
-                          SDL_FINGERUP, SDL_KEYDOWN, SDL_KEYUP, SDL_TEXTINPUT, SDL_TEXTEDITING})
+                          SDL_FINGERUP, SDL_KEYUP, SDL_TEXTINPUT, SDL_TEXTEDITING})
         SDL_EventState(type, SDL_IGNORE);
     // The software renderer, drawing straight into the window's surface (not into a
     // texture of an accelerated renderer, which would load the OpenGL driver after all).
@@ -225,6 +246,7 @@ int peek_message(Message* message) {
     if (queue_peek(message)) return 1;
     // A screen step runs next; a new frame or a tap sets the count back to 0.
     if (d.quiet_steps < STEPS_BEFORE_REST) d.quiet_steps++;
+    if (d.steps_since_input < 2) d.steps_since_input++;
     return 0;
 }
 
