@@ -313,3 +313,29 @@ TEST(ReadingText, text_command_is_parsed_like_shot) {
     EXPECT_EQ(parse_script("tap 1 1\ntext ../x\n", &c, &error), 0);
     EXPECT_EQ(error.compare(0, 34, "script:2: text name may hold only "), 0) << error;
 }
+
+// [SECTION] The record lookup of its own
+
+TEST(ReadingText, own_record_lookup_reports_nothing_and_leaves_the_file_to_the_program) {
+    std::string folder = make_test_folder("card_db");
+    write_test_file(folder + "/CardDB.dat", std::string("head\r\n$First record.\r\n$Second one. "
+                                                        "Two sentences.\r\n$"));
+    headless_reset();
+    AppState* state = new AppState();
+    ASSERT_EQ(open_card_db(state, 0, wide_path(folder + "/CardDB.dat").c_str()), 1);
+    char buffer[64];
+    EXPECT_EQ(card_record(state->card_db_file, 1, buffer, sizeof buffer), 28);
+    EXPECT_EQ(std::string(buffer, 28), "Second one. Two sentences.\r\n");
+    EXPECT_EQ(card_record(state->card_db_file, 1, buffer, 6), 6) << "cut to the buffer";
+    EXPECT_EQ(card_record(state->card_db_file, 2, buffer, sizeof buffer), 0) << "no such record";
+    EXPECT_EQ(card_record(state->card_db_file, -1, buffer, sizeof buffer), 0);
+    EXPECT_TRUE(headless_messages().empty()) << "a failed lookup of its own says nothing";
+    EXPECT_NE(state->card_db_file, 0) << "and leaves the file open";
+
+    // The program's own lookup after it reads as it would have.
+    EXPECT_EQ(read_card_text(state, 0), 22) << "one row of 23 columns";
+    EXPECT_EQ(std::string(state->wrapped_text, 13), "First record.");
+    EXPECT_EQ(card_record(0, 0, buffer, sizeof buffer), 0) << "no file";
+    close_file(state->card_db_file);
+    delete state;
+}
