@@ -339,3 +339,28 @@ TEST(ReadingText, own_record_lookup_reports_nothing_and_leaves_the_file_to_the_p
     close_file(state->card_db_file);
     delete state;
 }
+
+TEST(ReadingText, a_damaged_record_gives_plain_ascii_and_a_record_without_its_label_keeps_all) {
+    std::string folder = make_test_folder("card_db");
+    write_test_file(folder + "/CardDB.dat",
+                    std::string("head\r\n$Fresh start.\r\n$The Fool, reversed.\x01Odd\xC3 "
+                                "bytes\ttab.\x7F\r\n$"));
+    headless_reset();
+    AppState state = {};
+    ASSERT_EQ(open_card_db(&state, 0, wide_path(folder + "/CardDB.dat").c_str()), 1);
+    state.screen = 3; // today: one card, no question
+    state.reading_shown = 1;
+    turned_positions[0] = 1;
+    char text[256];
+    state.drawn_cards[0] = 1; // The Fool, reversed
+    reading_text(&state, text, sizeof text);
+    EXPECT_EQ(std::string(text), "Today reading\n\nThe Fool, reversed. Odd? bytes tab.?\n");
+    state.drawn_cards[0] = 0; // The Fool, upright: its record does not name it
+    reading_text(&state, text, sizeof text);
+    EXPECT_EQ(std::string(text), "Today reading\n\nThe Fool, upright. Fresh start.\n");
+    state.drawn_cards[0] = 40; // Judgement: no record at all, the name alone
+    reading_text(&state, text, sizeof text);
+    EXPECT_EQ(std::string(text), "Today reading\n\nJudgement, upright.\n");
+    turned_positions[0] = 0;
+    close_file(state.card_db_file);
+}

@@ -53,8 +53,10 @@ void put_number(TextOut* out, int32_t n) {
     while (count > 0) put_char(out, digits[--count]);
 }
 
+// Control codes count as blanks; the font has glyphs for ASCII only, so any other byte of a
+// damaged file is shown as '?' rather than passed on as broken UTF-8.
 int is_blank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0;
+    return static_cast<unsigned char>(c) <= ' ';
 }
 
 // Writes bytes [begin, end) with every run of blanks made one space, and none at either end.
@@ -68,7 +70,7 @@ void put_words(TextOut* out, const char* begin, const char* end, int* pending) {
         }
         if (*pending == 1) put_char(out, ' ');
         *pending = 0;
-        put_char(out, *c);
+        put_char(out, static_cast<unsigned char>(*c) < 0x7F ? *c : '?');
     }
 }
 
