@@ -26,10 +26,11 @@ USAGE
 }
 
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
-  libbenchmark-dev libfreetype-dev fonts-dejavu-core"
+  libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev"
 # The desktop smoke test opens the window under Xvfb and captures it; sway (headless) is the
-# Wayland compositor of the Wayland test.
-TEST_PACKAGES="xvfb xauth imagemagick sway"
+# Wayland compositor of the Wayland test; the keep test drives the window with xdotool and
+# reads its clipboard with xclip.
+TEST_PACKAGES="xvfb xauth imagemagick sway xdotool xclip"
 # The package checks: lintian, the desktop entry's and metainfo's validators.
 PACKAGE_CHECK_PACKAGES="lintian desktop-file-utils appstream"
 JOBS=$(nproc 2>/dev/null || echo 2)

@@ -80,8 +80,9 @@ TEST(RunnerScript, rejects_each_malformed_line_by_number_and_keeps_no_commands) 
         {"shot a/b", "script:1: shot name may hold only letters, digits, '-', '_' and '.', "
                      "and not begin with '.'"},
         {"quit now", "script:1: quit takes nothing after it"},
-        {"TAP 1 2", "script:1: unknown command \"TAP\" (tap, key, steps, wait, shot, quit)"},
-        {"steps 1\r\njump 3", "script:2: unknown command \"jump\" (tap, key, steps, wait, shot, quit)"},
+        {"TAP 1 2", "script:1: unknown command \"TAP\" (tap, key, steps, wait, shot, text, quit)"},
+        {"steps 1\r\njump 3",
+         "script:2: unknown command \"jump\" (tap, key, steps, wait, shot, text, quit)"},
         {"quit\n\ntap 1 2", "script:3: nothing may follow quit"},
         {"tap 1 2\nwait 1 # fine\nsteps x\ntap 1", "script:3: steps needs one number"},
     };

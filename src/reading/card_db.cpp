@@ -30,8 +30,8 @@ int32_t fail_read(AppState* state) {
 // Scans from the start of the file, one byte per request, for the separators around record
 // `record`. On success *start is the offset just after the first one and *end the offset
 // just after the second. The end of the file counts as a failed read.
-int find_record(AppState* state, int32_t record, uint32_t* start, uint32_t* end) {
-    if (state->card_db_file == 0 || !seek_file(state->card_db_file, 0)) return 0;
+int find_record(FileHandle file, int32_t record, uint32_t* start, uint32_t* end) {
+    if (file == 0 || !seek_file(file, 0)) return 0;
     const int64_t first = int64_t(record) + 1;
     const int64_t second = int64_t(record) + 2;
     int64_t separators = 0;
@@ -39,7 +39,7 @@ int find_record(AppState* state, int32_t record, uint32_t* start, uint32_t* end)
     for (;;) {
         char byte = 0;
         uint32_t bytes_read = 0;
-        if (!read_file(state->card_db_file, &byte, 1, &bytes_read) || bytes_read == 0) return 0;
+        if (!read_file(file, &byte, 1, &bytes_read) || bytes_read == 0) return 0;
         consumed += 1;
         if (byte != '$') continue;
         separators += 1;
@@ -147,7 +147,7 @@ int32_t read_card_text(AppState* state, int32_t record) {
     }
     uint32_t start = 0;
     uint32_t end = 0;
-    if (!find_record(state, record, &start, &end)) {
+    if (!find_record(state->card_db_file, record, &start, &end)) {
         state->text_length = 0;
         return fail_read(state);
     }
@@ -166,4 +166,18 @@ int32_t read_card_text(AppState* state, int32_t record) {
         return fail_read(state);
     const int32_t full_length = length > INT32_MAX ? INT32_MAX : int32_t(length);
     return lay_out(state, RecordView{state->record_text, held}, full_length);
+}
+
+int32_t card_record(FileHandle file, int32_t record, char* buffer, int32_t capacity) {
+    if (record < 0 || capacity <= 0 || file == INVALID_FILE) return 0;
+    uint32_t start = 0;
+    uint32_t end = 0;
+    if (!find_record(file, record, &start, &end)) return 0;
+    const int64_t length = int64_t(end) - int64_t(start) - 1; // the closing '$' left out
+    const int32_t wanted = length > capacity ? capacity : int32_t(length);
+    uint32_t bytes_read = 0;
+    if (wanted <= 0 || !seek_file(file, start) ||
+        !read_file(file, buffer, uint32_t(wanted), &bytes_read))
+        return 0;
+    return int32_t(bytes_read);
 }

@@ -3,6 +3,7 @@
 
 #pragma once
 #include "shell/shell.h"
+#include "reading/names.h"
 
 // [SECTION] Card text file
 
@@ -18,6 +19,21 @@ int open_card_db(AppState* state, WindowHandle owner, const wchar_t* path);
 // Loads record `record` and lays it out in 23-column rows. Returns the final text_length when
 // the end of the text was found, 0 otherwise. The caller clears both text buffers first.
 int32_t read_card_text(AppState* state, int32_t record);
+// Copies the bytes between the separators around record `record` of an open card text file
+// into buffer, cut to capacity bytes, with the same lookup read_card_text uses. Touches no
+// text buffer of AppState, reports nothing and never closes the file. Returns the bytes
+// copied; 0 when the record cannot be read.
+int32_t card_record(FileHandle file, int32_t record, char* buffer, int32_t capacity);
+
+// [SECTION] The reading as text
+
+enum : int32_t { READING_TEXT_SIZE = 16384 }; // holds the text of any reading
+// Writes the reading on screen as plain text into out (zero-terminated, cut to capacity):
+// its name, then each spread position with its question, and the card's name, orientation
+// and meaning once it is turned. Returns the length written; 0 and an empty text outside a
+// reading. Reads the card text file through its own buffers: it changes nothing the program
+// reads or draws. Call it between screen steps.
+int32_t reading_text(const AppState* state, char* out, int32_t capacity);
 
 // [SECTION] Deck
 
@@ -43,6 +59,7 @@ struct SpreadPoint {
 
 extern SpreadPoint spread_positions[10]; // top-left corners of the current spread's cards
 extern int32_t last_position;            // spread position revealed most recently
+extern int32_t turned_positions[10];     // 1 = face up; set by reveal_card, cleared by draw_spread
 
 // The title picture name of a reading kind ("\title_love.nbf"), or null outside 2..7.
 const wchar_t* title_picture_name(int32_t kind);

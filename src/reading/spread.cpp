@@ -7,6 +7,7 @@
 
 SpreadPoint spread_positions[10] = {};
 int32_t last_position = 0;
+int32_t turned_positions[10] = {};
 
 // [SECTION] Layouts
 
@@ -117,6 +118,7 @@ int32_t spread_size(int32_t kind) {
 
 void draw_spread(int32_t kind) {
     app_state->reading_shown = 1;
+    for (int32_t& face_up : turned_positions) face_up = 0;
     const SpreadPoint* layout = spread_layout(kind);
     if (!layout) return;
     for (int32_t p = 0; p < spread_size(kind); ++p) {
@@ -196,6 +198,7 @@ void reveal_card(int32_t kind, int32_t position) {
     if (p < 0 || p >= spread_size(kind)) return;
     const int32_t value = state->drawn_cards[p];
     if (value < 0 || value >= DEALT_VALUES) return;
+    turned_positions[p] = 1;
     const int32_t card = value / 2;
     const int32_t mode = (value % 2 == 1) ? turned : plain;
     const int single = kind == kind_desire || kind == kind_today;

@@ -206,4 +206,5 @@ void release_objects() {
     publisher_page = 0;
     std::memset(card_views, 0, sizeof card_views);
     std::memset(spread_positions, 0, sizeof spread_positions);
+    std::memset(turned_positions, 0, sizeof turned_positions);
 }

@@ -1,6 +1,7 @@
 // cards.cpp -- the 79 card faces of "card.nbf": 22 Major Arcana, four suits of 14, the back
 
 #include "gen.h"
+#include "reading/names.h"
 
 #include <cmath>
 #include <cstdio>
@@ -998,36 +999,38 @@ void emblem_world(Canvas& c) {
 }
 
 struct Major {
-    const char* name;
     const char* numeral;
     Rgb field;
     void (*emblem)(Canvas&);
 };
 
+// One card a line, in the order of the card names.
+// clang-format off
 const Major majors[22] = {
-    {"The Fool", "0", sky_pale, emblem_fool},
-    {"The Magician", "I", violet, emblem_magician},
-    {"The High Priestess", "II", night, emblem_priestess},
-    {"The Empress", "III", green, emblem_empress},
-    {"The Emperor", "IV", red_dark, emblem_emperor},
-    {"The Hierophant", "V", violet_mid, emblem_hierophant},
-    {"The Lovers", "VI", sky_soft, emblem_lovers},
-    {"The Chariot", "VII", night, emblem_chariot},
-    {"Strength", "VIII", meadow, emblem_strength},
-    {"The Hermit", "IX", night_dark, emblem_hermit},
-    {"Wheel of Fortune", "X", violet, emblem_wheel},
-    {"Justice", "XI", wine, emblem_justice},
-    {"The Hanged Man", "XII", meadow, emblem_hanged},
-    {"Death", "XIII", coal, emblem_death},
-    {"Temperance", "XIV", sky_pale, emblem_temperance},
-    {"The Devil", "XV", coal, emblem_devil},
-    {"The Tower", "XVI", night_dark, emblem_tower},
-    {"The Star", "XVII", night, emblem_star},
-    {"The Moon", "XVIII", night, emblem_moon},
-    {"The Sun", "XIX", sky, emblem_sun},
-    {"Judgement", "XX", sky_soft, emblem_judgement},
-    {"The World", "XXI", violet, emblem_world},
+    {"0", sky_pale, emblem_fool},
+    {"I", violet, emblem_magician},
+    {"II", night, emblem_priestess},
+    {"III", green, emblem_empress},
+    {"IV", red_dark, emblem_emperor},
+    {"V", violet_mid, emblem_hierophant},
+    {"VI", sky_soft, emblem_lovers},
+    {"VII", night, emblem_chariot},
+    {"VIII", meadow, emblem_strength},
+    {"IX", night_dark, emblem_hermit},
+    {"X", violet, emblem_wheel},
+    {"XI", wine, emblem_justice},
+    {"XII", meadow, emblem_hanged},
+    {"XIII", coal, emblem_death},
+    {"XIV", sky_pale, emblem_temperance},
+    {"XV", coal, emblem_devil},
+    {"XVI", night_dark, emblem_tower},
+    {"XVII", night, emblem_star},
+    {"XVIII", night, emblem_moon},
+    {"XIX", sky, emblem_sun},
+    {"XX", sky_soft, emblem_judgement},
+    {"XXI", violet, emblem_world},
 };
+// clang-format on
 
 // [SECTION] Card back
 // Turned by 180 degrees the back is the same picture, so a reversed card does not show
@@ -1074,25 +1077,13 @@ Canvas draw_back() {
     return c;
 }
 
-const char* const suit_names[4] = {"Wands", "Cups", "Swords", "Pentacles"};
-const char* const rank_names[14] = {"Ace",   "Two",  "Three", "Four", "Five",   "Six",   "Seven",
-                                    "Eight", "Nine", "Ten",   "Page", "Knight", "Queen", "King"};
-
 } // namespace
 
 // [SECTION] Interface
 
 const char* card_name(int card) {
-    static std::vector<std::string> names;
-    if (names.empty()) {
-        for (const Major& m : majors) names.push_back(m.name);
-        for (int suit = 0; suit < 4; ++suit)
-            for (int rank = 0; rank < 14; ++rank)
-                names.push_back(std::string(rank_names[rank]) + " of " + suit_names[suit]);
-        names.push_back("Card Back");
-    }
-    if (card < 0 || card >= static_cast<int>(names.size())) return "";
-    return names[card].c_str();
+    if (card >= 0 && card < CARD_COUNT) return card_names[card];
+    return card == CARD_COUNT ? "Card Back" : "";
 }
 
 Canvas draw_card_face(int card) {

@@ -2,6 +2,7 @@
 // reading frame and titles, the shuffle screen, the card table, buttons and scroll bar
 
 #include "gen.h"
+#include "reading/names.h"
 
 #include <algorithm>
 #include <cmath>
@@ -751,7 +752,6 @@ Canvas frame_canvas() {
 
 const char* const kTitleNames[6] = {"title_desire.nbf", "title_today.nbf",    "title_past.nbf",
                                     "title_love.nbf",   "title_business.nbf", "title_money.nbf"};
-const char* const kTitleTexts[6] = {"Desire", "Today", "Past", "Love", "Business", "Money"};
 const int kTitleX = 38, kTitleY = 12, kTitleW = 164, kTitleH = 30;
 
 void title_plaque(Canvas& c, const char* text) {
@@ -786,7 +786,7 @@ void write_frame(Output& out) {
     save_canvas(out, "title_frame.nbf", frame, true);
     for (int k = 0; k < 6; ++k) {
         Canvas c = frame;
-        title_plaque(c, kTitleTexts[k]);
+        title_plaque(c, reading_name(2 + k)); // desire is reading 2
         std::vector<uint8_t> indices = canvas_to_indices(c, true);
         save_crop(out, kTitleNames[k], indices, kFrameW, kTitleX, kTitleY, kTitleW, kTitleH);
     }

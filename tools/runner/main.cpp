@@ -31,8 +31,9 @@ const char USAGE[] =
     "  --clock MS         tick count at start; the same value deals the same cards (default: 0)\n"
     "  --steps N          screen steps run after each command (default: 3)\n"
     "  --record FILE.gif  write every presented frame as an animated GIF\n"
+    "  --journal FILE     append each card table left with a card turned to FILE\n"
     "Script, one command a line (# starts a comment):\n"
-    "  tap X Y | steps N | wait MS | shot NAME | quit\n"
+    "  tap X Y | steps N | wait MS | shot NAME | text NAME | quit\n"
     "Prints the log; exits with the program's exit code, 2 for bad options or script.\n";
 
 struct CommandLine {
@@ -115,6 +116,9 @@ int parse_options(int argc, char** argv, CommandLine* c) {
         } else if (option == "--record") {
             if (!take(&c->record_path)) return 0;
             if (c->record_path.empty()) return fail("--record needs a file name");
+        } else if (option == "--journal") {
+            if (!take(&c->run.journal)) return 0;
+            if (c->run.journal.empty()) return fail("--journal needs a file name");
         } else if (option == "--format") {
             if (!take(&text)) return 0;
             if (text == "565")
@@ -198,7 +202,7 @@ int main(int argc, char** argv) {
 
     // Outputs are checked before the run, so a long run never ends in a lost recording.
     for (const ScriptCommand& command : commands) {
-        if (command.kind != script_shot) continue;
+        if (command.kind != script_shot && command.kind != script_text) continue;
         std::error_code failure;
         fs::create_directories(c.run.shots_dir, failure);
         if (!fs::is_directory(c.run.shots_dir)) {

@@ -3,6 +3,8 @@
 #include "script.h"
 #include "platform/headless/headless.h"
 #include "platform/common/common.h"
+#include "platform/keep/keep.h"
+#include <cstdio>
 
 // [SECTION] Parsing
 
@@ -88,11 +90,18 @@ std::string parse_command(const std::vector<std::string>& words, ScriptCommand* 
         command->a = key_named(words[1]);
         if (command->a == KEY_NONE)
             return "unknown key \"" + words[1] + "\" (" + key_name_list() + ")";
+    } else if (verb == "text") {
+        command->kind = script_text;
+        if (args != 1) return "text needs one name";
+        if (!valid_shot_name(words[1]))
+            return "text name may hold only letters, digits, '-', '_' and '.', and not begin "
+                   "with '.'";
+        command->name = words[1];
     } else if (verb == "quit") {
         command->kind = script_quit;
         if (args != 0) return "quit takes nothing after it";
     } else {
-        return "unknown command \"" + verb + "\" (tap, key, steps, wait, shot, quit)";
+        return "unknown command \"" + verb + "\" (tap, key, steps, wait, shot, text, quit)";
     }
     return "";
 }
@@ -134,6 +143,18 @@ int parse_script(const std::string& text, std::vector<ScriptCommand>* commands,
 
 // [SECTION] Queueing
 
+namespace {
+// The reading on screen as text (empty outside a reading), the way the clipboard gets it.
+void write_reading_text(const std::string& path) {
+    std::string text = reading_as_text();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (f && std::fclose(f) != 0) ok = false;
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    headless_log_line(ok ? "text " + name : "text-failed " + name);
+}
+} // namespace
+
 void queue_script(const std::vector<ScriptCommand>& commands, const std::string& shots_dir) {
     for (const ScriptCommand& c : commands) {
         switch (c.kind) {
@@ -155,6 +176,11 @@ void queue_script(const std::vector<ScriptCommand>& commands, const std::string&
             break;
         case script_key:
             headless_queue_key(c.a);
+            break;
+        case script_text:
+            headless_queue_call(write_reading_text, shots_dir == "."
+                                                        ? c.name + ".txt"
+                                                        : shots_dir + "/" + c.name + ".txt");
             break;
         }
     }

@@ -6,6 +6,7 @@
 //   steps N     let the program run N screen steps with an empty queue
 //   wait MS     advance the virtual clock by MS milliseconds
 //   shot NAME   write the display as NAME.png in the shots folder
+//   text NAME   write the reading on screen as text, NAME.txt in the shots folder
 //   quit        close the program's window (the run ends)
 //
 // `#` starts a comment; blank lines are ignored. Numbers are plain decimal digits.
@@ -21,14 +22,15 @@ enum ScriptCommandKind {
     script_wait,
     script_shot,
     script_quit,
-    script_key
+    script_key,
+    script_text
 };
 
 struct ScriptCommand {
     ScriptCommandKind kind;
     int32_t a;        // tap: x; steps: count; wait: milliseconds; key: the key
     int32_t b;        // tap: y
-    std::string name; // shot: file name without ".png"
+    std::string name; // shot, text: file name without ".png" or ".txt"
     int line;         // line number in the script, from 1
 };
 
@@ -37,7 +39,7 @@ struct ScriptCommand {
 int parse_script(const std::string& text, std::vector<ScriptCommand>* commands, std::string* error);
 
 // Hands the commands to the headless back end in order; a shot goes to
-// shots_dir/NAME.png (just NAME.png when shots_dir is ".").
+// shots_dir/NAME.png (just NAME.png when shots_dir is "."), a text to shots_dir/NAME.txt.
 void queue_script(const std::vector<ScriptCommand>& commands, const std::string& shots_dir);
 
 // The built-in demo: a love reading from the title screen back to the menu, with a shot of

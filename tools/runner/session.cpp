@@ -4,6 +4,7 @@
 #include "session.h"
 #include "shell/shell.h"
 #include "graphics/graphics.h"
+#include "platform/keep/keep.h"
 
 // [SECTION] Hooks
 
@@ -26,6 +27,7 @@ void report_screen() {
 // A screen change takes effect at the next step, so it is reported just before that step.
 void before_step() {
     report_screen();
+    journal_watch();
 }
 
 // Each index becomes the lowest index of the same colour, so frames that look the same are
@@ -81,7 +83,9 @@ int run_session(const RunnerOptions& options, const std::vector<ScriptCommand>& 
     headless_set_step_hook(before_step);
     headless_set_log_hook(on_log_line);
 
+    journal_open(options.journal);
     int code = app_main(1, 0, L"", 1);
+    journal_finish();
     if (session.screen != 0) report_screen(); // a change made by the very last step
     headless_log_line("exit " + std::to_string(code));
 

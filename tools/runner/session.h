@@ -14,6 +14,7 @@ struct RunnerOptions {
     HeadlessDisplay display;     // pixel format and pitches of the simulated display
     uint32_t clock = 0;          // tick count at start; it decides the deals
     int steps = 3;               // screen steps run after each command
+    std::string journal;         // --journal: the journal file; "" keeps none
 };
 
 // Runs the program once: resets the back end, queues the script, calls app_main, frees the

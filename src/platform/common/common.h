@@ -25,6 +25,11 @@ void memory_fail_after(int allowed);
 uint64_t memory_allocation_count();
 uint64_t memory_release_count();
 
+// [SECTION] Pictures (png.cpp)
+
+// Writes width x height RGB triples, row by row, as a PNG file; returns 1/0.
+int write_png_rgb(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height);
+
 // [SECTION] Message queue (messages.cpp)
 // The common half of the window system: register_class, default_window_procedure,
 // post_quit_message, translate_message and dispatch_message live there, and the back ends

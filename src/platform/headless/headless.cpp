@@ -22,13 +22,15 @@ enum CommandKind {
     command_wait,
     command_shot,
     command_quit,
-    command_key
+    command_key,
+    command_call
 };
 
 struct Command {
     CommandKind kind;
     int32_t a = 0, b = 0;
     std::string text;
+    void (*call)(const std::string&) = nullptr;
 };
 
 struct Headless {
@@ -152,6 +154,9 @@ void headless_queue_quit() {
 }
 void headless_queue_key(int32_t key) {
     h.script.push_back({command_key, key, 0, ""});
+}
+void headless_queue_call(void (*call)(const std::string&), const std::string& argument) {
+    h.script.push_back({command_call, 0, 0, argument, call});
 }
 void headless_set_step_hook(void (*hook)()) {
     h.step_hook = hook;
@@ -292,6 +297,10 @@ static void run_command(const Command& c) {
     case command_quit:
         log_event("close");
         if (h.window_alive) destroy_window(h.window);
+        break;
+    case command_call:
+        if (c.call) c.call(c.text);
+        h.idle_left = h.idle_steps;
         break;
     }
 }

@@ -43,6 +43,9 @@ void headless_queue_quit();                       // destroy the main window
 // A key: the tap the program answers for it on the screen of that moment (key_tap_point),
 // logged "key NAME" and, when the highlight moves, "highlight P".
 void headless_queue_key(int32_t key);
+// Calls call(argument) when the script reaches it, then runs the idle steps (the runner's own
+// commands, such as writing the reading's text).
+void headless_queue_call(void (*call)(const std::string& argument), const std::string& argument);
 // Called before every screen step the back end lets run (null: none).
 void headless_set_step_hook(void (*hook)());
 // Called for every log line as it is written (null: none).

@@ -56,6 +56,12 @@ std::string set_install_dir(DesktopOptions* o, const std::string& value) {
     return "";
 }
 
+std::string set_journal(DesktopOptions* o, const std::string& value) {
+    if (value.empty()) return "--journal needs a file";
+    o->journal = value;
+    return "";
+}
+
 const Option OPTIONS[] = {
     {"--help", "-h", nullptr, "show this help and exit", set_help},
     {"--version", nullptr, nullptr, "show the version and exit", set_version},
@@ -69,6 +75,9 @@ const Option OPTIONS[] = {
      "read the pictures, texts and sounds from DIR (ahead of QUARNEL_INSTALL_DIR and the "
      "installed folder)",
      set_install_dir},
+    {"--journal", nullptr, "FILE",
+     "append each reading left with a card turned to FILE, in Markdown (never rewritten)",
+     set_journal},
 };
 
 const Option* find_option(const std::string& name) {
@@ -172,7 +181,8 @@ std::string help_text() {
          "Page Down: scroll the meaning shown. Escape or Backspace: Menu."},
         {"Pages", "Enter: Next (the last publisher page: Menu; the about page: Back). Escape, "
                   "Backspace or Left: Back."},
-        {"Anywhere", "F11 or Alt+Enter: fullscreen on or off. Ctrl+Q: quit."},
+        {"Anywhere", "F11 or Alt+Enter: fullscreen on or off. Ctrl+C: copy the reading as text. "
+                     "Ctrl+S: save a picture of the display. Ctrl+Q: quit."},
     };
     std::string out = usage_text() + "\nKeys (each does what a tap on its button does):\n";
     for (const auto& k : KEYS) {

@@ -3,6 +3,7 @@
 
 #include "platform/common/common.h"
 #include "platform/sdl/options.h"
+#include "platform/keep/keep.h"
 #include <SDL.h>
 #include <climits>
 #include <cstdio>
@@ -156,7 +157,9 @@ int main(int argc, char** argv) {
                        options.fullscreen);
     open_sound();
     registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
+    journal_open(options.journal);
     int code = app_main(1, 0, L"", 1);
+    journal_finish();
     release_objects();
     close_all_files();
     SDL_Quit();

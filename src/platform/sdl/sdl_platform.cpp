@@ -6,6 +6,7 @@
 // - Keys reach the program as the taps they stand for (key_tap_point); the highlight over a
 //   spread's cards is drawn over the display in the window only, never into the frame.
 //   F11 and Alt+Enter toggle fullscreen and Ctrl+Q closes the window, here alone.
+// - Ctrl+C and Ctrl+S keep the reading (sdl_keep.cpp); they never reach the program.
 // - The full-screen shell call does nothing on a desktop.
 // - Sound: one WAV at a time, converted to the device's format; no mixing.
 // - The main loop runs a screen step whenever the queue is empty. While the steps keep
@@ -21,6 +22,11 @@
 #include <cstring>
 #include <algorithm>
 #include <string>
+
+// sdl_keep.cpp: the keys that keep a reading, and the journal's look between steps
+void desktop_key_down(const SDL_KeyboardEvent& key);
+void desktop_between_steps(bool input_settled, const uint16_t* shown, int width, int height,
+                           int scale);
 
 // [SECTION] State
 
@@ -40,7 +46,8 @@ struct Desktop {
     uint16_t shown[DISPLAY_WIDTH * DISPLAY_HEIGHT]; // the frame on screen now
     bool texture_wide = false; // the texture takes 32-bit pixels in the window's own format
     bool shown_valid = false;
-    int quiet_steps = 0; // screen steps in a row that brought no input and no new frame
+    int quiet_steps = 0;       // screen steps in a row that brought no input and no new frame
+    int steps_since_input = 1; // screen steps run since the last tap was queued
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audio_spec;
     int scale = 2;           // the window's first size, in display sizes
@@ -123,6 +130,14 @@ void queue_tap(int window_x, int window_y) {
     uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
     queue_message({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
     d.quiet_steps = 0;
+    d.steps_since_input = 0;
+}
+
+// The keys act once the program has taken every tap made before them.
+void keep_between_steps() {
+    desktop_between_steps(d.steps_since_input > 0 && !queue_waiting(),
+                          d.shown_valid ? d.shown : nullptr, DISPLAY_WIDTH, DISPLAY_HEIGHT,
+                          display_rect().w / DISPLAY_WIDTH);
 }
 
 // The program's key for an SDL key with its modifiers; KEY_NONE for keys the program leaves.
@@ -202,6 +217,7 @@ void key_down(const SDL_KeyboardEvent& e) {
 
 // Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
 void pump_events(int timeout_ms) {
+    keep_between_steps();
     SDL_Event e;
     bool have = timeout_ms > 0 ? SDL_WaitEventTimeout(&e, timeout_ms) : SDL_PollEvent(&e);
     while (have) {
@@ -222,6 +238,7 @@ void pump_events(int timeout_ms) {
             break;
         }
         case SDL_KEYDOWN:
+            desktop_key_down(e.key); // Ctrl+C, Ctrl+S: never queued for the program
             key_down(e.key);
             break;
         case SDL_WINDOWEVENT:
@@ -234,6 +251,7 @@ void pump_events(int timeout_ms) {
         }
         have = SDL_PollEvent(&e);
     }
+    keep_between_steps();
 }
 } // namespace
 
@@ -338,6 +356,7 @@ int peek_message(Message* message) {
     if (queue_peek(message)) return 1;
     // A screen step runs next; a new frame or a tap sets the count back to 0.
     if (d.quiet_steps < STEPS_BEFORE_REST) d.quiet_steps++;
+    if (d.steps_since_input < 2) d.steps_since_input++;
     return 0;
 }
 
