@@ -38,7 +38,18 @@ std::string desktop_install_dir() {
     return "";
 }
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    // --deck DIR: the user's card faces and texts in place of the installed ones.
+    const char* deck = nullptr;
+    for (int i = 1; i < argc; i++)
+        if (std::string(argv[i]) == "--deck") deck = i + 1 < argc ? argv[++i] : "";
+    char* deck_folder = deck ? realpath(deck, nullptr) : nullptr;
+    int deck_ok = !deck || (deck_folder && files_set_deck_dir(deck_folder));
+    std::free(deck_folder);
+    if (!deck_ok) {
+        std::fprintf(stderr, "quarnel: --deck %s: no folder with card.nbf or CardDB.dat\n", deck);
+        return 2;
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "quarnel: cannot start the display: %s\n", SDL_GetError());
         return 1;
