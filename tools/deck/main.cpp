@@ -386,14 +386,17 @@ int import_texts(const Options& options) {
     }
     deck_folder_usable(deck, &problems);
     std::vector<CardText> records(RECORD_COUNT);
+    bool all_read = !files.empty();
     for (const std::string& file : files) {
         std::string bytes, why;
-        if (!read_whole_file(file, &bytes, &why))
+        if (!read_whole_file(file, &bytes, &why)) {
             problems.push_back(file + " " + why);
-        else
+            all_read = false;
+        } else {
             parse_card_texts(bytes, file, &records, &problems);
+        }
     }
-    if (problems.empty()) report_missing_texts(records, &problems);
+    if (all_read) report_missing_texts(records, &problems);
     if (!problems.empty()) return report(problems, "texts import");
 
     // Every record is laid out by the program's own code from the file as it will be written.
