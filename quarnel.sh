@@ -9,6 +9,8 @@ cd "$(dirname "$0")"
 
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev libfreetype-dev fonts-dejavu-core"
+# quarnel-deck reads users' pictures with these (PNG, JPEG, WebP; resizing from stb).
+PACKAGES="$PACKAGES libpng-dev libjpeg-dev libwebp-dev libstb-dev"
 # The desktop smoke test opens the window under Xvfb and captures it.
 TEST_PACKAGES="xvfb xauth imagemagick"
 JOBS=$(nproc 2>/dev/null || echo 2)
