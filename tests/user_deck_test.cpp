@@ -94,8 +94,8 @@ std::vector<std::string> folder_listing(const std::string& folder) {
 
 void write_jpeg(const std::string& path, const Image& image, int quality) {
     std::vector<uint8_t> rgb;
-    for (size_t i = 0; i < image.rgba.size(); i += 4)
-        rgb.insert(rgb.end(), &image.rgba[i], &image.rgba[i] + 3);
+    for (size_t i = 0; i < image.pixels.size(); i += 4)
+        rgb.insert(rgb.end(), &image.pixels[i], &image.pixels[i] + 3);
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -122,8 +122,8 @@ void write_jpeg(const std::string& path, const Image& image, int quality) {
 
 void write_webp(const std::string& path, const Image& image) {
     uint8_t* out = nullptr;
-    const size_t size =
-        WebPEncodeRGBA(image.rgba.data(), image.width, image.height, image.width * 4, 85.0f, &out);
+    const size_t size = WebPEncodeRGBA(image.pixels.data(), image.width, image.height,
+                                       image.width * 4, 85.0f, &out);
     write_test_file(path, std::vector<uint8_t>(out, out + size));
     WebPFree(out);
 }
@@ -142,12 +142,12 @@ Image test_picture(int card, int width, int height) {
     Image image;
     image.width = width;
     image.height = height;
-    image.rgba.resize(size_t(width) * size_t(height) * 4);
+    image.pixels.resize(size_t(width) * size_t(height) * 4);
     std::mt19937 random{uint32_t(card)};
     std::uniform_int_distribution<int> grain(-40, 40);
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
-            uint8_t* p = &image.rgba[(size_t(y) * size_t(width) + size_t(x)) * 4];
+            uint8_t* p = &image.pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
             test_colour(card, (x + 0.5) / width, (y + 0.5) / height, p);
             if (card % 3 == 0)
                 for (int c = 0; c < 3; c++)
@@ -157,14 +157,18 @@ Image test_picture(int card, int width, int height) {
     return image;
 }
 
-// Sizes from large scans to thumbnails, tall, square and wide.
+// Sizes from large scans to thumbnails, tall, square and wide; every format gets each size.
 const int TEST_SIZES[][2] = {{800, 1342}, {120, 200}, {30, 50}, {640, 640},  {900, 400},
                              {60, 100},   {333, 517}, {12, 20}, {1000, 1677}};
+
+const int* test_size(int frame) {
+    return TEST_SIZES[(frame / 3) % (sizeof TEST_SIZES / sizeof TEST_SIZES[0])];
+}
 
 // Writes the 79 pictures of a test deck, PNG, JPEG and WebP in turn, in the sizes above.
 void write_test_deck(const std::string& folder) {
     for (int frame = 0; frame < FRAME_COUNT; frame++) {
-        const int* size = TEST_SIZES[frame % (sizeof TEST_SIZES / sizeof TEST_SIZES[0])];
+        const int* size = test_size(frame);
         const Image image = test_picture(frame, size[0], size[1]);
         const std::string name = folder + "/" + frame_file_name(frame);
         if (frame % 3 == 0)
@@ -246,23 +250,30 @@ TEST(DeckPictures, photographs_of_any_size_in_three_formats_keep_their_colours_w
     EXPECT_EQ(checked.code, 0) << checked.err;
 
     // Each 10 x 10 block keeps the mean colour of the part of the picture it shows. Crop
-    // shows the middle of the picture at the card's shape; grain and dithering average out.
+    // shows the middle of the picture at the card's shape; dithering averages out, and the
+    // grain is sampled from the picture as it was made.
     const LoadedDeck deck = load_deck(folder + "/deck/card.nbf");
     double worst = 0;
     int worst_frame = 0;
     for (int frame = 0; frame < FRAME_COUNT; frame++) {
-        const int* size = TEST_SIZES[frame % (sizeof TEST_SIZES / sizeof TEST_SIZES[0])];
+        const int* size = test_size(frame);
         const double scale = std::max(double(CARD_WIDTH) / size[0], double(CARD_HEIGHT) / size[1]);
         const double keep_u = CARD_WIDTH / scale / size[0], keep_v = CARD_HEIGHT / scale / size[1];
+        const Image source = test_picture(frame, size[0], size[1]);
         for (int by = 0; by < CARD_HEIGHT; by += 10)
             for (int bx = 0; bx < CARD_WIDTH; bx += 10) {
                 double mean[3], expected[3] = {0, 0, 0};
                 block_mean(deck, frame, bx, by, 10, mean);
                 for (int y = by; y < by + 10; y++)
                     for (int x = bx; x < bx + 10; x++) {
-                        uint8_t rgb[3];
-                        test_colour(frame, (1 - keep_u) / 2 + keep_u * (x + 0.5) / CARD_WIDTH,
-                                    (1 - keep_v) / 2 + keep_v * (y + 0.5) / CARD_HEIGHT, rgb);
+                        const int sx = std::min(
+                            size[0] - 1,
+                            int(((1 - keep_u) / 2 + keep_u * (x + 0.5) / CARD_WIDTH) * size[0]));
+                        const int sy = std::min(
+                            size[1] - 1,
+                            int(((1 - keep_v) / 2 + keep_v * (y + 0.5) / CARD_HEIGHT) * size[1]));
+                        const uint8_t* rgb =
+                            &source.pixels[(size_t(sy) * size_t(size[0]) + size_t(sx)) * 4];
                         for (int c = 0; c < 3; c++) expected[c] += rgb[c] / 100.0;
                     }
                 for (int c = 0; c < 3; c++)
@@ -288,12 +299,16 @@ TEST(DeckPictures, pad_shows_the_whole_picture_between_black_bars_and_crop_fills
     Image wide;
     wide.width = 300;
     wide.height = 100;
-    wide.rgba.assign(300 * 100 * 4, 255);
+    wide.pixels.assign(300 * 100 * 4, 255);
     for (int y = 0; y < 100; y++)
         for (int x = 0; x < 150; x++)
-            wide.rgba[(size_t(y) * 300 + size_t(x)) * 4 + 1] =
-                wide.rgba[(size_t(y) * 300 + size_t(x)) * 4 + 2] = 0;
+            wide.pixels[(size_t(y) * 300 + size_t(x)) * 4 + 1] =
+                wide.pixels[(size_t(y) * 300 + size_t(x)) * 4 + 2] = 0;
     write_test_file(folder + "/pictures/05.png", encode_png(wide));
+    // Card 6 becomes a see-through picture: a card face is opaque, laid over black.
+    Image clear = test_picture(6, 120, 200);
+    for (size_t i = 3; i < clear.pixels.size(); i += 4) clear.pixels[i] = 0;
+    write_test_file(folder + "/pictures/06.png", encode_png(clear));
     for (const char* fit : {"pad", "crop"})
         ASSERT_EQ(
             deck_tool({"import", "--fit", fit, folder + "/pictures", folder + "/" + fit}).code, 0);
@@ -309,6 +324,9 @@ TEST(DeckPictures, pad_shows_the_whole_picture_between_black_bars_and_crop_fills
     EXPECT_LT(mean[1], 40);
     block_mean(pad, 5, 48, 45, 10, mean); // the white half, right
     EXPECT_GT(mean[1], 200);
+
+    block_mean(pad, 6, 0, 0, 60, mean);
+    EXPECT_EQ(mean[0] + mean[1] + mean[2], 0.0);
 
     const LoadedDeck crop = load_deck(folder + "/crop/card.nbf");
     block_mean(crop, 5, 10, 0, 20, mean); // the middle fifth of the picture: red, then white
@@ -551,10 +569,10 @@ std::vector<int> write_flat_deck(const std::string& pictures, const LoadedDeck& 
         Image image;
         image.width = 90;
         image.height = 150;
-        image.rgba.resize(size_t(90) * 150 * 4);
-        for (size_t i = 0; i < image.rgba.size(); i += 4) {
-            std::memcpy(&image.rgba[i], palette_source.palette[index], 3);
-            image.rgba[i + 3] = 255;
+        image.pixels.resize(size_t(90) * 150 * 4);
+        for (size_t i = 0; i < image.pixels.size(); i += 4) {
+            std::memcpy(&image.pixels[i], palette_source.palette[index], 3);
+            image.pixels[i + 3] = 255;
         }
         write_test_file(pictures + "/" + frame_file_name(frame) + ".png", encode_png(image));
     }
@@ -572,8 +590,8 @@ std::vector<int> colour_counts(const std::string& shot, const LoadedDeck& deck,
         const uint8_t* c = deck.palette[indices[f]];
         const uint8_t r = c[0] & 0xF8, g = c[1] & 0xFC, b = c[2] & 0xF8;
         const uint8_t want[3] = {uint8_t(r | r >> 5), uint8_t(g | g >> 6), uint8_t(b | b >> 5)};
-        for (size_t i = 0; i < image.rgba.size(); i += 4)
-            counts[f] += std::memcmp(&image.rgba[i], want, 3) == 0;
+        for (size_t i = 0; i < image.pixels.size(); i += size_t(image.channels))
+            counts[f] += std::memcmp(&image.pixels[i], want, 3) == 0;
     }
     return counts;
 }

@@ -192,12 +192,12 @@ Image frame_image(const std::vector<uint8_t>& strip, int frame, const uint8_t (*
     Image image;
     image.width = CARD_WIDTH;
     image.height = CARD_HEIGHT;
-    image.rgba.resize(size_t(CARD_WIDTH) * CARD_HEIGHT * 4);
+    image.pixels.resize(size_t(CARD_WIDTH) * CARD_HEIGHT * 4);
     for (int y = 0; y < CARD_HEIGHT; y++)
         for (int x = 0; x < CARD_WIDTH; x++) {
             const uint8_t v =
                 strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
-            uint8_t* out = &image.rgba[(size_t(y) * CARD_WIDTH + size_t(x)) * 4];
+            uint8_t* out = &image.pixels[(size_t(y) * CARD_WIDTH + size_t(x)) * 4];
             out[0] = palette[v][0];
             out[1] = palette[v][1];
             out[2] = palette[v][2];
@@ -214,15 +214,15 @@ Image contact_sheet(const std::vector<uint8_t>& strip, const uint8_t (*palette)[
     Image sheet;
     sheet.width = columns * cell_width + gap;
     sheet.height = rows * cell_height + gap;
-    sheet.rgba.resize(size_t(sheet.width) * size_t(sheet.height) * 4);
-    for (size_t i = 0; i < sheet.rgba.size(); i += 4) {
-        sheet.rgba[i] = 44;
-        sheet.rgba[i + 1] = 40;
-        sheet.rgba[i + 2] = 52;
-        sheet.rgba[i + 3] = 255;
+    sheet.pixels.resize(size_t(sheet.width) * size_t(sheet.height) * 4);
+    for (size_t i = 0; i < sheet.pixels.size(); i += 4) {
+        sheet.pixels[i] = 44;
+        sheet.pixels[i + 1] = 40;
+        sheet.pixels[i + 2] = 52;
+        sheet.pixels[i + 3] = 255;
     }
     auto put = [&](int x, int y, const uint8_t* rgb) {
-        uint8_t* out = &sheet.rgba[(size_t(y) * size_t(sheet.width) + size_t(x)) * 4];
+        uint8_t* out = &sheet.pixels[(size_t(y) * size_t(sheet.width) + size_t(x)) * 4];
         std::memcpy(out, rgb, 3);
     };
     for (int frame = 0; frame < FRAME_COUNT; frame++) {

@@ -32,15 +32,17 @@ typedef std::vector<std::string> Problems;
 struct Image {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> rgba; // width x height x 4, rows top to bottom
+    int channels = 4;            // 4: red, green, blue, alpha; 3: red, green, blue (opaque)
+    std::vector<uint8_t> pixels; // width x height x channels bytes, rows top to bottom
 };
 
-// Reads a PNG, JPEG or WebP file, told by its first bytes. A JPEG may be decoded reduced by
+// Reads a PNG, JPEG or WebP file, told by its first bytes, with 3 channels when the file
+// has no alpha and 4 when it has. A JPEG may be decoded reduced by
 // its own scaling as long as it stays at least min_width x min_height. Returns 1, or 0 with
 // the reason in *error.
 int read_image(const std::string& path, int min_width, int min_height, Image* image,
                std::string* error);
-// PNG bytes of an image (RGBA, or RGB when every pixel is opaque). Empty when it cannot.
+// PNG bytes of an image (RGB when every pixel is opaque, else RGBA). Empty when it cannot.
 std::vector<uint8_t> encode_png(const Image& image);
 
 // [SECTION] Fitting pictures onto cards (fit.cpp)
@@ -50,7 +52,7 @@ enum FitMode { fit_crop, fit_pad };
 // Scales a picture to 60 x 100 with a proper filter (area averaging when reducing,
 // Catmull-Rom when enlarging, in linear light). crop covers the card and keeps the middle;
 // pad keeps the whole picture and fills the bars with black. A picture of exactly 60 x 100
-// is taken as it is. Transparent parts are laid over black.
+// is taken as it is. Transparent parts are laid over black. The card has 4 channels.
 Image fit_card(const Image& picture, FitMode mode);
 // Maps a card onto palette indices 0..254 with Floyd-Steinberg error diffusion; index 255,
 // the transparent index, is never produced.

@@ -6,11 +6,14 @@
 #include "platform/headless/headless.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <malloc.h>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -269,24 +272,38 @@ int import_pictures(const Options& options) {
     load_install_files(options.install_dir, &install, &problems);
     const std::vector<std::string> files = list_pictures(pictures, &problems);
 
-    // Each picture is decoded, fitted and mapped in turn, so only one is ever held whole.
+    // Two workers take the pictures in turn, each decoding, fitting and mapping one at a time,
+    // so at most two are ever held whole (the memory budget) and two cores are kept busy.
     std::vector<uint8_t> strip(size_t(STRIP_WIDTH) * CARD_HEIGHT, 0);
+    std::vector<std::string> errors(FRAME_COUNT);
+    std::atomic<int> next_frame{0};
+    auto work = [&]() {
+        for (int frame = next_frame++; frame < FRAME_COUNT; frame = next_frame++) {
+            const std::string& path = files[size_t(frame)];
+            if (path.empty()) continue;
+            Image picture;
+            if (!read_image(path, CARD_WIDTH, CARD_HEIGHT, &picture, &errors[size_t(frame)]))
+                continue;
+            const std::vector<uint8_t> card =
+                dither_to_palette(fit_card(picture, options.fit), install.palette);
+            for (int y = 0; y < CARD_HEIGHT; y++) // each frame's own columns: no overlap
+                std::copy_n(&card[size_t(y) * CARD_WIDTH], size_t(CARD_WIDTH),
+                            &strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH]);
+        }
+    };
+    const unsigned workers = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < workers; i++) threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads) thread.join();
     std::map<std::string, int> formats;
     for (int frame = 0; frame < FRAME_COUNT; frame++) {
         const std::string& path = files[size_t(frame)];
         if (path.empty()) continue;
-        Image picture;
-        std::string error;
-        if (!read_image(path, CARD_WIDTH, CARD_HEIGHT, &picture, &error)) {
-            problems.push_back(path + " " + error);
-            continue;
-        }
-        const std::vector<uint8_t> card =
-            dither_to_palette(fit_card(picture, options.fit), install.palette);
-        for (int y = 0; y < CARD_HEIGHT; y++)
-            std::copy_n(&card[size_t(y) * CARD_WIDTH], size_t(CARD_WIDTH),
-                        &strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH]);
-        formats[lower(fs::path(path).extension().string()).substr(1)]++;
+        if (!errors[size_t(frame)].empty())
+            problems.push_back(path + " " + errors[size_t(frame)]);
+        else
+            formats[lower(fs::path(path).extension().string()).substr(1)]++;
     }
     if (!problems.empty()) return report(problems, "import");
 
@@ -488,6 +505,10 @@ int check_deck(const Options& options) {
 // [SECTION] Main
 
 int main(int argc, char** argv) {
+    // Every picture needs blocks of megabytes; kept in the heap once freed, the next picture
+    // reuses them instead of asking the system for fresh zeroed pages each time.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
     Options options;
     if (!parse_options(argc, argv, &options)) return EXIT_USAGE;
     const std::vector<std::string>& w = options.words;

@@ -3,6 +3,8 @@
 
 #include "deck.h"
 
+#include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -38,11 +40,14 @@ int read_png(const std::string& bytes, Image* image, std::string* error) {
         png_image_free(&png);
         return 0;
     }
-    png.format = PNG_FORMAT_RGBA;
+    // Opaque pictures are read as RGB: a quarter less to hold and to scale.
+    const bool alpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    png.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    image->channels = alpha ? 4 : 3;
     image->width = int(png.width);
     image->height = int(png.height);
-    image->rgba.assign(PNG_IMAGE_SIZE(png), 0);
-    if (!png_image_finish_read(&png, nullptr, image->rgba.data(), 0, nullptr)) {
+    image->pixels.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, image->pixels.data(), 0, nullptr)) {
         *error = std::string("is a damaged PNG: ") + png.message;
         png_image_free(&png);
         return 0;
@@ -108,24 +113,18 @@ int read_jpeg(const std::string& bytes, int min_width, int min_height, Image* im
     jpeg_start_decompress(&info);
     image->width = int(info.output_width);
     image->height = int(info.output_height);
-    image->rgba.assign(size_t(image->width) * size_t(image->height) * 4, 255);
-    row.assign(size_t(info.output_width) * size_t(info.output_components), 0);
+    image->channels = 3;
+    image->pixels.resize(size_t(image->width) * size_t(image->height) * 3);
+    if (cmyk) row.assign(size_t(info.output_width) * 4, 0);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW rows[1] = {row.data()};
         const size_t y = info.output_scanline;
+        uint8_t* out = &image->pixels[y * size_t(image->width) * 3];
+        JSAMPROW rows[1] = {cmyk ? row.data() : out};
         jpeg_read_scanlines(&info, rows, 1);
-        uint8_t* out = &image->rgba[y * size_t(image->width) * 4];
-        for (int x = 0; x < image->width; x++) {
-            const uint8_t* in = &row[size_t(x) * size_t(info.output_components)];
-            if (cmyk) { // Adobe's inverted CMYK, as cameras and image editors write it
-                out[4 * x + 0] = uint8_t(in[0] * in[3] / 255);
-                out[4 * x + 1] = uint8_t(in[1] * in[3] / 255);
-                out[4 * x + 2] = uint8_t(in[2] * in[3] / 255);
-            } else {
-                out[4 * x + 0] = in[0];
-                out[4 * x + 1] = in[1];
-                out[4 * x + 2] = in[2];
-            }
+        if (!cmyk) continue;                     // RGB rows go straight into the picture
+        for (int x = 0; x < image->width; x++) { // Adobe's inverted CMYK, as editors write it
+            const uint8_t* in = &row[size_t(x) * 4];
+            for (int c = 0; c < 3; c++) out[3 * x + c] = uint8_t(in[c] * in[3] / 255);
         }
     }
     jpeg_finish_decompress(&info);
@@ -135,13 +134,16 @@ int read_jpeg(const std::string& bytes, int min_width, int min_height, Image* im
 
 // [SECTION] WebP
 
-int read_webp(const std::string& bytes, Image* image, std::string* error) {
+int read_webp(const std::string& bytes, int min_width, int min_height, Image* image,
+              std::string* error) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    WebPBitstreamFeatures features;
-    if (WebPGetFeatures(data, bytes.size(), &features) != VP8_STATUS_OK) {
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config) ||
+        WebPGetFeatures(data, bytes.size(), &config.input) != VP8_STATUS_OK) {
         *error = "is not a readable WebP";
         return 0;
     }
+    const WebPBitstreamFeatures& features = config.input;
     if (features.has_animation) {
         *error = "is an animated WebP; a card is one still picture";
         return 0;
@@ -151,11 +153,29 @@ int read_webp(const std::string& bytes, Image* image, std::string* error) {
         if (error->empty()) *error = "has no pixels";
         return 0;
     }
+    // Like JPEG's scaling: the decoder's own area-averaging rescaler brings a large picture
+    // down to about twice the card's size on the way, and the final filter does the rest.
     image->width = features.width;
     image->height = features.height;
-    image->rgba.assign(size_t(image->width) * size_t(image->height) * 4, 0);
-    if (!WebPDecodeRGBAInto(data, bytes.size(), image->rgba.data(), image->rgba.size(),
-                            image->width * 4)) {
+    const double scale =
+        std::max(2.0 * min_width / features.width, 2.0 * min_height / features.height);
+    if (scale < 0.5) {
+        image->width = std::max(1, int(std::lround(features.width * scale)));
+        image->height = std::max(1, int(std::lround(features.height * scale)));
+        config.options.use_scaling = 1;
+        config.options.scaled_width = image->width;
+        config.options.scaled_height = image->height;
+    }
+    image->channels = features.has_alpha ? 4 : 3;
+    image->pixels.resize(size_t(image->width) * size_t(image->height) * size_t(image->channels));
+    config.output.colorspace = features.has_alpha ? MODE_RGBA : MODE_RGB;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = image->pixels.data();
+    config.output.u.RGBA.stride = image->width * image->channels;
+    config.output.u.RGBA.size = image->pixels.size();
+    const VP8StatusCode status = WebPDecode(data, bytes.size(), &config);
+    WebPFreeDecBuffer(&config.output);
+    if (status != VP8_STATUS_OK) {
         *error = "is a damaged WebP";
         return 0;
     }
@@ -182,7 +202,7 @@ int read_image(const std::string& path, int min_width, int min_height, Image* im
     if (n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
         return read_jpeg(bytes, min_width, min_height, image, error);
     if (n >= 12 && std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WEBP", 4) == 0)
-        return read_webp(bytes, image, error);
+        return read_webp(bytes, min_width, min_height, image, error);
     *error = "is not a PNG, JPEG or WebP picture";
     return 0;
 }
@@ -190,15 +210,18 @@ int read_image(const std::string& path, int min_width, int min_height, Image* im
 // [SECTION] Writing PNG
 
 std::vector<uint8_t> encode_png(const Image& image) {
-    if (image.width <= 0 || image.height <= 0) return {};
+    if (image.width <= 0 || image.height <= 0 || (image.channels != 3 && image.channels != 4))
+        return {};
     bool opaque = true;
-    for (size_t i = 3; i < image.rgba.size() && opaque; i += 4) opaque = image.rgba[i] == 255;
+    if (image.channels == 4)
+        for (size_t i = 3; i < image.pixels.size() && opaque; i += 4)
+            opaque = image.pixels[i] == 255;
     std::vector<uint8_t> rgb;
-    const void* pixels = image.rgba.data();
-    if (opaque) {
-        rgb.reserve(image.rgba.size() / 4 * 3);
-        for (size_t i = 0; i < image.rgba.size(); i += 4)
-            rgb.insert(rgb.end(), &image.rgba[i], &image.rgba[i] + 3);
+    const void* pixels = image.pixels.data();
+    if (opaque && image.channels == 4) {
+        rgb.reserve(image.pixels.size() / 4 * 3);
+        for (size_t i = 0; i < image.pixels.size(); i += 4)
+            rgb.insert(rgb.end(), &image.pixels[i], &image.pixels[i] + 3);
         pixels = rgb.data();
     }
     png_image png;
