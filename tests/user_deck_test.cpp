@@ -232,6 +232,15 @@ TEST(DeckPictures, exported_built_in_deck_imports_to_the_same_frames) {
         ASSERT_EQ(imported.code, 0) << imported.err;
         EXPECT_EQ(load_deck(deck + "/card.nbf").strip, load_deck(built_in_sheet()).strip) << fit;
     }
+    // Without a back picture the installed back is kept.
+    fs::rename(folder + "/pictures/back.png", folder + "/back.png");
+    ToolRun no_back = deck_tool({"import", folder + "/pictures", folder + "/deck-no-back"});
+    ASSERT_EQ(no_back.code, 0) << no_back.err;
+    EXPECT_NE(no_back.out.find("78 pictures (78 png), the installed back"), std::string::npos)
+        << no_back.out;
+    EXPECT_EQ(load_deck(folder + "/deck-no-back/card.nbf").strip,
+              load_deck(built_in_sheet()).strip);
+    fs::rename(folder + "/back.png", folder + "/pictures/back.png");
     // Exporting the deck folder gives the same pictures again.
     ToolRun again = deck_tool({"export", folder + "/deck-crop", folder + "/again"});
     ASSERT_EQ(again.code, 0) << again.err;

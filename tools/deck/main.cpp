@@ -28,7 +28,8 @@ const int EXIT_USAGE = 2;    // the command line is wrong
 const char USAGE[] =
     "usage: quarnel-deck [--install-dir DIR] COMMAND ...\n"
     "  import [--fit crop|pad] PICTURES_DIR DECK_DIR\n"
-    "      make DECK_DIR/card.nbf from 79 pictures named 00 to 77 and back\n"
+    "      make DECK_DIR/card.nbf from 78 pictures named 00 to 77 and a back (without\n"
+    "      one, the installed back is kept)\n"
     "      (.png, .jpg, .jpeg or .webp, any size); crop (default) fills the card and\n"
     "      cuts the overhang, pad shows the whole picture between black bars\n"
     "  export INSTALL_OR_DECK_DIR OUT_DIR\n"
@@ -249,8 +250,9 @@ std::vector<std::string> list_pictures(const std::string& folder, Problems* prob
         }
         by_frame[size_t(frame)] = path.string();
     }
+    // A back is optional: without one the installed back is kept.
     std::string missing;
-    for (int frame = 0; frame < FRAME_COUNT; frame++)
+    for (int frame = 0; frame < BACK_FRAME; frame++)
         if (by_frame[size_t(frame)].empty())
             missing += (missing.empty() ? "" : ", ") + frame_file_name(frame);
     if (!missing.empty())
@@ -305,6 +307,24 @@ int import_pictures(const Options& options) {
         else
             formats[lower(fs::path(path).extension().string()).substr(1)]++;
     }
+    // No back picture: the back of the installed card sheet, through the program's loader.
+    std::string back_note;
+    if (files[BACK_FRAME].empty() && problems.empty()) {
+        std::error_code error;
+        const std::string folder = fs::absolute(options.install_dir, error).string() + "/picture";
+        const std::string installed = is_folder(folder) ? find_in_folder(folder, "card.nbf") : "";
+        std::vector<uint8_t> sheet;
+        std::string summary;
+        if (installed.empty())
+            problems.push_back(pictures + ": no back picture, and no installed card.nbf to take "
+                                          "the back from");
+        else if (check_card_sheet(installed, &sheet, &summary, &problems))
+            for (int y = 0; y < CARD_HEIGHT; y++) {
+                const size_t at = size_t(y) * STRIP_WIDTH + size_t(BACK_FRAME) * CARD_WIDTH;
+                std::copy_n(&sheet[at], size_t(CARD_WIDTH), &strip[at]);
+            }
+        back_note = ", the installed back";
+    }
     if (!problems.empty()) return report(problems, "import");
 
     // The file is checked by the program's own loader before it is put in place.
@@ -324,7 +344,8 @@ int import_pictures(const Options& options) {
     std::string counts;
     for (const auto& [format, count] : formats)
         counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + format;
-    std::printf("%s/card.nbf: 79 pictures (%s), %s; %s\n", deck.c_str(), counts.c_str(),
+    std::printf("%s/card.nbf: %s pictures (%s)%s, %s; %s\n", deck.c_str(),
+                back_note.empty() ? "79" : "78", counts.c_str(), back_note.c_str(),
                 options.fit == fit_crop ? "cropped" : "padded", summary.c_str());
     return 0;
 }
