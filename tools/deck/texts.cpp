@@ -67,8 +67,11 @@ void parse_card_texts(const std::string& bytes, const std::string& file_name,
         if (line.compare(0, 2, "==") == 0) {
             // "== N Name, upright" or "== N Name, reversed"; the name is the deck's own.
             const std::string rest = trim(line.substr(2));
-            const size_t space = rest.find(' ');
-            const int card = card_number(rest.substr(0, space));
+            // The number is the leading digits; the name runs from there to the last comma.
+            const size_t space = rest.find_first_not_of("0123456789");
+            const bool number_ends = space == std::string::npos || rest[space] == ' ' ||
+                                     rest[space] == ',' || rest[space] == '\t';
+            const int card = number_ends ? card_number(rest.substr(0, space)) : -1;
             const size_t comma = rest.rfind(',');
             const std::string orientation =
                 comma == std::string::npos ? "" : trim(rest.substr(comma + 1));
@@ -97,7 +100,7 @@ void parse_card_texts(const std::string& bytes, const std::string& file_name,
             entry.line = line_number;
             entry.name = space == std::string::npos || comma == std::string::npos || comma <= space
                              ? ""
-                             : trim(rest.substr(space + 1, comma - space - 1));
+                             : trim(rest.substr(space, comma - space));
             current = &entry;
             skipping = false;
             continue;
