@@ -30,6 +30,8 @@ PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev l
 # The desktop smoke test opens the window under Xvfb and captures it; sway (headless) is the
 # Wayland compositor of the Wayland test; the keep test drives the window with xdotool and
 # reads its clipboard with xclip.
+# quarnel-deck reads users' pictures with these (PNG, JPEG, WebP; resizing from stb).
+PACKAGES="$PACKAGES libpng-dev libjpeg-dev libwebp-dev libstb-dev"
 TEST_PACKAGES="xvfb xauth imagemagick sway xdotool xclip"
 # The package checks: lintian, the desktop entry's and metainfo's validators.
 PACKAGE_CHECK_PACKAGES="lintian desktop-file-utils appstream"

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # seed_corpus.sh -- seed corpora of the fuzz harnesses, made from a generated install folder
 #   fuzz/seed_corpus.sh INSTALL_FOLDER OUT_DIR
-# Writes OUT_DIR/picture, palette, card_db, blit and text (each emptied first).
+# Writes OUT_DIR/picture, palette, card_db, blit, text and card_texts (each emptied first).
 set -euo pipefail
 install=${1:?install folder}
 out=${2:?output folder}
 pictures=$install/picture
 [ -f "$pictures/main.plf" ] || { echo "no install folder at $install" >&2; exit 1; }
 
-for harness in picture palette card_db blit text; do
+for harness in picture palette card_db blit text card_texts; do
   rm -rf "${out:?}/$harness"
   mkdir -p "$out/$harness"
 done
@@ -29,6 +29,11 @@ for record in 0 3 5 8; do
   { printf "\\x$(printf %02x "$record")"; head -c 3000 "$pictures/CardDB.dat"; } \
     > "$out/card_db/head_$record"
 done
+
+# Card text files of quarnel-deck: the shipped ones, each alone, and all 156 entries in one.
+texts=$(cd "$(dirname "$0")/../tools/card_texts" && pwd)
+cp "$texts"/*.txt "$out/card_texts/"
+cat "$texts"/*.txt > "$out/card_texts/all"
 
 # Blits: blitter, mode, capacity, small capacity (2 bytes), options, then x, y, w, h, frame
 # index, source x, source y as 32-bit values, then a picture file.

@@ -2,6 +2,7 @@
 // script, printing its log and optionally writing shots and a GIF of every frame
 
 #include "session.h"
+#include "platform/common/common.h"
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -22,6 +23,8 @@ const char USAGE[] =
     "usage: quarnel-headless [options]\n"
     "  --install-dir DIR  install folder, as the registry would give it\n"
     "                     (default: the build's generated folder; \"\" = no registry key)\n"
+    "  --deck DIR         a deck folder whose card.nbf and/or CardDB.dat replace the\n"
+    "                     installed ones (made by quarnel-deck)\n"
     "  --script FILE      script to run (default: standard input)\n"
     "  --demo             run the built-in demo script instead of --script\n"
     "  --shots DIR        folder where `shot NAME` writes NAME.png (default: .)\n"
@@ -107,6 +110,9 @@ int parse_options(int argc, char** argv, CommandLine* c) {
             c->demo = true;
         } else if (option == "--install-dir") {
             if (!take(&c->run.install_dir)) return 0;
+        } else if (option == "--deck") {
+            if (!take(&c->run.deck_dir)) return 0;
+            if (c->run.deck_dir.empty()) return fail("--deck needs a folder");
         } else if (option == "--script") {
             if (!take(&c->script_path)) return 0;
             if (c->script_path.empty()) return fail("--script needs a file name");
@@ -198,6 +204,17 @@ int main(int argc, char** argv) {
     if (!parse_script(text, &commands, &error)) {
         std::cerr << error << "\n";
         return EXIT_USAGE;
+    }
+
+    // A deck is checked before anything is written.
+    if (!c.run.deck_dir.empty()) {
+        std::error_code failure;
+        c.run.deck_dir = fs::absolute(c.run.deck_dir, failure).lexically_normal().string();
+        if (!files_set_deck_dir(c.run.deck_dir.c_str())) {
+            fail("--deck " + c.run.deck_dir + ": no folder with card.nbf or CardDB.dat (the " +
+                 "path must be plain ASCII)");
+            return EXIT_USAGE;
+        }
     }
 
     // Outputs are checked before the run, so a long run never ends in a lost recording.

@@ -4,6 +4,7 @@
 #include "session.h"
 #include "shell/shell.h"
 #include "graphics/graphics.h"
+#include "platform/common/common.h"
 #include "platform/keep/keep.h"
 
 // [SECTION] Hooks
@@ -74,6 +75,7 @@ int run_session(const RunnerOptions& options, const std::vector<ScriptCommand>& 
     headless_set_clock(options.clock);
     headless_set_install_dir(options.install_dir.empty() ? nullptr : options.install_dir.c_str());
     headless_set_idle_steps(options.steps);
+    files_set_deck_dir(options.deck_dir.empty() ? nullptr : options.deck_dir.c_str());
     queue_script(commands, options.shots_dir);
 
     session = Session();

@@ -10,6 +10,7 @@
 
 struct RunnerOptions {
     std::string install_dir;     // absolute host folder; "" makes the registry key missing
+    std::string deck_dir;        // absolute host folder of a user's deck; "" = the installed one
     std::string shots_dir = "."; // where `shot NAME` writes NAME.png
     HeadlessDisplay display;     // pixel format and pitches of the simulated display
     uint32_t clock = 0;          // tick count at start; it decides the deals

@@ -18,6 +18,14 @@ std::string take_open_failure();
 void close_all_files();
 // The InstallDir value of the program's registry key, a host folder; null: no key.
 void registry_set_install_dir(const char* host_folder);
+// That host folder; "" when the key is missing.
+std::string registry_install_dir();
+// A user's deck: afterwards opening the install folder's "\picture\card.nbf" or
+// "\picture\CardDB.dat" opens the deck folder's file of that name (matched case-insensitively)
+// when it holds one; every other path is unchanged. Returns 1, or 0 and no deck when the folder
+// is missing, unreachable by a program path (not plain ASCII) or holds neither file. Null: no
+// deck.
+int files_set_deck_dir(const char* host_folder);
 // Every allocation after the next `allowed` ones fails; negative: none fails.
 void memory_fail_after(int allowed);
 // Calls of allocate_memory (failed ones included) and of release_memory with a block, since

@@ -71,6 +71,52 @@ std::string host_path(const wchar_t* path) {
     return current;
 }
 
+// [SECTION] A user's deck
+
+// The deck folder holds replacements for the two files that make a deck, under their own names.
+static const char* const DECK_FILES[] = {"card.nbf", "CardDB.dat"};
+static std::string deck_folder; // host folder; "" when no deck is in use
+
+int files_set_deck_dir(const char* host_folder) {
+    deck_folder.clear();
+    if (!host_folder) return 1;
+    std::string folder = host_folder;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    std::string reached = host_path(program_path(folder).c_str());
+    if (reached.empty() || !is_directory(reached)) return 0;
+    for (const char* name : DECK_FILES) {
+        std::string file = host_path(program_path(reached + "/" + name).c_str());
+        struct stat st;
+        if (!file.empty() && stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            deck_folder = reached;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// The deck's file for a program path that names the install folder's card faces or card
+// texts; "" for any other path, and when the deck has no file of that name.
+static std::string deck_file_for(const wchar_t* path) {
+    if (deck_folder.empty() || !path) return "";
+    std::wstring full = path;
+    size_t slash = full.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return "";
+    std::string name;
+    for (size_t i = slash + 1; i < full.size(); i++) {
+        if (full[i] >= 0x80) return "";
+        name.push_back(char(full[i]));
+    }
+    const char* deck_name = nullptr;
+    for (const char* candidate : DECK_FILES)
+        if (same_ignoring_case(name, candidate)) deck_name = candidate;
+    std::string install = registry_install_dir();
+    if (!deck_name || install.empty()) return "";
+    std::string pictures = host_path(program_path(install + "/picture").c_str());
+    if (pictures.empty() || host_path(full.substr(0, slash).c_str()) != pictures) return "";
+    return host_path(program_path(deck_folder + "/" + name).c_str());
+}
+
 // [SECTION] Open files
 
 namespace {
@@ -118,7 +164,8 @@ static std::string shown(const wchar_t* path) {
 }
 
 FileHandle open_file(const wchar_t* path) {
-    std::string host = host_path(path);
+    std::string host = deck_file_for(path);
+    if (host.empty()) host = host_path(path);
     if (host.empty()) {
         for (const wchar_t* p = path; p && *p; p++)
             if (p[0] == L'.' && p[1] == L'.' && (p == path || p[-1] == L'\\' || p[-1] == L'/') &&

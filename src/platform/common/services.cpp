@@ -17,6 +17,10 @@ void registry_set_install_dir(const char* host_folder) {
     while (registry_folder.size() > 1 && registry_folder.back() == '/') registry_folder.pop_back();
 }
 
+std::string registry_install_dir() {
+    return registry_has_key ? registry_folder : "";
+}
+
 int registry_open_key(const wchar_t* key_path, RegistryKey* key) {
     if (!key_path || !key || !registry_has_key || std::wcscmp(key_path, PROGRAM_KEY) != 0) return 0;
     *key = 1;

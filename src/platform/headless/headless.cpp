@@ -114,6 +114,7 @@ void headless_reset() {
     queue_reset();
     queue_set_quit_hook([](int32_t code) { log_event("quit " + std::to_string(code)); });
     registry_set_install_dir(nullptr);
+    files_set_deck_dir(nullptr);
     memory_fail_after(-1);
     seed_random(1);
 }

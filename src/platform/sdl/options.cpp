@@ -56,6 +56,12 @@ std::string set_install_dir(DesktopOptions* o, const std::string& value) {
     return "";
 }
 
+std::string set_deck(DesktopOptions* o, const std::string& value) {
+    if (value.empty()) return "--deck needs a folder";
+    o->deck = value;
+    return "";
+}
+
 std::string set_journal(DesktopOptions* o, const std::string& value) {
     if (value.empty()) return "--journal needs a file";
     o->journal = value;
@@ -75,6 +81,10 @@ const Option OPTIONS[] = {
      "read the pictures, texts and sounds from DIR (ahead of QUARNEL_INSTALL_DIR and the "
      "installed folder)",
      set_install_dir},
+    {"--deck", nullptr, "DIR",
+     "play with the card pictures (card.nbf) and/or texts (CardDB.dat) of a deck folder made "
+     "by quarnel-deck",
+     set_deck},
     {"--journal", nullptr, "FILE",
      "append each reading left with a card turned to FILE, in Markdown (never rewritten)",
      set_journal},

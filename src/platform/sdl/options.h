@@ -10,6 +10,7 @@ struct DesktopOptions {
     bool fullscreen = false;
     int scale = 0;           // whole factor of the window over the display; 0: from the screen
     std::string install_dir; // --install-dir, as given; "" when not given
+    std::string deck;        // --deck: a folder of the user's card.nbf and/or CardDB.dat
     std::string journal;     // --journal: the file readings are appended to; "" for none
 };
 

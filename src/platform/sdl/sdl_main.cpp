@@ -157,6 +157,17 @@ int main(int argc, char** argv) {
                        options.fullscreen);
     open_sound();
     registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
+    if (!options.deck.empty()) {
+        // The user's card faces and texts in place of the installed ones.
+        char* deck_folder = realpath(options.deck.c_str(), nullptr);
+        int deck_ok = deck_folder && files_set_deck_dir(deck_folder);
+        std::free(deck_folder);
+        if (!deck_ok) {
+            std::fprintf(stderr, "quarnel: --deck %s: no folder with card.nbf or CardDB.dat\n",
+                         options.deck.c_str());
+            return 2;
+        }
+    }
     journal_open(options.journal);
     int code = app_main(1, 0, L"", 1);
     journal_finish();

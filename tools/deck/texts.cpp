@@ -1,0 +1,270 @@
+// texts.cpp -- the deck's CardDB.dat: reading a text file of meanings, writing the records, and
+// laying every record out with the program's own card text code
+
+#include "deck.h"
+#include "platform/common/common.h"
+#include "platform/headless/headless.h"
+#include "reading/reading.h"
+
+#include <cstdlib>
+#include <cstring>
+
+std::string record_name(int record) {
+    return "card " + std::to_string(record / 2) + (record % 2 ? " reversed" : " upright");
+}
+
+// [SECTION] The text file
+
+namespace {
+
+std::string trim(const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t\r\n"), b = s.find_last_not_of(" \t\r\n");
+    return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+}
+
+// Runs of spaces and tabs become one space: only single spaces separate words on a card.
+std::string single_spaced(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\t') c = ' ';
+        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string where(const std::string& file, int line) {
+    return file + ":" + std::to_string(line) + ": ";
+}
+
+// A heading's card number: plain decimal digits, 0 to 77; -1 otherwise.
+int card_number(const std::string& digits) {
+    if (digits.empty() || digits.size() > 2) return -1;
+    for (char c : digits)
+        if (c < '0' || c > '9') return -1;
+    const int card = std::atoi(digits.c_str());
+    return card < BACK_FRAME ? card : -1;
+}
+
+} // namespace
+
+void parse_card_texts(const std::string& bytes, const std::string& file_name,
+                      std::vector<CardText>* records, Problems* problems) {
+    records->resize(RECORD_COUNT);
+    CardText* current = nullptr;
+    bool skipping = false; // after a bad heading, its text is not blamed on the entry before
+    int line_number = 0;
+    size_t at = 0;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) at = 3; // a byte-order mark some editors write
+    while (at < bytes.size()) {
+        size_t end = bytes.find('\n', at);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = trim(bytes.substr(at, end - at));
+        at = end + 1;
+        line_number++;
+        if (line.empty() || line[0] == '#') continue;
+        const std::string here = where(file_name, line_number);
+        if (line.compare(0, 2, "==") == 0) {
+            // "== N Name, upright" or "== N Name, reversed"; the name is the deck's own.
+            const std::string rest = trim(line.substr(2));
+            // The number is the leading digits; the name runs from there to the last comma.
+            const size_t space = rest.find_first_not_of("0123456789");
+            const bool number_ends = space == std::string::npos || rest[space] == ' ' ||
+                                     rest[space] == ',' || rest[space] == '\t';
+            const int card = number_ends ? card_number(rest.substr(0, space)) : -1;
+            const size_t comma = rest.rfind(',');
+            const std::string orientation =
+                comma == std::string::npos ? "" : trim(rest.substr(comma + 1));
+            const int reversed = orientation == "reversed" ? 1 : orientation == "upright" ? 0 : -1;
+            current = nullptr;
+            skipping = true;
+            if (card < 0) {
+                problems->push_back(here + "heading needs a card number 0 to 77: \"" + line + "\"");
+                continue;
+            }
+            if (reversed < 0) {
+                problems->push_back(here + "card " + std::to_string(card) +
+                                    ": heading must end with \", upright\" or \", reversed\"");
+                continue;
+            }
+            const int record = card * 2 + reversed;
+            CardText& entry = (*records)[size_t(record)];
+            if (entry.present) {
+                problems->push_back(here + record_name(record) + " is given twice (first at " +
+                                    entry.file + ":" + std::to_string(entry.line) + ")");
+                continue;
+            }
+            entry = CardText();
+            entry.present = true;
+            entry.file = file_name;
+            entry.line = line_number;
+            entry.name = space == std::string::npos || comma == std::string::npos || comma <= space
+                             ? ""
+                             : trim(rest.substr(space, comma - space));
+            current = &entry;
+            skipping = false;
+            continue;
+        }
+        if (!current) {
+            if (!skipping)
+                problems->push_back(here + "text before the first \"== N Name, upright\" heading");
+            skipping = true;
+            continue;
+        }
+        const int record = int(current - records->data());
+        for (unsigned char c : line) {
+            if (c == '$') {
+                problems->push_back(here + record_name(record) +
+                                    ": '$' separates the records and cannot be in a text");
+                break;
+            }
+            if (c >= 0x80 || (c < 0x20 && c != '\t') || c == 0x7F) {
+                char code[8];
+                std::snprintf(code, sizeof code, "0x%02X", c);
+                problems->push_back(here + record_name(record) + ": character " + code +
+                                    " is not in the program's font (plain ASCII only; use ' and \" "
+                                    "for curly quotes and - for dashes)");
+                break;
+            }
+        }
+        const std::string words = single_spaced(line);
+        current->text += (current->text.empty() ? "" : " ") + words;
+        current->text_lines.push_back(line_number);
+        current->line_texts.push_back(words);
+    }
+}
+
+void report_missing_texts(const std::vector<CardText>& records, Problems* problems) {
+    for (int record = 0; record < RECORD_COUNT; record++) {
+        const CardText& entry = records[size_t(record)];
+        if (entry.present && !entry.text.empty()) continue;
+        if (entry.present) {
+            problems->push_back(where(entry.file, entry.line) + record_name(record) +
+                                ": the heading has no text under it");
+            continue;
+        }
+        // Named by the neighbour a reader would look beside: the other orientation, else the
+        // record before.
+        const CardText* near = &records[size_t(record ^ 1)];
+        if (!near->present && record > 0) near = &records[size_t(record - 1)];
+        std::string message = record_name(record) + ": no text";
+        if (near->present)
+            message = where(near->file, near->line) + message + " (" +
+                      record_name(int(near - records.data())) + " is here)";
+        problems->push_back(message);
+    }
+}
+
+// [SECTION] CardDB.dat
+
+std::vector<uint8_t> encode_card_db(const std::vector<CardText>& records) {
+    std::string out = "Quarnel card meanings: record 2c is card c upright, 2c+1 reversed.\r\n$";
+    for (const CardText& entry : records) out += entry.text + "\r\n$";
+    return std::vector<uint8_t>(out.begin(), out.end());
+}
+
+std::vector<std::string> split_card_db(const std::string& bytes) {
+    std::vector<std::string> records;
+    size_t at = bytes.find('$');
+    while (at != std::string::npos) {
+        const size_t next = bytes.find('$', at + 1);
+        if (next == std::string::npos) break;
+        std::string record = bytes.substr(at + 1, next - at - 1);
+        if (record.size() >= 2 && record.compare(record.size() - 2, 2, "\r\n") == 0)
+            record.resize(record.size() - 2);
+        records.push_back(record);
+        at = next;
+    }
+    return records;
+}
+
+// [SECTION] Layout by the program's own code
+
+namespace {
+
+// The words of a text, whatever spaces, line ends or zero bytes stand between them.
+std::vector<std::string> words_of(const char* text, size_t length) {
+    std::vector<std::string> words;
+    std::string word;
+    for (size_t i = 0; i <= length; i++) {
+        const char c = i < length ? text[i] : ' ';
+        if (c == ' ' || c == 0 || c == '\r' || c == '\n' || c == '\t') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word.push_back(c);
+        }
+    }
+    return words;
+}
+
+// Everything of a text but its spaces, line ends and zero bytes.
+std::string ink_of(const char* text, size_t length) {
+    std::string ink;
+    for (size_t i = 0; i < length; i++)
+        if (text[i] != ' ' && text[i] != 0 && text[i] != '\r' && text[i] != '\n' && text[i] != '\t')
+            ink.push_back(text[i]);
+    return ink;
+}
+
+} // namespace
+
+std::vector<RecordLayout> lay_out_card_db(const std::string& path) {
+    std::vector<RecordLayout> layouts(RECORD_COUNT);
+    std::string bytes, error;
+    if (!read_whole_file(path, &bytes, &error)) return layouts;
+    const std::vector<std::string> records = split_card_db(bytes);
+    // The program's file layer reaches plain ASCII paths only: it reads a scratch copy.
+    ScratchFolder scratch;
+    const std::string copy = scratch.path + "/CardDB.dat";
+    if (scratch.path.empty() ||
+        !write_file_whole(copy, std::vector<uint8_t>(bytes.begin(), bytes.end()), &error))
+        return layouts;
+    headless_reset();
+    static AppState state;
+    std::memset(&state, 0, sizeof state);
+    if (!open_card_db(&state, 0, program_path(copy).c_str())) return layouts;
+    for (int record = 0; record < RECORD_COUNT && state.card_db_file != 0; record++) {
+        std::memset(state.record_text, 0, sizeof state.record_text);
+        std::memset(state.wrapped_text, 0, sizeof state.wrapped_text);
+        const int32_t length = read_card_text(&state, record);
+        RecordLayout& layout = layouts[size_t(record)];
+        layout.found = state.card_db_file != 0; // a record past the file's end closes it
+        if (!layout.found || length <= 0) continue;
+        layout.laid_out = true;
+        layout.rows = length == 165 ? 7 : (length + 1) / TEXT_COLUMNS;
+        const size_t shown = size_t(layout.rows) * TEXT_COLUMNS;
+        // Rows may part a word after a hyphen or an apostrophe, so the characters are compared
+        // and the spaces are not.
+        layout.complete =
+            size_t(record) < records.size() &&
+            ink_of(state.wrapped_text, shown) ==
+                ink_of(records[size_t(record)].data(), records[size_t(record)].size());
+    }
+    if (state.card_db_file != 0) close_file(state.card_db_file);
+    return layouts;
+}
+
+std::string layout_fault(const std::string& text, const RecordLayout& layout, std::string* word) {
+    word->clear();
+    // The program reads at most 700 bytes of a record, its line end included.
+    if (text.size() + 1 > size_t(RECORD_TEXT_SIZE))
+        return "is " + std::to_string(text.size()) +
+               " characters long; a card's text holds at most " +
+               std::to_string(RECORD_TEXT_SIZE - 1);
+    for (const std::string& w : words_of(text.data(), text.size()))
+        if (w.size() > size_t(TEXT_COLUMNS)) {
+            *word = w;
+            return "the word \"" + w + "\" is longer than a row (" + std::to_string(TEXT_COLUMNS) +
+                   " characters)";
+        }
+    const std::string body = trim(text);
+    if (body.empty() || body.back() != '.')
+        return "must end with a period: the program ends a card's text at its last period";
+    if (body.find(".   ") != std::string::npos)
+        return "has three spaces after a period, where the program ends the text";
+    if (!layout.laid_out)
+        return "needs more than " + std::to_string(TEXT_ROWS_MAX) +
+               " rows of 23 characters (every period ends a row)";
+    return "does not lay out completely";
+}
