@@ -20,14 +20,24 @@ set(WEB_DIR ${CMAKE_SOURCE_DIR}/src/platform/web)
 set(SITE_DIR ${CMAKE_BINARY_DIR}/site)
 # Every function that suspends the program until the page calls back.
 set(WEB_ASYNC_IMPORTS web_wait_input,web_message_box)
+# Bulk memory: memset and memcpy (every picture load clears its whole buffer) as single
+# instructions rather than loops.
+set(WEB_CODE_OPTIONS -mbulk-memory)
+foreach(target quarnel_program quarnel_platform_common)
+  target_compile_options(${target} PRIVATE ${WEB_CODE_OPTIONS})
+endforeach()
 
 add_executable(quarnel-web ${WEB_DIR}/web_main.cpp ${WEB_DIR}/web_platform.cpp
                ${WEB_DIR}/widen.cpp)
 target_link_libraries(quarnel-web PRIVATE quarnel_program quarnel_platform_common)
+target_compile_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS})
 set_target_properties(quarnel-web PROPERTIES OUTPUT_NAME quarnel SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR})
-target_link_options(quarnel-web PRIVATE
-  -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_IMPORTS=${WEB_ASYNC_IMPORTS}
+# The program suspends only through direct calls (sleep_ms, message_box, peek_message and
+# get_message); no call through a pointer (the window procedure, the palette's converter)
+# ever reaches one, so Asyncify leaves the functions that make such calls as they are.
+target_link_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS}
+  -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_IMPORTS=${WEB_ASYNC_IMPORTS} -sASYNCIFY_IGNORE_INDIRECT
   -sINITIAL_MEMORY=16MB -sASYNCIFY_STACK_SIZE=65536
   "SHELL:--js-library ${WEB_DIR}/web_library.js"
   "SHELL:--preload-file ${WEB_INSTALL_FOLDER}@/quarnel"

@@ -7,6 +7,7 @@
 // sounds started, whether the program waits for a tap, and timings.
 
 mergeInto(LibraryManager.library, {
+  $WebPage__deps: ['$FS'],
   $WebPage: {
     canvas: null,
     context: null,
@@ -57,9 +58,38 @@ mergeInto(LibraryManager.library, {
 
     stop_sound: function() {
       if (WebPage.playing) {
-        try { WebPage.playing.stop(); } catch (e) {}
+        var playing = WebPage.playing;
         WebPage.playing = null;
+        try { playing.stop(); } catch (e) {}
       }
+    },
+
+    // A running AudioContext keeps an audio thread busy, so the page suspends it whenever
+    // no sound plays, and resumes it for the next one.
+    rest_audio: function() {
+      if (WebPage.audio && !WebPage.playing && WebPage.audio.state === 'running') WebPage.audio.suspend();
+    },
+
+    // The samples of a WAV file of the packed folder, decoded the first time it is asked for.
+    samples: function(path) {
+      if (!(path in WebPage.sounds)) {
+        var sound = null;
+        try { sound = WebPage.parse_wav(FS.readFile(path)); } catch (e) { sound = null; }
+        WebPage.sounds[path] = sound;
+      }
+      return WebPage.sounds[path];
+    },
+
+    // While the program first rests: the AudioContext, and every sound decoded, so that no
+    // tap waits for either.
+    prepare_sounds: function() {
+      WebPage.make_audio();
+      try {
+        var folder = '/quarnel/sound';
+        FS.readdir(folder).forEach(function(name) {
+          if (/\.wav$/i.test(name)) WebPage.samples(folder + '/' + name);
+        });
+      } catch (e) {}
     },
 
     // Making an AudioContext can take a good part of a second, so the page makes it while
@@ -79,9 +109,9 @@ mergeInto(LibraryManager.library, {
     on_pointer_down: function(event) {
       if (event.pointerType === 'mouse' && event.button !== 0) return;
       event.preventDefault();
-      // The first tap is the gesture that lets the page make sound.
+      // The first tap is the gesture that lets the page make sound: made here if the page
+      // has not made it yet, the AudioContext may run from now on.
       WebPage.make_audio();
-      if (WebPage.audio && WebPage.audio.state === 'suspended') WebPage.audio.resume();
       var box = WebPage.canvas.getBoundingClientRect();
       if (box.width <= 0 || box.height <= 0) return;
       var x = Math.floor((event.clientX - box.left) * 240 / box.width);
@@ -136,7 +166,7 @@ mergeInto(LibraryManager.library, {
       }
       if (quarnel.first_rest_ms === null) {
         quarnel.first_rest_ms = performance.now();
-        setTimeout(WebPage.make_audio, 0);
+        setTimeout(WebPage.prepare_sounds, 0);
       }
       WebPage.wake = wake_up;
       quarnel.waiting = true;
@@ -180,17 +210,12 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  web_play_sound__deps: ['$WebPage', '$FS'],
+  web_play_sound__deps: ['$WebPage'],
   web_play_sound: function(path_pointer) {
     WebPage.stop_sound();
     if (!path_pointer) return 0;
     var path = UTF8ToString(path_pointer);
-    if (!(path in WebPage.sounds)) {
-      var sound = null;
-      try { sound = WebPage.parse_wav(FS.readFile(path)); } catch (e) { sound = null; }
-      WebPage.sounds[path] = sound; // each file is decoded once
-    }
-    var sound = WebPage.sounds[path];
+    var sound = WebPage.samples(path);
     if (!sound) return 0;
     var audio = WebPage.audio;
     // Before the first tap the page may not make sound.
@@ -205,7 +230,11 @@ mergeInto(LibraryManager.library, {
       var source = audio.createBufferSource();
       source.buffer = buffer;
       source.connect(audio.destination);
-      source.onended = function() { if (WebPage.playing === source) WebPage.playing = null; };
+      source.onended = function() {
+        if (WebPage.playing === source) WebPage.playing = null;
+        WebPage.rest_audio();
+      };
+      if (audio.state === 'suspended') audio.resume();
       source.start();
       WebPage.playing = source;
       quarnel.sounds_started++;
@@ -223,6 +252,7 @@ mergeInto(LibraryManager.library, {
   web_program_ended__deps: ['$WebPage'],
   web_program_ended: function(code) {
     WebPage.stop_sound();
+    WebPage.rest_audio();
     quarnel.ended = true;
     quarnel.exit_code = code;
     document.body.classList.add('ended');
