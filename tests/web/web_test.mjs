@@ -10,6 +10,7 @@ import {test, before, after} from 'node:test';
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
+import zlib from 'node:zlib';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
@@ -283,11 +284,12 @@ test('a damaged packed file gives the desktop messages, never a blank page or an
       fs.readFileSync(path.join(SITE, 'quarnel.js'), 'utf8'));
   assert.ok(listing, 'the packed folder lists card.nbf');
   const where = Number(listing[1]);
+  // The page fetches the packed folder gzip-compressed (quarnel.data.gz).
   const change = (name, bytes) => {
-    if (name !== 'quarnel.data') return null;
-    const copy = Buffer.from(bytes);
-    copy.set(damage(copy.subarray(where, where + 28)), where);
-    return copy;
+    if (name !== 'quarnel.data.gz') return null;
+    const packed = zlib.gunzipSync(bytes);
+    packed.set(damage(packed.subarray(where, where + 28)), where);
+    return zlib.gzipSync(packed);
   };
   await with_site(change, async (server, context) => {
     const page = await open_page(context, server.url, PHONE);

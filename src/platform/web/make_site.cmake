@@ -26,8 +26,18 @@ foreach(file manifest.webmanifest icon-192.png icon-512.png icon-maskable-512.pn
   configure_file(${ICONS}/${file} ${SITE}/${file} COPYONLY)
 endforeach()
 
+# The packed install folder is sent compressed, whatever the server does (static hosts
+# rarely compress a .data file); the page decompresses it as it arrives. quarnel.data stays
+# for browsers that cannot, which fetch it instead.
+find_program(GZIP gzip REQUIRED)
+execute_process(COMMAND ${GZIP} -9 -n -c ${SITE}/quarnel.data OUTPUT_FILE ${SITE}/quarnel.data.gz
+                RESULT_VARIABLE gzip_result)
+if(NOT gzip_result EQUAL 0)
+  message(FATAL_ERROR "gzip of ${SITE}/quarnel.data failed")
+endif()
+
 # Every file the site serves; "./" is the page as a home-screen icon opens it.
-set(files index.html quarnel.js quarnel.wasm quarnel.data manifest.webmanifest icon-192.png
+set(files index.html quarnel.js quarnel.wasm quarnel.data.gz manifest.webmanifest icon-192.png
     icon-512.png icon-maskable-512.png)
 set(SITE_FILES "'./'")
 set(hashes "")

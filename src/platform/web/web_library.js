@@ -104,6 +104,7 @@ mergeInto(LibraryManager.library, {
       } catch (e) {
         WebPage.audio = null;
       }
+      WebPage.rest_audio(); // where the browser lets it run at once, until the first sound
     },
 
     on_pointer_down: function(event) {
