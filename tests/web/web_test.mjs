@@ -157,6 +157,7 @@ test('a love and a past reading tapped with a finger show every frame the runner
         await tap(page, Number(words[1]), Number(words[2]));
       } else if (words[0] === 'shot') {
         assert_same_frame(await canvas_pixels(page), path.join(shots, `${words[1]}.png`));
+        if (words[1] === 'love-card-10') await page.screenshot({path: path.join(OUT, 'phone-love-reading.png')});
         compared++;
       }
     }
