@@ -20,7 +20,8 @@ const TYPES = {
 // bytes for a file (the tests damage the packed folder that way). Every request is counted
 // in `requests` (name -> count). close() cuts the network off: the server stops listening
 // and drops its open connections.
-export async function serve(folder, change = null) {
+// `headers` go with every response (the benchmark isolates its page to get a fine clock).
+export async function serve(folder, change = null, headers = {}) {
   const requests = {};
   const server = http.createServer((request, response) => {
     let name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '');
@@ -36,7 +37,7 @@ export async function serve(folder, change = null) {
     if (change) bytes = change(name, bytes) || bytes;
     response.writeHead(200, {
       'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream',
-      'Content-Length': bytes.length, 'Cache-Control': 'no-cache',
+      'Content-Length': bytes.length, 'Cache-Control': 'no-cache', ...headers,
     });
     response.end(bytes);
   });
