@@ -8,7 +8,7 @@
 #include <cstdint>
 
 extern "C" {
-// Sets up the canvas, the pointer listeners and the test hooks; reads the page's address.
+// Takes the page's canvas and listens for taps on it.
 void web_page_init();
 // The tick count the page asks for (?clock=MS); returns 1 and *ms, or 0 for the real clock.
 int web_test_clock(uint32_t* ms);
@@ -16,17 +16,18 @@ int web_test_clock(uint32_t* ms);
 int32_t web_next_tap();
 // Suspends the program until the page records a tap (returns at once if one waits).
 void web_wait_input();
-// Puts 240 x 320 RGBA pixels (bytes r, g, b, 255) on the canvas.
+// Puts 240 x 320 RGBA pixels (bytes r, g, b, 255) on the canvas; they are copied.
 void web_put_frame(const uint8_t* rgba);
 // Shows the modal message dialog and suspends the program until the user closes it.
 void web_message_box(const char* text, const char* caption);
 // Starts the WAV file at a path of the packed folder, stopping the sound that plays;
 // path null only stops. Returns 1, or 0 when the file is not a WAV the page can play.
 int web_play_sound(const char* host_path);
-// 5-6-5 pixels to RGBA bytes r, g, b, 255 (widen.cpp).
-void widen_565(const uint16_t* from, uint32_t* to, int count);
 // Records time the program spent in sleep_ms, so tap timings can leave it out.
 void web_note_sleep(double ms);
 // The program has ended with this code: the page says so and offers to start again.
 void web_program_ended(int32_t exit_code);
 }
+
+// 5-6-5 pixels to the canvas's RGBA bytes r, g, b, 255 (widen.cpp, on the C++ side).
+void widen_565(const uint16_t* from, uint32_t* to, int count);

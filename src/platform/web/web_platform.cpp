@@ -16,6 +16,7 @@
 #include "platform/common/common.h"
 #include "platform/web/web.h"
 #include <emscripten.h>
+#include <emscripten/html5.h>
 #include <cstring>
 #include <string>
 
@@ -76,8 +77,10 @@ void take_taps() {
 void web_start_clock() {
     uint32_t ms = 0;
     w.test_clock = web_test_clock(&ms) != 0;
-    // A real tick count runs from some time before the program started, as a device's does.
-    w.clock_start = w.test_clock ? ms : uint32_t(emscripten_get_now() + 1000.0);
+    // Otherwise the tick count follows the page's steady clock from an offset taken from the
+    // time of day, so that every visit starts from another count.
+    w.clock_start =
+        w.test_clock ? ms : uint32_t(uint64_t(emscripten_date_now() - emscripten_get_now()));
     w.slept = 0;
 }
 
