@@ -217,6 +217,43 @@ test('a phone shows the whole display without scroll bars, and a tap on Start op
   });
 });
 
+test('the manifest makes the page installable: names, standalone portrait, colours and icons', async () => {
+  await with_site(null, async (server, context) => {
+    const page = await open_page(context, server.url, PHONE);
+    await settled(page);
+    const found = await page.evaluate(async () => {
+      const link = document.querySelector('link[rel="manifest"]');
+      const manifest = await (await fetch(link.href)).json();
+      const icons = [];
+      for (const icon of manifest.icons) {
+        const image = new Image();
+        image.src = icon.src;
+        await image.decode();
+        const canvas = document.createElement('canvas');
+        canvas.width = image.naturalWidth, canvas.height = image.naturalHeight;
+        const context = canvas.getContext('2d');
+        context.drawImage(image, 0, 0);
+        const corner = context.getImageData(0, 0, 1, 1).data[3];
+        const middle = context.getImageData(canvas.width >> 1, canvas.height >> 1, 1, 1).data[3];
+        icons.push([icon.sizes, icon.purpose, `${image.naturalWidth}x${image.naturalHeight}`, corner, middle]);
+      }
+      const theme = document.querySelector('meta[name="theme-color"]').content;
+      return {manifest, icons, theme, title: document.title};
+    });
+    const m = found.manifest;
+    assert.deepEqual([m.name, m.short_name, m.display, m.orientation, m.start_url],
+                     ['Quarnel', 'Quarnel', 'standalone', 'portrait', './']);
+    assert.match(m.theme_color, /^#[0-9a-f]{6}$/);
+    assert.equal(found.theme, m.theme_color);
+    assert.equal(found.title, 'Quarnel');
+    // Each icon decodes at its stated size; the card fills the middle; only the maskable one
+    // is opaque to its corners, so that a launcher may cut it to any shape.
+    assert.deepEqual(found.icons, [['192x192', 'any', '192x192', 0, 255], ['512x512', 'any', '512x512', 0, 255],
+                                   ['512x512', 'maskable', '512x512', 255, 255]]);
+    assert_no_problems(page);
+  });
+});
+
 test('a tap that plays a sound starts one Web Audio source, and none plays before the first tap', async () => {
   await with_site(null, async (server, context) => {
     const page = await open_page(context, server.url, PHONE);
