@@ -17,7 +17,7 @@ const TYPES = {
 };
 
 // Serves the folder on 127.0.0.1 at a free port. `change(name, bytes)` may return other
-// bytes for a file (the tests damage the packed folder that way). Every request is counted
+// bytes for a file (the tests damage the packed folder that way), or false to answer 404. Every request is counted
 // in `requests` (name -> count). close() cuts the network off: the server stops listening
 // and drops its open connections.
 // `headers` go with every response (the benchmark isolates its page to get a fine clock).
@@ -34,7 +34,15 @@ export async function serve(folder, change = null, headers = {}) {
       return;
     }
     let bytes = fs.readFileSync(file);
-    if (change) bytes = change(name, bytes) || bytes;
+    if (change) {
+      const changed = change(name, bytes);
+      if (changed === false) {
+        response.writeHead(404, {'Content-Type': 'text/plain'});
+        response.end('not found');
+        return;
+      }
+      bytes = changed || bytes;
+    }
     response.writeHead(200, {
       'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream',
       'Content-Length': bytes.length, 'Cache-Control': 'no-cache', ...headers,

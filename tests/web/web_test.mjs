@@ -340,3 +340,19 @@ test('a damaged packed file gives the desktop messages, never a blank page or an
     assert_no_problems(page);
   });
 });
+
+test('a page whose packed folder cannot be fetched says so, rather than staying blank', async () => {
+  await with_site((name) => (name.startsWith('quarnel.data') ? false : null), async (server, context) => {
+    const page = await open_page(context, server.url, PHONE);
+    await page.waitForFunction(() => quarnel.failure !== null, {timeout: 20000});
+    const shown = await page.evaluate(() => [document.getElementById('ended').hidden,
+                                             document.getElementById('ended-title').textContent,
+                                             document.getElementById('ended-text').textContent]);
+    assert.equal(shown[0], false);
+    assert.equal(shown[1], 'Quarnel could not start');
+    assert.match(shown[2], /quarnel\.data.*404/);
+    // The browser reports the failed request itself; nothing else went wrong.
+    assert.deepEqual(page.problems.filter((problem) => !/404/.test(problem)), []);
+  });
+});
+
