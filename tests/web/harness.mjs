@@ -20,7 +20,8 @@ const TYPES = {
 // bytes for a file (the tests damage the packed folder that way), or false to answer 404. Every request is counted
 // in `requests` (name -> count). close() cuts the network off: the server stops listening
 // and drops its open connections.
-// `headers` go with every response (the benchmark isolates its page to get a fine clock).
+// `headers` go with every response (the benchmark isolates its page to get a fine clock), or
+// headers(name) with each file's.
 export async function serve(folder, change = null, headers = {}) {
   const requests = {};
   const server = http.createServer((request, response) => {
@@ -45,7 +46,8 @@ export async function serve(folder, change = null, headers = {}) {
     }
     response.writeHead(200, {
       'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream',
-      'Content-Length': bytes.length, 'Cache-Control': 'no-cache', ...headers,
+      'Content-Length': bytes.length, 'Cache-Control': 'no-cache',
+      ...(typeof headers === 'function' ? headers(name) : headers),
     });
     response.end(bytes);
   });

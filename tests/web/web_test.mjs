@@ -120,8 +120,8 @@ after(async () => {
 
 // Each test serves the site at its own port: its own origin, so no service worker, cache or
 // storage of another test reaches it.
-async function with_site(change, body) {
-  const server = await serve(SITE, change);
+async function with_site(change, body, headers = {}) {
+  const server = await serve(SITE, change, headers);
   const context = await browser.createBrowserContext();
   try {
     await body(server, context);
@@ -165,6 +165,16 @@ test('a love and a past reading tapped with a finger show every frame the runner
     assert.equal(await page.evaluate(() => quarnel.ended), false);
     assert_no_problems(page);
   });
+});
+
+test('a server that sends the packed folder gzip-encoded works as well as one that does not', async () => {
+  const encoded = (name) => (name.endsWith('.gz') ? {'Content-Encoding': 'gzip'} : {});
+  await with_site(null, async (server, context) => {
+    const page = await open_page(context, server.url, DESKTOP);
+    await settled(page);
+    assert_same_frame(await canvas_pixels(page), path.join(title_shots, 'title.png'));
+    assert_no_problems(page);
+  }, encoded);
 });
 
 test('a reload with the network cut off starts from the service worker', async () => {
