@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
-  libbenchmark-dev libfreetype-dev fonts-dejavu-core"
+  libbenchmark-dev libfreetype-dev zlib1g-dev fonts-dejavu-core"
 # The desktop smoke test opens the window under Xvfb and captures it.
 TEST_PACKAGES="xvfb xauth imagemagick"
 # The web page: Emscripten builds it, the tests drive chromium with node.
