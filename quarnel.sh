@@ -7,6 +7,8 @@
 #                        Debian package and check it
 #   ./quarnel.sh package build build/quarnel_<version>_<arch>.deb
 #   ./quarnel.sh demo    run the demo script headlessly (screenshots and a GIF in build/demo)
+#   ./quarnel.sh web     build the web page into build-web/site and serve it on
+#                        http://127.0.0.1:8080
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,10 +18,12 @@ Usage: ./quarnel.sh [COMMAND]
   run [OPTION]...  build the program and start it in a window (the default: no argument
                    means run); needs a display. Options go to the program: see
                    ./quarnel.sh run --help
-  test             build and run every test, plain and under the sanitizers, then build
-                   and check the Debian package
+  test             build and run every test (the browser's too), plain and under the
+                   sanitizers, then build and check the Debian package
   package          build the Debian package build/quarnel_<version>_<arch>.deb
   demo             run the demo headlessly: screenshots, GIF and log in build/demo
+  web              build the web page into build-web/site and serve it on
+                   http://127.0.0.1:8080
   help             show this help
 Missing Debian packages are installed first (with sudo when not run as root).
 USAGE
@@ -35,6 +39,9 @@ PACKAGES="$PACKAGES libpng-dev libjpeg-dev libwebp-dev libstb-dev"
 TEST_PACKAGES="xvfb xauth imagemagick sway xdotool xclip"
 # The package checks: lintian, the desktop entry's and metainfo's validators.
 PACKAGE_CHECK_PACKAGES="lintian desktop-file-utils appstream"
+# The web page: Emscripten builds it, the tests drive chromium with node.
+WEB_PACKAGES="emscripten python3"
+WEB_TEST_PACKAGES="chromium"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_packages() { # install_packages [more packages...]
@@ -62,9 +69,26 @@ build() { # build DIR [cmake options...]
 
 package() { # the .deb from the build folder's program, install folder and packaging files
   configure build
-  cmake --build build -j "$JOBS" --target quarnel packaging_files >&2
+  cmake --build build -j "$JOBS" --target quarnel quarnel-deck packaging_files >&2
   (cd build && cpack -G DEB >/dev/null)
   ls build/quarnel_*.deb
+}
+
+# node and npm for the browser tests: any node from 18 on; Debian's when there is none.
+install_node() {
+  command -v node >/dev/null && command -v npm >/dev/null && return 0
+  install_packages nodejs npm
+}
+
+# The web site in build-web/site, from the native build's install folder and icons.
+build_web() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build -j "$JOBS" --target install_folder
+  # Debian's emscripten optimises with node modules from here.
+  export NODE_PATH=/usr/share/nodejs
+  emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release \
+    -DQUARNEL_NATIVE_BUILD="$PWD/build" >/dev/null
+  cmake --build build-web -j "$JOBS"
 }
 
 case "${1:-run}" in
@@ -75,8 +99,11 @@ case "${1:-run}" in
     cmake --build build -j "$JOBS" --target quarnel
     exec ./build/quarnel "$@" ;;
   test)
-    install_packages $TEST_PACKAGES $PACKAGE_CHECK_PACKAGES
+    install_packages $TEST_PACKAGES $PACKAGE_CHECK_PACKAGES $WEB_PACKAGES $WEB_TEST_PACKAGES
+    install_node
     build build
+    build_web
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
     (cd build && ctest --output-on-failure -j "$JOBS")
     build build-asan -DQUARNEL_SANITIZE=ON -DQUARNEL_BENCH=OFF
     (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -92,5 +119,10 @@ case "${1:-run}" in
     install_packages
     build build
     cmake --build build --target demo ;;
+  web)
+    install_packages $WEB_PACKAGES
+    build_web
+    echo "Quarnel is served on http://127.0.0.1:8080/ (Ctrl+C stops it)"
+    exec python3 -m http.server 8080 --bind 127.0.0.1 --directory build-web/site ;;
   *) echo "quarnel.sh: unknown command '$1'" >&2; usage >&2; exit 2 ;;
 esac

@@ -3,6 +3,7 @@
 #include "gen.h"
 
 #include <cstdio>
+#include <zlib.h>
 
 // [SECTION] Bytes
 
@@ -104,15 +105,6 @@ static uint32_t crc32_of(const uint8_t* data, size_t n, uint32_t crc = 0) {
     return ~crc;
 }
 
-static uint32_t adler32_of(const std::vector<uint8_t>& data) {
-    uint32_t a = 1, b = 0;
-    for (uint8_t v : data) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
-    }
-    return (b << 16) | a;
-}
-
 static void put_chunk(std::vector<uint8_t>& out, const char* type,
                       const std::vector<uint8_t>& data) {
     put_u32be(out, static_cast<uint32_t>(data.size()));
@@ -131,21 +123,10 @@ int write_png(const std::string& path, const Canvas& c) {
         const uint8_t* row = &c.rgba[static_cast<size_t>(y) * c.width * 4];
         raw.insert(raw.end(), row, row + static_cast<size_t>(c.width) * 4);
     }
-    std::vector<uint8_t> z = {0x78, 0x01};
-    size_t pos = 0;
-    do {
-        size_t n = raw.size() - pos;
-        if (n > 65535) n = 65535;
-        bool last = pos + n == raw.size();
-        z.push_back(last ? 1 : 0);
-        z.push_back(static_cast<uint8_t>(n & 0xFF));
-        z.push_back(static_cast<uint8_t>(n >> 8));
-        z.push_back(static_cast<uint8_t>(~n & 0xFF));
-        z.push_back(static_cast<uint8_t>((~n >> 8) & 0xFF));
-        z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
-        pos += n;
-    } while (pos < raw.size());
-    put_u32be(z, adler32_of(raw));
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> z(size);
+    if (compress2(z.data(), &size, raw.data(), static_cast<uLong>(raw.size()), 9) != Z_OK) return 0;
+    z.resize(size);
 
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     std::vector<uint8_t> ihdr;

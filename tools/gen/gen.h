@@ -75,6 +75,10 @@ int write_sounds(const std::string& sound_dir);            // the WAV files
 int write_icons(const std::string& picture_dir);           // window icons
 // The icon theme's icons, icons_dir/hicolor/NxN/apps/NAME.png for N = 16 to 256.
 int write_theme_icons(const std::string& icons_dir, const std::string& name);
+// The web page's home-screen icons (192, 512, maskable 512), its manifest and colours.txt.
+int write_web_files(const std::string& web_dir);
+// The title screen's night sky, at its top and at its foot.
+void title_sky(Rgb* top, Rgb* bottom);
 int write_card_db(const std::string& texts_dir, const std::string& path); // CardDB.dat
 // Contact sheets for people to look at: every picture, and the 79 cards with names.
 int write_contact_sheets(const std::string& picture_dir, const std::string& sheet_dir);

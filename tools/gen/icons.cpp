@@ -1,9 +1,11 @@
 // icons.cpp -- the program's icons: a small tarot card with a crescent moon and a star, as
-// 32-bit BMP files for the window and as PNG files of every size for the desktop's icon theme
+// 32-bit BMP files for the window, as PNG files of every size for the desktop's icon theme,
+// and as PNG files, with the web app manifest, for the web page
 
 #include "gen.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -46,19 +48,23 @@ void fill_crescent(Canvas& c, double cx, double cy, double r, double face_y0, do
     fill_ellipse(c, bx, by, br, br, face_at(by, face_y0, face_y1));
 }
 
-// A gold-edged night-blue card on a transparent ground, a crescent moon and a star, drawn on
-// a 32-unit grid and scaled by k (k = 1: the 32 x 32 window icon, whole pixels so that its
-// edges stay crisp; larger sizes for the desktop's icon theme).
+// The card of the 32 x 32 icon, drawn u pixels to its unit with its 32 x 32 box's corner at
+// (x, y): a gold-edged night-blue card, a crescent moon and a star.
+void draw_card(Canvas& c, double x, double y, double u) {
+    fill_rounded_rect(c, x + 5 * u, y + 1 * u, x + 27 * u, y + 31 * u, 3 * u, gold_dark);
+    fill_rounded_rect(c, x + 6 * u, y + 2 * u, x + 26 * u, y + 30 * u, 2 * u, gold);
+    vertical_gradient(c, x + 8 * u, y + 4 * u, x + 24 * u, y + 28 * u, night, night_deep);
+    fill_crescent(c, x + 14.5 * u, y + 17.5 * u, 7 * u, y + 4 * u, y + 28 * u);
+    fill_star(c, x + 20.5 * u, y + 9.5 * u, 3.6 * u, gold);
+    fill_ellipse(c, x + 11.5 * u, y + 7.5 * u, 0.7 * u, 0.7 * u, pale);
+    fill_ellipse(c, x + 21.5 * u, y + 23.5 * u, 0.7 * u, 0.7 * u, pale);
+}
+
+// The card alone, size x size on a transparent ground (size 32: the window icon, whole
+// pixels so that its edges stay crisp; larger for the icon theme and the web page).
 Canvas draw_card_icon(int size) {
-    const double k = size / 32.0;
     Canvas c = make_canvas(size, size, Rgb{0, 0, 0}, 0);
-    fill_rounded_rect(c, 5 * k, 1 * k, 27 * k, 31 * k, 3 * k, gold_dark);
-    fill_rounded_rect(c, 6 * k, 2 * k, 26 * k, 30 * k, 2 * k, gold);
-    vertical_gradient(c, 8 * k, 4 * k, 24 * k, 28 * k, night, night_deep);
-    fill_crescent(c, 14.5 * k, 17.5 * k, 7 * k, 4 * k, 28 * k);
-    fill_star(c, 20.5 * k, 9.5 * k, 3.6 * k, gold);
-    fill_ellipse(c, 11.5 * k, 7.5 * k, 0.7 * k, 0.7 * k, pale);
-    fill_ellipse(c, 21.5 * k, 23.5 * k, 0.7 * k, 0.7 * k, pale);
+    draw_card(c, 0, 0, size / 32.0);
     return c;
 }
 
@@ -111,7 +117,67 @@ int write_bmp(const std::string& path, const Canvas& c) {
     return write_bytes(path, out);
 }
 
+// [SECTION] Web page
+
+// The maskable icon: a launcher may cut it to any shape that keeps the centre circle of
+// 80% of its width, so the ground is the title screen's night sky to every edge and the
+// whole card lies inside that circle.
+Canvas draw_maskable_icon(int size, Rgb sky_top, Rgb sky_bottom) {
+    Canvas c = make_canvas(size, size, sky_top);
+    vertical_gradient(c, 0, 0, size, size, sky_top, sky_bottom);
+    // The card spans 22 x 30 units; its corners reach 18.6 units from its centre.
+    const double u = 0.4 * size / 18.7;
+    draw_card(c, size / 2.0 - 16 * u, size / 2.0 - 16 * u, u);
+    return c;
+}
+
+std::string hex_colour(Rgb colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.r, colour.g, colour.b);
+    return text;
+}
+
 } // namespace
+
+int write_web_files(const std::string& web_dir) {
+    Rgb sky_top, sky_bottom;
+    title_sky(&sky_top, &sky_bottom);
+    std::string top = hex_colour(sky_top), bottom = hex_colour(sky_bottom);
+    std::string manifest =
+        "{\n"
+        "  \"name\": \"Quarnel\",\n"
+        "  \"short_name\": \"Quarnel\",\n"
+        "  \"description\": \"Tarot readings: six spreads of the 78-card deck\",\n"
+        "  \"start_url\": \"./\",\n"
+        "  \"scope\": \"./\",\n"
+        "  \"display\": \"standalone\",\n"
+        "  \"orientation\": \"portrait\",\n"
+        "  \"theme_color\": \"" +
+        top +
+        "\",\n"
+        "  \"background_color\": \"" +
+        top +
+        "\",\n"
+        "  \"icons\": [\n"
+        "    {\"src\": \"icon-192.png\", \"sizes\": \"192x192\", \"type\": "
+        "\"image/png\", \"purpose\": \"any\"},\n"
+        "    {\"src\": \"icon-512.png\", \"sizes\": \"512x512\", \"type\": "
+        "\"image/png\", \"purpose\": \"any\"},\n"
+        "    {\"src\": \"icon-maskable-512.png\", \"sizes\": \"512x512\", "
+        "\"type\": \"image/png\", \"purpose\": \"maskable\"}\n"
+        "  ]\n"
+        "}\n";
+    // The page's background runs from the title screen's sky at the top to its foot.
+    std::string colours = "sky_top " + top + "\nsky_bottom " + bottom + "\n";
+    return write_png(web_dir + "/icon-192.png", draw_card_icon(192)) &&
+           write_png(web_dir + "/icon-512.png", draw_card_icon(512)) &&
+           write_png(web_dir + "/icon-maskable-512.png",
+                     draw_maskable_icon(512, sky_top, sky_bottom)) &&
+           write_bytes(web_dir + "/manifest.webmanifest",
+                       std::vector<uint8_t>(manifest.begin(), manifest.end())) &&
+           write_bytes(web_dir + "/colours.txt",
+                       std::vector<uint8_t>(colours.begin(), colours.end()));
+}
 
 int write_icons(const std::string& picture_dir) {
     return write_bmp(picture_dir + "/icon32.bmp", draw_icon32()) &&
@@ -120,8 +186,8 @@ int write_icons(const std::string& picture_dir) {
 
 int write_theme_icons(const std::string& icons_dir, const std::string& name) {
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        std::string folder = icons_dir + "/hicolor/" + std::to_string(size) + "x" +
-                             std::to_string(size) + "/apps";
+        std::string folder =
+            icons_dir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         Canvas icon = size == 16 ? draw_icon16() : draw_card_icon(size);

@@ -8,8 +8,8 @@
 #include <system_error>
 
 static void usage() {
-    std::fprintf(stderr,
-                 "usage: quarnel-gen --out DIR --texts DIR --sheets DIR [--icons DIR --app-id ID]\n");
+    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR --sheets DIR [--web DIR] "
+                         "[--icons DIR --app-id ID]\n");
 }
 
 static int make_folder(const std::string& path) {
@@ -28,7 +28,7 @@ static int step(const char* what, int result) {
 }
 
 int main(int argc, char** argv) {
-    std::string out, texts, sheets, icons, app_id;
+    std::string out, texts, sheets, web, icons, app_id;
     for (int i = 1; i < argc; ++i) {
         std::string* target = nullptr;
         if (std::strcmp(argv[i], "--out") == 0) target = &out;
@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--sheets") == 0) target = &sheets;
         if (std::strcmp(argv[i], "--icons") == 0) target = &icons;
         if (std::strcmp(argv[i], "--app-id") == 0) target = &app_id;
+        if (std::strcmp(argv[i], "--web") == 0) target = &web; // the web page's icons
         if (target == nullptr || i + 1 >= argc) {
             usage();
             return 2;
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     std::string picture_dir = out + "/picture";
     std::string sound_dir = out + "/sound";
     if (!make_folder(picture_dir) || !make_folder(sound_dir) || !make_folder(sheets)) return 1;
+    if (!web.empty() && !make_folder(web)) return 1;
 
     int ok = 1;
     ok &= step("palette", write_palette_file(picture_dir + "/main.plf"));
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
     ok &= step("icons", write_icons(picture_dir));
     ok &= step("card texts", write_card_db(texts, picture_dir + "/CardDB.dat"));
     ok &= step("sounds", write_sounds(sound_dir));
+    if (!web.empty()) ok &= step("web icons", write_web_files(web));
     ok &= step("contact sheets", write_contact_sheets(picture_dir, sheets));
     if (!icons.empty()) ok &= step("theme icons", write_theme_icons(icons, app_id));
     return ok ? 0 : 1;

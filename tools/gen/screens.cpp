@@ -1075,3 +1075,8 @@ int write_screen_pictures(const std::string& picture_dir) {
     write_tables(out);
     return out.ok;
 }
+
+void title_sky(Rgb* top, Rgb* bottom) {
+    *top = kSkyTop;
+    *bottom = kSkyBottom;
+}

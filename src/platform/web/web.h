@@ -1,0 +1,33 @@
+// web.h -- what the web back end's C++ half asks of its page half (web_library.js)
+//
+// Every function here is JavaScript in the page. Two of them suspend the program (under
+// Asyncify) until the page calls back: web_wait_input and web_message_box. Strings are
+// UTF-8; pointers are into the program's memory and are read before the call returns.
+
+#pragma once
+#include <cstdint>
+
+extern "C" {
+// Takes the page's canvas and listens for taps on it.
+void web_page_init();
+// The tick count the page asks for (?clock=MS); returns 1 and *ms, or 0 for the real clock.
+int web_test_clock(uint32_t* ms);
+// The next tap the page has recorded, as x | y << 16 in display pixels; -1 when none.
+int32_t web_next_tap();
+// Suspends the program until the page records a tap (returns at once if one waits).
+void web_wait_input();
+// Puts 240 x 320 RGBA pixels (bytes r, g, b, 255) on the canvas; they are copied.
+void web_put_frame(const uint8_t* rgba);
+// Shows the modal message dialog and suspends the program until the user closes it.
+void web_message_box(const char* text, const char* caption);
+// Starts the WAV file at a path of the packed folder, stopping the sound that plays;
+// path null only stops. Returns 1, or 0 when the file is not a WAV the page can play.
+int web_play_sound(const char* host_path);
+// Records time the program spent in sleep_ms, so tap timings can leave it out.
+void web_note_sleep(double ms);
+// The program has ended with this code: the page says so and offers to start again.
+void web_program_ended(int32_t exit_code);
+}
+
+// 5-6-5 pixels to the canvas's RGBA bytes r, g, b, 255 (widen.cpp, on the C++ side).
+void widen_565(const uint16_t* from, uint32_t* to, int count);

@@ -1,0 +1,263 @@
+// web_library.js -- the page half of the web back end: canvas, pointer taps, Web Audio, the
+// message dialog, the end screen (the C++ half calls these; see web.h)
+//
+// The page's elements are in index.html: canvas#display, dialog#message (with #message-text,
+// #message-caption, #message-ok) and #ended (with #ended-code). `quarnel`, a global, shows
+// what the page has done, for the tests and the benchmark: frames put on the canvas, taps,
+// sounds started, whether the program waits for a tap, and timings.
+
+mergeInto(LibraryManager.library, {
+  $WebPage__deps: ['$FS'],
+  $WebPage: {
+    canvas: null,
+    context: null,
+    taps: [],        // [x | y << 16, event time] not yet taken by the program
+    wake: null,      // resumes the program waiting in web_wait_input
+    audio: null,     // the AudioContext, made at the first tap
+    sounds: {},      // path -> {rate, channels: [Float32Array...]} or null (not playable)
+    buffers: {},     // path -> AudioBuffer of the current AudioContext
+    playing: null,   // the AudioBufferSourceNode playing now
+    pending_tap: -1, // event time of the oldest tap whose frame has not been put yet
+    pending_slept: 0,
+
+    // RIFF WAVE, PCM, 8 or 16 bits: channels as floats; null for anything else.
+    parse_wav: function(bytes) {
+      var view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+      var tag = function(at) {
+        return at + 4 <= bytes.length ? String.fromCharCode(bytes[at], bytes[at + 1], bytes[at + 2], bytes[at + 3]) : '';
+      };
+      if (tag(0) !== 'RIFF' || tag(8) !== 'WAVE') return null;
+      var format = null, data = null;
+      for (var at = 12; at + 8 <= bytes.length;) {
+        var size = view.getUint32(at + 4, true);
+        var body = at + 8;
+        if (tag(at) === 'fmt ' && size >= 16 && body + 16 <= bytes.length) {
+          format = {code: view.getUint16(body, true), channels: view.getUint16(body + 2, true),
+                    rate: view.getUint32(body + 4, true), bits: view.getUint16(body + 14, true)};
+        } else if (tag(at) === 'data') {
+          data = {start: body, size: Math.min(size, bytes.length - body)};
+        }
+        at = body + size + (size & 1);
+      }
+      if (!format || !data || format.code !== 1 || (format.bits !== 8 && format.bits !== 16) ||
+          format.channels < 1 || format.channels > 2 || format.rate < 3000 || format.rate > 192000)
+        return null;
+      var width = format.bits / 8 * format.channels;
+      var frames = Math.floor(data.size / width);
+      if (frames === 0) return null;
+      var channels = [];
+      for (var c = 0; c < format.channels; c++) channels.push(new Float32Array(frames));
+      for (var i = 0; i < frames; i++) {
+        for (var c = 0; c < format.channels; c++) {
+          var p = data.start + i * width + c * format.bits / 8;
+          channels[c][i] = format.bits === 8 ? (bytes[p] - 128) / 128 : view.getInt16(p, true) / 32768;
+        }
+      }
+      return {rate: format.rate, channels: channels};
+    },
+
+    stop_sound: function() {
+      if (WebPage.playing) {
+        var playing = WebPage.playing;
+        WebPage.playing = null;
+        try { playing.stop(); } catch (e) {}
+      }
+    },
+
+    // A running AudioContext keeps an audio thread busy, so the page suspends it whenever
+    // no sound plays, and resumes it for the next one.
+    rest_audio: function() {
+      if (WebPage.audio && !WebPage.playing && WebPage.audio.state === 'running') WebPage.audio.suspend();
+    },
+
+    // The samples of a WAV file of the packed folder, decoded the first time it is asked for.
+    samples: function(path) {
+      if (!(path in WebPage.sounds)) {
+        var sound = null;
+        try { sound = WebPage.parse_wav(FS.readFile(path)); } catch (e) { sound = null; }
+        WebPage.sounds[path] = sound;
+      }
+      return WebPage.sounds[path];
+    },
+
+    // While the program first rests: the AudioContext, and every sound decoded, so that no
+    // tap waits for either.
+    prepare_sounds: function() {
+      WebPage.make_audio();
+      try {
+        var folder = '/quarnel/sound';
+        FS.readdir(folder).forEach(function(name) {
+          if (/\.wav$/i.test(name)) WebPage.samples(folder + '/' + name);
+        });
+      } catch (e) {}
+    },
+
+    // Making an AudioContext can take a good part of a second, so the page makes it while
+    // the program first rests; it stays suspended until the first tap resumes it.
+    make_audio: function() {
+      if (WebPage.audio) return;
+      var Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context) return;
+      try {
+        WebPage.audio = new Context();
+        WebPage.buffers = {};
+      } catch (e) {
+        WebPage.audio = null;
+      }
+      WebPage.rest_audio(); // where the browser lets it run at once, until the first sound
+    },
+
+    on_pointer_down: function(event) {
+      if (event.pointerType === 'mouse' && event.button !== 0) return;
+      event.preventDefault();
+      // The first tap is the gesture that lets the page make sound: made here if the page
+      // has not made it yet, the AudioContext may run from now on.
+      WebPage.make_audio();
+      var box = WebPage.canvas.getBoundingClientRect();
+      if (box.width <= 0 || box.height <= 0) return;
+      var x = Math.floor((event.clientX - box.left) * 240 / box.width);
+      var y = Math.floor((event.clientY - box.top) * 320 / box.height);
+      if (x < 0 || y < 0 || x >= 240 || y >= 320) return;
+      WebPage.taps.push([x | (y << 16), event.timeStamp]);
+      quarnel.taps_seen++;
+      if (WebPage.wake) {
+        var wake = WebPage.wake;
+        WebPage.wake = null;
+        quarnel.waiting = false;
+        wake();
+      }
+    },
+  },
+
+  web_page_init__deps: ['$WebPage'],
+  web_page_init: function() {
+    WebPage.canvas = document.getElementById('display');
+    WebPage.context = WebPage.canvas.getContext('2d', {alpha: false});
+    WebPage.canvas.addEventListener('pointerdown', WebPage.on_pointer_down);
+    // No context menu, selection or double-tap zoom on a long press or a quick second tap.
+    WebPage.canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+    WebPage.canvas.addEventListener('touchstart', function(e) { e.preventDefault(); }, {passive: false});
+  },
+
+  web_test_clock: function(ms_pointer) {
+    var value = new URLSearchParams(location.search).get('clock');
+    if (value === null || !/^[0-9]{1,10}$/.test(value) || Number(value) > 4294967295) return 0;
+    HEAPU32[ms_pointer >> 2] = Number(value);
+    return 1;
+  },
+
+  web_next_tap__deps: ['$WebPage'],
+  web_next_tap: function() {
+    var tap = WebPage.taps.shift();
+    if (!tap) return -1;
+    quarnel.taps_taken++;
+    if (WebPage.pending_tap < 0) {
+      WebPage.pending_tap = tap[1];
+      WebPage.pending_slept = quarnel.slept_ms;
+    }
+    return tap[0];
+  },
+
+  web_wait_input__deps: ['$WebPage'],
+  web_wait_input: function() {
+    return Asyncify.handleSleep(function(wake_up) {
+      if (WebPage.taps.length) {
+        wake_up();
+        return;
+      }
+      if (quarnel.first_rest_ms === null) {
+        quarnel.first_rest_ms = performance.now();
+        setTimeout(WebPage.prepare_sounds, 0);
+      }
+      WebPage.wake = wake_up;
+      quarnel.waiting = true;
+      quarnel.rests++;
+    });
+  },
+
+  web_put_frame__deps: ['$WebPage'],
+  web_put_frame: function(rgba) {
+    var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, 240 * 320 * 4);
+    WebPage.context.putImageData(new ImageData(pixels, 240, 320), 0, 0);
+    var now = performance.now();
+    quarnel.frames++;
+    if (quarnel.first_frame_ms === null) quarnel.first_frame_ms = now;
+    if (WebPage.pending_tap >= 0) {
+      // From the tap's event to its first frame, the program's own sleeps left out.
+      quarnel.tap_ms.push(now - WebPage.pending_tap - (quarnel.slept_ms - WebPage.pending_slept));
+      WebPage.pending_tap = -1;
+    }
+  },
+
+  web_message_box__deps: ['$WebPage'],
+  web_message_box: function(text, caption) {
+    var message = UTF8ToString(text), title = UTF8ToString(caption);
+    return Asyncify.handleSleep(function(wake_up) {
+      var dialog = document.getElementById('message');
+      document.getElementById('message-text').textContent = message;
+      var heading = document.getElementById('message-caption');
+      heading.textContent = title;
+      heading.hidden = title === '';
+      quarnel.messages.push(title + '|' + message);
+      var closed = function() {
+        dialog.removeEventListener('close', closed);
+        quarnel.dialog_open = false;
+        wake_up();
+      };
+      dialog.addEventListener('close', closed);
+      quarnel.dialog_open = true;
+      if (dialog.showModal) dialog.showModal(); else dialog.setAttribute('open', '');
+      document.getElementById('message-ok').focus();
+    });
+  },
+
+  web_play_sound__deps: ['$WebPage'],
+  web_play_sound: function(path_pointer) {
+    WebPage.stop_sound();
+    if (!path_pointer) return 0;
+    var path = UTF8ToString(path_pointer);
+    var sound = WebPage.samples(path);
+    if (!sound) return 0;
+    var audio = WebPage.audio;
+    // Before the first tap the page may not make sound.
+    if (!audio || quarnel.taps_seen === 0) return 1;
+    try {
+      var buffer = WebPage.buffers[path];
+      if (!buffer) {
+        buffer = audio.createBuffer(sound.channels.length, sound.channels[0].length, sound.rate);
+        for (var c = 0; c < sound.channels.length; c++) buffer.getChannelData(c).set(sound.channels[c]);
+        WebPage.buffers[path] = buffer;
+      }
+      var source = audio.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.destination);
+      source.onended = function() {
+        if (WebPage.playing === source) WebPage.playing = null;
+        WebPage.rest_audio();
+      };
+      if (audio.state === 'suspended') audio.resume();
+      source.start();
+      WebPage.playing = source;
+      quarnel.sounds_started++;
+      quarnel.last_sound = path;
+    } catch (e) {
+      return 0;
+    }
+    return 1;
+  },
+
+  web_note_sleep: function(ms) {
+    quarnel.slept_ms += ms;
+  },
+
+  web_program_ended__deps: ['$WebPage'],
+  web_program_ended: function(code) {
+    WebPage.stop_sound();
+    WebPage.rest_audio();
+    quarnel.ended = true;
+    quarnel.exit_code = code;
+    document.body.classList.add('ended');
+    document.getElementById('ended').hidden = false;
+    document.getElementById('ended-again').focus();
+  },
+});
