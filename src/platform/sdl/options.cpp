@@ -38,8 +38,11 @@ std::string set_fullscreen(DesktopOptions* o, const std::string&) {
 }
 std::string set_scale(DesktopOptions* o, const std::string& value) {
     int n = 0;
-    bool digits = !value.empty() && value.size() <= 2;
-    for (char c : value) digits = digits && c >= '0' && c <= '9', n = n * 10 + (c - '0');
+    bool digits = !value.empty() && value.size() <= 2; // 1 to 16: never more than two
+    for (size_t i = 0; digits && i < value.size(); i++) {
+        digits = value[i] >= '0' && value[i] <= '9';
+        n = n * 10 + (value[i] - '0');
+    }
     if (!digits || n < 1 || n > SCALE_MAX)
         return "--scale needs a whole number from 1 to " + std::to_string(SCALE_MAX) + ", not '" +
                value + "'";
