@@ -440,7 +440,8 @@ test('the screen reader region follows the screens, and the keep buttons copy, s
     await tap(page, 120, 191);
     assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-card-1.png'));
     state = await page_keep_state(page);
-    assert.ok(state.text.startsWith('Love reading, card table: 1 of 10 cards turned.'), state.text.slice(0, 80));
+    assert.ok(state.text.startsWith('Love reading, card table: 1 of 10 cards turned. Buttons: the 10 cards, ' +
+                                    "the meaning's Up and Down, Exit, Menu.\n\n"), state.text.slice(0, 120));
     assert.ok(state.text.endsWith(card_text), 'the region holds the reading text the runner writes');
     assert.ok(state.text.includes(meaning),
               `the region lacks ${turned[1]} and its meaning`);

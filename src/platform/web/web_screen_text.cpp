@@ -33,6 +33,7 @@ uint32_t screen_signature(const AppState* s) {
     mix(s->shuffling);
     mix(s->reading_shown);
     mix(s->deck_shuffled);
+    mix(s->scroller_active);
     mix(publisher_page);
     mix(s->card_db_file ? 1 : 0);
     const int32_t size = spread_size(s->screen);
@@ -71,7 +72,8 @@ std::string screen_summary(const AppState* s) {
         int32_t turned = 0;
         for (int32_t p = 0; p < size; ++p) turned += turned_positions[p] == 1;
         return reading + ", card table: " + std::to_string(turned) + " of " + std::to_string(size) +
-               " cards turned. Buttons: the " + std::to_string(size) + " cards, Exit, Menu.";
+               " cards turned. Buttons: the " + std::to_string(size) + " cards," +
+               (s->scroller_active == 1 ? " the meaning's Up and Down," : "") + " Exit, Menu.";
     }
     return reading + ".";
 }
