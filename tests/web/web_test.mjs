@@ -394,7 +394,7 @@ function page_keep_state(page) {
             copy: !document.getElementById('keep-copy').disabled,
             share: !document.getElementById('keep-share').disabled,
             save: !document.getElementById('keep-save').disabled,
-            frames: quarnel.frames, taps: quarnel.taps_seen};
+            frames: quarnel.frames, taps: quarnel.taps_seen, texts: quarnel.screen_texts};
   });
 }
 
@@ -423,9 +423,11 @@ test('the screen reader region follows the screens, and the keep buttons copy, s
     assert.deepEqual([state.live, state.seen, state.copy, state.share, state.save], ['polite', false, false, false, true]);
     assert.match(state.text, /^Quarnel, title screen\. Buttons: Start, Exit\.$/);
 
+    // The region changes once a screen, however many steps the screen runs.
     await tap(page, 200, 280);
-    assert.equal((await page_keep_state(page)).text,
-                 'Menu. Buttons: Desire, Today, Past, Love, Business, Money, About tarot, Publisher, Exit.');
+    state = await page_keep_state(page);
+    assert.equal(state.text, 'Menu. Buttons: Desire, Today, Past, Love, Business, Money, About tarot, Publisher, Exit.');
+    assert.equal(state.texts, 2);
     await tap(page, 115, 178);
     assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-shuffle.png'));
     assert.match((await page_keep_state(page)).text, /^Love reading, shuffle screen: .*Buttons: Deck, Next, Back\.$/);
@@ -487,7 +489,7 @@ test('the screen reader region follows the screens, and the keep buttons copy, s
     assert_same_frame(picture.data, path.join(shots, 'love-card-1.png'));
 
     const after_keep = await page_keep_state(page);
-    assert.deepEqual([after_keep.frames, after_keep.taps], [state.frames, state.taps],
+    assert.deepEqual([after_keep.frames, after_keep.taps, after_keep.texts], [state.frames, state.taps, state.texts],
                      'the keep buttons gave the program a tap or a frame');
     assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-card-1.png'));
 
