@@ -426,7 +426,7 @@ test('the screen reader region follows the screens, and the keep buttons copy, s
     // The region changes once a screen, however many steps the screen runs.
     await tap(page, 200, 280);
     state = await page_keep_state(page);
-    assert.equal(state.text, 'Menu. Buttons: Desire, Today, Past, Love, Business, Money, About tarot, Publisher, Exit.');
+    assert.equal(state.text, 'Menu. Buttons: Desire, Today, Past, Love, Business, Money, About Tarot, About Quarnel, Exit.');
     assert.equal(state.texts, 2);
     await tap(page, 115, 178);
     assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-shuffle.png'));

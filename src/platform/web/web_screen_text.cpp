@@ -53,12 +53,12 @@ std::string screen_summary(const AppState* s) {
         std::string text = "Menu. Buttons:";
         for (int32_t kind = kind_desire; kind <= kind_money; ++kind)
             text += std::string(" ") + reading_name(kind) + ",";
-        return text + " About tarot, Publisher, Exit.";
+        return text + " About Tarot, About Quarnel, Exit.";
     }
-    if (screen == screen_about) return "About tarot. Button: Back.";
+    if (screen == screen_about) return "About Tarot. Button: Back.";
     if (screen == screen_publisher)
-        return publisher_page == 0 ? "Publisher, page 1 of 2. Buttons: Back, Next."
-                                   : "Publisher, page 2 of 2. Buttons: Back, Menu.";
+        return publisher_page == 0 ? "About Quarnel, page 1 of 2. Buttons: Back, Next."
+                                   : "About Quarnel, page 2 of 2. Buttons: Back, Menu.";
     const char* name = reading_name(screen);
     if (!name) return "";
     std::string reading = std::string(name) + " reading";
