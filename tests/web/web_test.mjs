@@ -366,3 +366,139 @@ test('a page whose packed folder cannot be fetched says so, rather than staying 
   });
 });
 
+
+// [SECTION] Keeping a reading: the screen reader's region, Copy, Share, Save picture
+
+// The meaning of "NAME, upright" (or reversed) as the card texts' source files give it, its
+// lines joined into one.
+function source_meaning(heading) {
+  const folder = path.join(root, 'tools/card_texts');
+  for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt'))) {
+    const lines = fs.readFileSync(path.join(folder, file), 'utf8').split('\n');
+    const at = lines.findIndex((line) => /^== \d+ /.test(line) && line.replace(/^== \d+ /, '') === heading);
+    if (at < 0) continue;
+    const body = [];
+    for (let i = at + 1; i < lines.length && lines[i].trim() !== '' && !lines[i].startsWith('=='); i++)
+      body.push(lines[i].trim());
+    return body.join(' ');
+  }
+  return null;
+}
+
+// What the page shows around the canvas: the region's text, and which keep buttons work.
+function page_keep_state(page) {
+  return page.evaluate(() => {
+    const region = document.getElementById('screen-text');
+    const box = region.getBoundingClientRect();
+    return {text: region.textContent, live: region.getAttribute('aria-live'), seen: box.width > 1 || box.height > 1,
+            copy: !document.getElementById('keep-copy').disabled,
+            share: !document.getElementById('keep-share').disabled,
+            save: !document.getElementById('keep-save').disabled,
+            frames: quarnel.frames, taps: quarnel.taps_seen, texts: quarnel.screen_texts};
+  });
+}
+
+test('the screen reader region follows the screens, and the keep buttons copy, share and save a love reading', async () => {
+  const script = 'shot title\ntap 200 280\nshot menu\ntap 115 178\nshot love-shuffle\ntap 120 220\ntap 230 300\n' +
+                 'shot love-table\ntext love-table\ntap 120 191\nshot love-card-1\ntext love-card-1\n' +
+                 'tap 230 300\nshot love-menu\n';
+  const shots = path.join(OUT, 'keep');
+  fs.rmSync(shots, {recursive: true, force: true});
+  run_headless(script, shots, ['--clock', String(CLOCK)]);
+  const card_text = fs.readFileSync(path.join(shots, 'love-card-1.txt'), 'utf8');
+  const table_text = fs.readFileSync(path.join(shots, 'love-table.txt'), 'utf8');
+  // The turned card's name and orientation, and its meaning from the card texts' sources.
+  const turned = /^Card 1 of 10: .*\n([^.\n]+, (?:upright|reversed))\./m.exec(card_text);
+  assert.ok(turned, `the runner's text names the first card: ${card_text.slice(0, 200)}`);
+  const meaning = source_meaning(turned[1]);
+  assert.ok(meaning && meaning.length > 100, `no meaning for ${turned[1]} in tools/card_texts`);
+
+  await with_site(null, async (server, context) => {
+    await context.overridePermissions(server.url.replace(/\/$/, ''),
+                                      ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+    const page = await open_page(context, `${server.url}?clock=${CLOCK}`, PHONE);
+    await settled(page);
+    assert_same_frame(await canvas_pixels(page), path.join(shots, 'title.png'));
+    let state = await page_keep_state(page);
+    assert.deepEqual([state.live, state.seen, state.copy, state.share, state.save], ['polite', false, false, false, true]);
+    assert.match(state.text, /^Quarnel, title screen\. Buttons: Start, Exit\.$/);
+
+    // The region changes once a screen, however many steps the screen runs.
+    await tap(page, 200, 280);
+    state = await page_keep_state(page);
+    assert.equal(state.text, 'Menu. Buttons: Desire, Today, Past, Love, Business, Money, About Tarot, About Quarnel, Exit.');
+    assert.equal(state.texts, 2);
+    await tap(page, 115, 178);
+    assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-shuffle.png'));
+    assert.match((await page_keep_state(page)).text, /^Love reading, shuffle screen: .*Buttons: Deck, Next, Back\.$/);
+    await tap(page, 120, 220);
+    await tap(page, 230, 300);
+    assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-table.png'));
+    state = await page_keep_state(page);
+    assert.equal(state.text, 'Love reading, card table: 0 of 10 cards turned. Buttons: the 10 cards, Exit, Menu.\n\n' +
+                 table_text);
+    assert.deepEqual([state.copy, state.share], [true, true]);
+
+    await tap(page, 120, 191);
+    assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-card-1.png'));
+    state = await page_keep_state(page);
+    assert.ok(state.text.startsWith('Love reading, card table: 1 of 10 cards turned. Buttons: the 10 cards, ' +
+                                    "the meaning's Up and Down, Exit, Menu.\n\n"), state.text.slice(0, 120));
+    assert.ok(state.text.endsWith(card_text), 'the region holds the reading text the runner writes');
+    assert.ok(state.text.includes(meaning),
+              `the region lacks ${turned[1]} and its meaning`);
+
+    // Copy: the reading's text on the clipboard; the program sees no tap and shows no frame.
+    await page.bringToFront();
+    await page.tap('#keep-copy');
+    await page.waitForFunction(() => document.getElementById('keep-status').textContent !== '', {timeout: 5000});
+    assert.equal(await page.evaluate(() => document.getElementById('keep-status').textContent), 'Copied');
+    assert.equal(await page.evaluate(() => navigator.clipboard.readText()), card_text);
+
+    // Share: the Web Share API where the page has it, else a copy.
+    const shared = await page.evaluate(async () => {
+      const given = [];
+      navigator.share = (data) => { given.push(data); return Promise.resolve(); };
+      document.getElementById('keep-share').click();
+      await new Promise((resolve) => setTimeout(resolve, 50));
+      delete navigator.share;
+      await navigator.clipboard.writeText('');
+      document.getElementById('keep-share').click();
+      await new Promise((resolve) => setTimeout(resolve, 200));
+      return {given, copied: await navigator.clipboard.readText()};
+    });
+    assert.deepEqual(shared.given, [{title: 'Quarnel: Love reading', text: card_text}]);
+    assert.equal(shared.copied, card_text);
+
+    // Save picture: the display as a 240 x 320 PNG named by date and time.
+    await page.evaluate(() => {
+      window.saved = [];
+      HTMLAnchorElement.prototype.click = function() { saved.push({name: this.download, url: this.href}); };
+    });
+    await page.tap('#keep-save');
+    await page.waitForFunction(() => saved.length === 1, {timeout: 5000});
+    const saved = await page.evaluate(async () => {
+      const bytes = new Uint8Array(await (await fetch(saved[0].url)).arrayBuffer());
+      let text = '';
+      for (const byte of bytes) text += String.fromCharCode(byte);
+      return {name: saved[0].name, png: btoa(text)};
+    });
+    assert.match(saved.name, /^quarnel-\d{4}-\d{2}-\d{2}-\d{6}\.png$/);
+    const picture = PNG.sync.read(Buffer.from(saved.png, 'base64'));
+    assert.deepEqual([picture.width, picture.height], [240, 320]);
+    assert_same_frame(picture.data, path.join(shots, 'love-card-1.png'));
+
+    const after_keep = await page_keep_state(page);
+    assert.deepEqual([after_keep.frames, after_keep.taps, after_keep.texts], [state.frames, state.taps, state.texts],
+                     'the keep buttons gave the program a tap or a frame');
+    assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-card-1.png'));
+
+    // Off the card table there is no reading to copy.
+    await tap(page, 230, 300);
+    assert_same_frame(await canvas_pixels(page), path.join(shots, 'love-menu.png'));
+    state = await page_keep_state(page);
+    assert.deepEqual([state.text.startsWith('Menu.'), state.copy, state.share], [true, false, false]);
+    await page.screenshot({path: path.join(OUT, 'phone-keep.png')});
+    assert_no_problems(page);
+  });
+});

@@ -28,7 +28,7 @@ foreach(target quarnel_program quarnel_platform_common)
 endforeach()
 
 add_executable(quarnel-web ${WEB_DIR}/web_main.cpp ${WEB_DIR}/web_platform.cpp
-               ${WEB_DIR}/widen.cpp)
+               ${WEB_DIR}/widen.cpp ${WEB_DIR}/web_screen_text.cpp)
 target_link_libraries(quarnel-web PRIVATE quarnel_program quarnel_platform_common)
 target_compile_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS})
 set_target_properties(quarnel-web PROPERTIES OUTPUT_NAME quarnel SUFFIX .js

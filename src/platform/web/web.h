@@ -27,7 +27,13 @@ int web_play_sound(const char* host_path);
 void web_note_sleep(double ms);
 // The program has ended with this code: the page says so and offers to start again.
 void web_program_ended(int32_t exit_code);
+// The screen on display as text: its name and buttons, and the reading's text on a card
+// table ("" elsewhere), for the screen reader's region and the Copy and Share buttons.
+void web_screen_text(const char* summary, const char* reading);
 }
 
 // 5-6-5 pixels to the canvas's RGBA bytes r, g, b, 255 (widen.cpp, on the C++ side).
 void widen_565(const uint16_t* from, uint32_t* to, int count);
+// Sends the screen's text to the page when it has changed (web_screen_text.cpp). Call it
+// between screen steps, once the program has taken every tap.
+void web_watch_screen();

@@ -2,9 +2,10 @@
 // message dialog, the end screen (the C++ half calls these; see web.h)
 //
 // The page's elements are in index.html: canvas#display, dialog#message (with #message-text,
-// #message-caption, #message-ok) and #ended (with #ended-code). `quarnel`, a global, shows
-// what the page has done, for the tests and the benchmark: frames put on the canvas, taps,
-// sounds started, whether the program waits for a tap, and timings.
+// #message-caption, #message-ok), #ended (with #ended-code), and the keep buttons with the
+// screen reader's region (#keep, #screen-text), which keep_screen_text fills. `quarnel`, a
+// global, shows what the page has done, for the tests and the benchmark: frames put on the
+// canvas, taps, sounds started, whether the program waits for a tap, and timings.
 
 mergeInto(LibraryManager.library, {
   $WebPage__deps: ['$FS'],
@@ -250,12 +251,18 @@ mergeInto(LibraryManager.library, {
     quarnel.slept_ms += ms;
   },
 
+  // The page's keep buttons and screen reader's region live in index.html (keep_screen_text).
+  web_screen_text: function(summary, reading) {
+    keep_screen_text(UTF8ToString(summary), UTF8ToString(reading));
+  },
+
   web_program_ended__deps: ['$WebPage'],
   web_program_ended: function(code) {
     WebPage.stop_sound();
     WebPage.rest_audio();
     quarnel.ended = true;
     quarnel.exit_code = code;
+    keep_screen_text('Quarnel has ended.', '');
     document.body.classList.add('ended');
     document.getElementById('ended').hidden = false;
     document.getElementById('ended-again').focus();

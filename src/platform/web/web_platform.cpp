@@ -107,6 +107,8 @@ int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int) {
 
 int peek_message(Message* message) {
     take_taps();
+    // Between screen steps with every tap taken: the page's text of the screen follows.
+    if (!queue_waiting() && w.window) web_watch_screen();
     if (!queue_waiting() && w.window && w.quiet_steps >= STEPS_BEFORE_REST) {
         web_wait_input(); // nothing changes until the user taps
         take_taps();
