@@ -47,6 +47,8 @@ TEST(Options, every_option_in_both_spellings_of_its_value) {
     EXPECT_EQ(all.options.scale, 2);
     EXPECT_EQ(all.options.install_dir, folder);
     EXPECT_EQ(parse({"--scale", "2", "--scale", "4"}).options.scale, 4); // the last one counts
+    EXPECT_EQ(parse({"--deck", "my deck"}).options.deck, "my deck");
+    EXPECT_EQ(parse({"--journal=readings.md"}).options.journal, "readings.md");
 }
 
 TEST(Options, each_wrong_word_is_refused_in_one_line_that_names_it) {
@@ -76,6 +78,10 @@ TEST(Options, each_wrong_word_is_refused_in_one_line_that_names_it) {
         {{"--scale", "99999999999"},
          "quarnel: --scale needs a whole number from 1 to 16, not '99999999999'"},
         {{"--install-dir="}, "quarnel: --install-dir needs a folder"},
+        {{"--deck"}, "quarnel: --deck needs a value DIR"},
+        {{"--deck="}, "quarnel: --deck needs a folder"},
+        {{"--journal"}, "quarnel: --journal needs a value FILE"},
+        {{"--journal", ""}, "quarnel: --journal needs a file"},
         {{"--install-dir", missing.c_str()},
          "quarnel: --install-dir: " + missing + ": No such file or directory"},
         {{"--install-dir", file.c_str()}, "quarnel: --install-dir: " + file + ": not a folder"},
