@@ -26,9 +26,9 @@ root=$work/root
 
 has_files() {
   local missing=0
-  for f in usr/games/quarnel usr/share/quarnel/picture/main.nbf usr/share/quarnel/picture/CardDB.dat \
+  for f in usr/games/quarnel usr/games/quarnel-deck usr/share/quarnel/picture/main.nbf usr/share/quarnel/picture/CardDB.dat \
     usr/share/quarnel/sound/start.wav "usr/share/applications/$app.desktop" \
-    "usr/share/metainfo/$app.metainfo.xml" usr/share/man/man6/quarnel.6.gz \
+    "usr/share/metainfo/$app.metainfo.xml" usr/share/man/man6/quarnel.6.gz usr/share/man/man6/quarnel-deck.6.gz \
     usr/share/doc/quarnel/copyright usr/share/doc/quarnel/changelog.gz; do
     [ -f "$root/$f" ] || { echo "missing /$f"; missing=1; }
   done
@@ -53,16 +53,16 @@ check "desktop-file-validate" desktop-file-validate "$root/usr/share/application
 check "appstreamcli validate --no-net" appstreamcli validate --no-net \
   "$root/usr/share/metainfo/$app.metainfo.xml"
 
-own_dependencies() { # Depends names exactly the packages of the libraries the binary links
+own_dependencies() { # Depends names exactly the packages of the libraries the binaries link
   local listed needed
   listed=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/(.*//; s/ //g' | sort -u)
-  needed=$(for lib in $(objdump -p "$root/usr/games/quarnel" | awk '/NEEDED/ {print $2}'); do
-    dpkg -S "*/$lib" 2>/dev/null | head -1 | cut -d: -f1
+  needed=$(for lib in $(objdump -p "$root"/usr/games/* | awk '/NEEDED/ {print $2}' | sort -u); do
+    dpkg -S "*/$(gcc -print-multiarch)/$lib" 2>/dev/null | head -1 | cut -d: -f1
   done | sort -u)
   echo "Depends: $(echo $listed)"; echo "libraries: $(echo $needed)"
   [ "$listed" = "$needed" ]
 }
-check "dependencies are the binary's libraries (dpkg-shlibdeps)" own_dependencies
+check "dependencies are the binaries' libraries (dpkg-shlibdeps)" own_dependencies
 
 check "--version from the unpacked program" "$root/usr/games/quarnel" --version
 unpacked_window() {
