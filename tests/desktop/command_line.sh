@@ -48,5 +48,12 @@ env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:97 timeout 5 "$program" >/dev
 [ "$(cat "$out/unreachable.err")" = "quarnel: cannot open a window: cannot connect to the display (DISPLAY=:97)" ] ||
   fail "unreachable display said: $(cat "$out/unreachable.err")"
 
+# A deck folder that holds no deck is refused before any window opens, even with no display.
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 5 "$program" --deck "$out" \
+  >/dev/null 2>"$out/deck.err"; code=$?
+[ $code -eq 2 ] || fail "--deck without a deck: exit code $code"
+[ "$(cat "$out/deck.err")" = "quarnel: --deck $out: no folder with card.nbf or CardDB.dat" ] ||
+  fail "--deck without a deck said: $(cat "$out/deck.err")"
+
 [ $failures -eq 0 ] && echo "command line: all passed"
 exit $((failures > 0))

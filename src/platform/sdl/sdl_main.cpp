@@ -150,12 +150,6 @@ int main(int argc, char** argv) {
     if (chosen_install_dir.empty())
         std::fprintf(stderr, "quarnel: no install folder: give --install-dir DIR or "
                              "QUARNEL_INSTALL_DIR, or install the program\n");
-    if (!open_display()) return 1;
-    SDL_DisplayMode mode;
-    int screen_height = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.h : 0;
-    desktop_set_window(options.scale ? options.scale : default_scale(screen_height),
-                       options.fullscreen);
-    open_sound();
     registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
     if (!options.deck.empty()) {
         // The user's card faces and texts in place of the installed ones.
@@ -168,6 +162,12 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (!open_display()) return 1;
+    SDL_DisplayMode mode;
+    int screen_height = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.h : 0;
+    desktop_set_window(options.scale ? options.scale : default_scale(screen_height),
+                       options.fullscreen);
+    open_sound();
     journal_open(options.journal);
     int code = app_main(1, 0, L"", 1);
     journal_finish();
