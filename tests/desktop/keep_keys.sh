@@ -17,7 +17,9 @@ mkdir -p "$work/home/Pictures" "$work/current" "$work/bare-home" "$work/bare-cur
 export SDL_AUDIODRIVER=dummy
 unset XDG_PICTURES_DIR XDG_CONFIG_HOME
 
-xvfb-run -a -s "-screen 0 640x800x24" bash -c '
+# -noreset: Xvfb otherwise resets when its last client leaves, and the second run's window
+# could reach it in the middle of that reset.
+xvfb-run -a -s "-screen 0 640x800x24 -noreset" bash -c '
   program=$0 work=$1
   fail() { echo "FAILED: $*"; [ -n "${pid:-}" ] && kill -TERM $pid 2>/dev/null; exit 1; }
 

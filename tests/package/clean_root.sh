@@ -61,8 +61,8 @@ as_user() { in_root su - reader -c "$1"; }
 as_user 'command -v quarnel'
 as_user 'quarnel --version'
 as_user 'quarnel --help' | head -1
-as_user 'man -w quarnel 2>/dev/null || ls /usr/share/man/man6/quarnel.6.gz'
-for f in /usr/share/applications/org.quarnel.Quarnel.desktop \
+for f in /usr/share/man/man6/quarnel.6.gz /usr/share/man/man6/quarnel-deck.6.gz \
+  /usr/share/applications/org.quarnel.Quarnel.desktop \
   /usr/share/icons/hicolor/48x48/apps/org.quarnel.Quarnel.png \
   /usr/share/metainfo/org.quarnel.Quarnel.metainfo.xml; do
   [ -f "$root$f" ] || { echo "missing $f"; exit 1; }

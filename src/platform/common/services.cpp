@@ -1,5 +1,5 @@
-// services.cpp -- the services both back ends share: registry, random numbers, memory,
-// strings
+// services.cpp -- the services every back end shares: registry, GAPI input, random numbers,
+// memory, strings
 
 #include "platform/common/common.h"
 #include <cstdlib>
@@ -39,6 +39,15 @@ int registry_read_string(RegistryKey key, const wchar_t* value_name, wchar_t* bu
 }
 
 void registry_close_key(RegistryKey) {}
+
+// [SECTION] GAPI input: no back end has hardware buttons to take over
+
+int GXOpenInput() {
+    return 1;
+}
+int GXCloseInput() {
+    return 1;
+}
 
 // [SECTION] Random numbers: the device's linear congruential generator
 

@@ -395,13 +395,6 @@ int GXEndDraw() {
     return 1;
 }
 
-int GXOpenInput() {
-    return 1;
-}
-int GXCloseInput() {
-    return 1;
-}
-
 GXDisplayProperties GXGetDisplayProperties() {
     const HeadlessDisplay& d = h.display;
     return {d.width, d.height, d.x_pitch, d.y_pitch, 16, d.format};

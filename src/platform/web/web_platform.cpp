@@ -159,13 +159,6 @@ int GXEndDraw() {
     return 1;
 }
 
-int GXOpenInput() {
-    return 1;
-}
-int GXCloseInput() {
-    return 1;
-}
-
 GXDisplayProperties GXGetDisplayProperties() {
     return {DISPLAY_WIDTH, DISPLAY_HEIGHT, 2, DISPLAY_WIDTH * 2, 16, kfDirect565};
 }
