@@ -3,6 +3,7 @@
 // lies on its drawn button and every pressed picture covers its button and nothing else
 
 #include "graphics/graphics.h"
+#include "reading/reading.h"
 #include "platform/headless/headless.h"
 #include "test_support.h"
 
@@ -117,65 +118,43 @@ void expect_pressed_covers(const TestScreen& screen, const Area& a, const std::s
 // [SECTION] Every named file is there and loads
 
 struct Named {
-    const char* name;
+    std::string name;
     int x, y; // where a screen draws it
 };
 
-const Named kWorkPictures[] = {
-    {"main.nbf", 0, 0},
-    {"button_start_02.nbf", 164, 268},
-    {"buttonexit03.nbf", 164, 292},
-    {"menu.nbf", 0, 0},
-    {"menu_sub_desire2.nbf", 0, 107},
-    {"menu_sub_today2.nbf", 0, 127},
-    {"menu_sub_past2.nbf", 0, 147},
-    {"menu_sub_love2.nbf", 0, 167},
-    {"menu_sub_business2.nbf", 0, 187},
-    {"menu_sub_money2.nbf", 0, 207},
-    {"menu_sub_tarot2.nbf", 2, 232},
-    {"menu_sub_vorn2.nbf", 2, 257},
-    {"menu_sub_exit2.nbf", 2, 283},
-    {"abouttarot.nbf", 0, 0},
-    {"button_back_02.nbf", 87, 291},
-    {"button_back_02.nbf", 9, 294},
-    {"button_back_02.nbf", 14, 294},
-    {"vorngame01.nbf", 0, 0},
-    {"vorngame02.nbf", 0, 0},
-    {"button_next_02.nbf", 156, 293},
-    {"button_menu_02.nbf", 158, 294},
-    {"title_desire.nbf", 38, 12},
-    {"title_today.nbf", 38, 12},
-    {"title_past.nbf", 38, 12},
-    {"title_love.nbf", 38, 12},
-    {"title_business.nbf", 38, 12},
-    {"title_money.nbf", 38, 12},
-    {"shuffletext.nbf", 40, 80},
-    {"shuffletable.nbf", 0, 256},
-    {"shuffle_01.nbf", 88, 175},
-    {"shuffle_pop.nbf", 45, 70},
-    {"newback.nbf", 0, 270},
-    {"newnext.nbf", 220, 270},
-    {"newback02.nbf", 0, 270},
-    {"newnext02.nbf", 220, 270},
-    {"table.nbf", 0, 173},
-    {"newexit.nbf", 0, 270},
-    {"newmenu.nbf", 220, 270},
-    {"newexit02.nbf", 0, 270},
-    {"newmenu02.nbf", 220, 270},
-    {"frame_scroll_01.nbf", 224, 48},
-    {"frame_scroll_02_up.nbf", 224, 48},
-    {"frame_scroll_02_down.nbf", 224, 129},
-    {"scroll_ball.nbf", 226, 124},
-    {"fontboard.nbf", 0, 5},
-};
+std::string file_of(const wchar_t* picture) {
+    std::string name;
+    for (const wchar_t* c = picture + 1; *c; ++c) name += char(*c);
+    return name;
+}
+
+// Every picture the screens load into the work picture, at each place they draw it: the
+// layout's pictures and pressed looks, the readings' titles, and the scroll ball at the foot
+// of its run. The frame and the card sheet have pictures of their own; the closing pages are
+// the publisher pages drawn 25 rows lower, their foot cut off.
+std::vector<Named> work_pictures() {
+    std::vector<Named> out;
+    for (int i = 0; i < PLACE_COUNT; ++i) {
+        const LayoutEntry& e = screen_layout[i];
+        const bool own_picture = i == place_frame || i == place_enlarged_card;
+        const bool closing = i == place_farewell_1 || i == place_farewell_2;
+        if (e.picture && !own_picture && !closing) out.push_back({file_of(e.picture), e.x, e.y});
+        if (e.pressed) out.push_back({file_of(e.pressed), e.pressed_x, e.pressed_y});
+    }
+    const LayoutEntry& title = screen_layout[place_reading_title];
+    for (const ReadingInfo& r : readings)
+        out.push_back({file_of(r.title_picture), title.x, title.y});
+    out.push_back({"scroll_ball.nbf", BALL_X, BALL_TOP + BALL_TRAVEL});
+    return out;
+}
 
 TEST(InstallFolder, every_work_picture_loads_and_lies_on_the_screen_where_it_is_drawn) {
     headless_reset();
     TestPicture work(1500, 300);
-    for (const Named& n : kWorkPictures) {
+    for (const Named& n : work_pictures()) {
         ASSERT_EQ(work.load(n.name), 1) << n.name;
         EXPECT_GT(work.p.width, 0) << n.name;
-        EXPECT_LE(n.x + work.p.width, 240) << n.name << " runs off the right edge";
+        EXPECT_LE(n.x + work.p.frame_width, 240) << n.name << " runs off the right edge";
         EXPECT_LE(n.y + work.p.height, 320) << n.name << " runs off the bottom";
     }
     EXPECT_TRUE(headless_messages().empty());
@@ -227,7 +206,7 @@ TEST(InstallFolder, pictures_drawn_over_older_content_have_no_transparent_holes)
     // a hole in any other picture would show stale pixels of the screen before.
     headless_reset();
     TestPicture work(1500, 300);
-    for (const Named& n : kWorkPictures) {
+    for (const Named& n : work_pictures()) {
         ASSERT_EQ(work.load(n.name), 1) << n.name;
         int holes = 0;
         for (int y = 0; y < work.p.height; ++y)
@@ -345,121 +324,136 @@ TEST(InstallFolder, titles_sit_seamlessly_in_the_frame_and_the_question_board_hi
 
 // [SECTION] Tap areas and pressed pictures
 
-TEST(InstallFolder, title_buttons_lie_under_their_tap_areas_and_pressed_pictures_cover_them) {
-    headless_reset();
-    TestScreen screen;
-    screen.draw("main.nbf", 0, 0);
-    Area start = {"start", 173, 222, 273, 290}, exit = {"exit", 176, 219, 297, 312};
-    expect_on_a_button(screen, start, 6);
-    expect_on_a_button(screen, exit, 6);
-    expect_pressed_covers(screen, start, "button_start_02.nbf", 164, 268, 11);
-    expect_pressed_covers(screen, exit, "buttonexit03.nbf", 164, 292, 11);
-}
-
-TEST(InstallFolder, each_menu_item_lies_under_its_tap_area_and_its_pressed_picture_covers_it) {
-    headless_reset();
-    TestScreen screen;
-    screen.draw("menu.nbf", 0, 0);
-    struct Item {
-        Area area;
-        const char* pressed;
-        int x, y;
-    };
-    const Item items[] = {
-        {{"desire", 85, 140, 111, 125}, "menu_sub_desire2.nbf", 0, 107},
-        {{"today", 92, 134, 130, 145}, "menu_sub_today2.nbf", 0, 127},
-        {{"past", 50, 177, 149, 164}, "menu_sub_past2.nbf", 0, 147},
-        {{"love", 101, 130, 171, 185}, "menu_sub_love2.nbf", 0, 167},
-        {{"business", 87, 143, 191, 202}, "menu_sub_business2.nbf", 0, 187},
-        {{"money", 88, 139, 211, 223}, "menu_sub_money2.nbf", 0, 207},
-        {{"about tarot", 38, 194, 232, 258}, "menu_sub_tarot2.nbf", 2, 232},
-        {{"publisher", 46, 190, 257, 285}, "menu_sub_vorn2.nbf", 2, 257},
-        {{"exit", 99, 137, 283, 316}, "menu_sub_exit2.nbf", 2, 283},
-    };
-    for (const Item& i : items) {
-        expect_on_a_button(screen, i.area, 12, true);
-        expect_pressed_covers(screen, i.area, i.pressed, i.x, i.y, 8);
-    }
-}
-
-TEST(InstallFolder, one_pressed_back_picture_fits_the_back_buttons_of_all_three_pages) {
-    headless_reset();
-    struct Page {
-        const char* picture;
-        Area back;
-        int x, y;
-    };
-    const Page pages[] = {{"abouttarot.nbf", {"about back", 96, 149, 296, 311}, 87, 291},
-                          {"vorngame01.nbf", {"first page back", 17, 70, 297, 314}, 9, 294},
-                          {"vorngame02.nbf", {"second page back", 23, 76, 298, 314}, 14, 294}};
-    for (const Page& p : pages) {
-        TestScreen screen;
-        screen.draw(p.picture, 0, 0);
-        expect_on_a_button(screen, p.back, 4);
-        expect_pressed_covers(screen, p.back, "button_back_02.nbf", p.x, p.y);
-    }
-    TestScreen first, second;
-    first.draw("vorngame01.nbf", 0, 0);
-    second.draw("vorngame02.nbf", 0, 0);
-    Area next = {"next", 168, 218, 299, 313}, menu = {"menu", 168, 218, 299, 316};
-    expect_on_a_button(first, next, 4);
-    expect_on_a_button(second, menu, 3);
-    expect_pressed_covers(first, next, "button_next_02.nbf", 156, 293);
-    expect_pressed_covers(second, menu, "button_menu_02.nbf", 158, 294);
+void draw_place(TestScreen& screen, LayoutId place) {
+    const LayoutEntry& e = screen_layout[place];
+    screen.draw(file_of(e.picture), e.x, e.y);
 }
 
 // The shuffle screen as entering a reading draws it.
 void draw_shuffle_screen(TestScreen& screen) {
     TestPicture frame(240, 174);
-    ASSERT_EQ(frame.load("title_frame.nbf"), 1);
-    screen.draw("shuffletext.nbf", 40, 80);
+    ASSERT_EQ(frame.load(file_of(screen_layout[place_frame].picture)), 1);
+    draw_place(screen, place_shuffle_text);
     draw_picture(&screen.s, 0, 0, &frame.p, plain);
-    screen.draw("shuffletable.nbf", 0, 256);
-    screen.draw("title_love.nbf", 38, 12);
-    screen.draw("shuffle_01.nbf", 88, 175);
-    screen.draw("newback.nbf", 0, 270);
-    screen.draw("newnext.nbf", 220, 270);
+    draw_place(screen, place_shuffle_table);
+    const LayoutEntry& title = screen_layout[place_reading_title];
+    screen.draw(file_of(title_picture_name(kind_love)), title.x, title.y);
+    draw_place(screen, place_shuffle_deck);
+    draw_place(screen, place_shuffle_back);
+    draw_place(screen, place_shuffle_next);
 }
 
-TEST(InstallFolder, shuffle_screen_deck_and_corner_buttons_lie_under_their_tap_areas) {
-    headless_reset();
-    TestScreen screen;
-    draw_shuffle_screen(screen);
-    Area deck = {"deck", 95, 145, 200, 243}, back = {"back", 0, 20, 270, 320},
-         next = {"next", 220, 240, 270, 320};
-    expect_on_a_button(screen, deck, 10);
-    expect_on_a_button(screen, back, 6);
-    expect_on_a_button(screen, next, 6);
-    expect_pressed_covers(screen, back, "newback02.nbf", 0, 270);
-    expect_pressed_covers(screen, next, "newnext02.nbf", 220, 270);
-}
-
-TEST(InstallFolder, card_table_buttons_and_scroll_arrows_lie_under_their_tap_areas) {
-    headless_reset();
-    TestScreen screen;
+// The card table after the shuffle screen, as the program draws it.
+void draw_card_table(TestScreen& screen) {
     draw_shuffle_screen(screen);
     clear_surface(&screen.s, 5, 50, 235, 150, 0);
     TestPicture frame(240, 174);
-    ASSERT_EQ(frame.load("title_frame.nbf"), 1);
+    ASSERT_EQ(frame.load(file_of(screen_layout[place_frame].picture)), 1);
     draw_picture(&screen.s, 0, 0, &frame.p, plain);
-    screen.draw("frame_scroll_01.nbf", 224, 48);
-    screen.draw("table.nbf", 0, 173);
-    screen.draw("title_love.nbf", 38, 12);
-    screen.draw("newexit.nbf", 0, 270);
-    screen.draw("newmenu.nbf", 220, 270);
-    Area exit = {"exit", 0, 20, 270, 320}, menu = {"menu", 220, 240, 270, 320};
-    expect_on_a_button(screen, exit, 6);
-    expect_on_a_button(screen, menu, 6);
-    expect_pressed_covers(screen, exit, "newexit02.nbf", 0, 270);
-    expect_pressed_covers(screen, menu, "newmenu02.nbf", 220, 270);
-    // The arrows: their centres differ from the track between them, and pressing them
-    // changes only the arrow.
-    Area up = {"up", 224, 236, 48, 66}, down = {"down", 224, 236, 129, 146};
-    int track = screen.at(230, 100);
-    EXPECT_NE(screen.at(230, 57), track);
-    EXPECT_NE(screen.at(230, 137), track);
-    expect_pressed_covers(screen, up, "frame_scroll_02_up.nbf", 224, 48, 4);
-    expect_pressed_covers(screen, down, "frame_scroll_02_down.nbf", 224, 129, 4);
+    draw_place(screen, place_scroll_bar);
+    draw_place(screen, place_card_table);
+    const LayoutEntry& title = screen_layout[place_reading_title];
+    screen.draw(file_of(title_picture_name(kind_love)), title.x, title.y);
+    draw_place(screen, place_table_exit);
+    draw_place(screen, place_table_menu);
+}
+
+// How each button of the layout is checked: the screen it lies on, the gap of the ring its
+// centre must stand out from (-1: it need not, as an arrow on its bar), whether only the ring's
+// sides count (entries stacked one above the other), and how far from the tap area its
+// pressed look may change pixels.
+struct ButtonCheck {
+    LayoutId place;
+    void (*screen)(TestScreen&);
+    int gap;
+    bool sides_only;
+    int slack;
+};
+
+void title_screen(TestScreen& s) {
+    draw_place(s, place_title);
+}
+void menu_screen(TestScreen& s) {
+    draw_place(s, place_menu);
+}
+void about_screen(TestScreen& s) {
+    draw_place(s, place_about);
+}
+void publisher_1_screen(TestScreen& s) {
+    draw_place(s, place_publisher_1);
+}
+void publisher_2_screen(TestScreen& s) {
+    draw_place(s, place_publisher_2);
+}
+
+const ButtonCheck kButtons[] = {
+    {place_title_start, title_screen, 6, false, 11},
+    {place_title_exit, title_screen, 6, false, 11},
+    {place_menu_desire, menu_screen, 12, true, 8},
+    {place_menu_today, menu_screen, 12, true, 8},
+    {place_menu_past, menu_screen, 12, true, 8},
+    {place_menu_love, menu_screen, 12, true, 8},
+    {place_menu_business, menu_screen, 12, true, 8},
+    {place_menu_money, menu_screen, 12, true, 8},
+    {place_menu_about, menu_screen, 12, true, 8},
+    {place_menu_publisher, menu_screen, 12, true, 8},
+    {place_menu_exit, menu_screen, 12, true, 8},
+    {place_shuffle_deck, draw_shuffle_screen, 10, false, 6},
+    {place_shuffle_back, draw_shuffle_screen, 6, false, 6},
+    {place_shuffle_next, draw_shuffle_screen, 6, false, 6},
+    {place_scroll_up, draw_card_table, -1, false, 4},
+    {place_scroll_down, draw_card_table, -1, false, 4},
+    {place_table_exit, draw_card_table, 6, false, 6},
+    {place_table_menu, draw_card_table, 6, false, 6},
+    {place_about_back, about_screen, 4, false, 6},
+    {place_publisher_1_back, publisher_1_screen, 4, false, 6},
+    {place_publisher_1_next, publisher_1_screen, 4, false, 6},
+    {place_publisher_2_back, publisher_2_screen, 4, false, 6},
+    {place_publisher_2_menu, publisher_2_screen, 3, false, 6},
+};
+
+TEST(InstallFolder, every_tap_area_of_the_layout_lies_on_its_drawn_button_and_its_pressed_look) {
+    // Read from the program's own layout: a moved tap area, pressed picture or button art
+    // that no longer match fail here.
+    headless_reset();
+    int checked = 0;
+    for (const ButtonCheck& b : kButtons) {
+        const LayoutEntry& e = screen_layout[b.place];
+        SCOPED_TRACE(e.name);
+        ASSERT_TRUE(is_tappable(b.place));
+        TestScreen screen;
+        b.screen(screen);
+        const Area area = {e.name, e.tap.left, e.tap.right, e.tap.top, e.tap.bottom};
+        if (b.gap >= 0) expect_on_a_button(screen, area, b.gap, b.sides_only);
+        if (e.pressed)
+            expect_pressed_covers(screen, area, file_of(e.pressed), e.pressed_x, e.pressed_y,
+                                  b.slack);
+        // A place with a picture of its own is the button: the tap area lies on it.
+        if (e.picture) {
+            TestPicture own(1500, 300);
+            ASSERT_EQ(own.load(file_of(e.picture)), 1);
+            EXPECT_LE(e.x, e.tap.left + 1);
+            EXPECT_LE(e.y, e.tap.top + 1);
+            EXPECT_GE(e.x + own.p.width, e.tap.right);
+            EXPECT_GE(e.y + own.p.height, e.tap.bottom);
+        }
+        ++checked;
+    }
+    int tappable = 0;
+    for (int i = 0; i < PLACE_COUNT; ++i) tappable += is_tappable(LayoutId(i));
+    EXPECT_EQ(checked, tappable) << "every tap area of the layout is checked";
+}
+
+TEST(InstallFolder, card_table_scroll_arrows_stand_out_from_their_track) {
+    headless_reset();
+    TestScreen screen;
+    draw_card_table(screen);
+    const HitBox& up = screen_layout[place_scroll_up].tap;
+    const HitBox& down = screen_layout[place_scroll_down].tap;
+    const int x = (up.left + up.right) / 2;
+    const int track = screen.at(x, (up.bottom + down.top) / 2);
+    EXPECT_NE(screen.at(x, (up.top + up.bottom) / 2), track);
+    EXPECT_NE(screen.at(x, (down.top + down.bottom) / 2), track);
 }
 
 TEST(InstallFolder, scroll_ball_anywhere_on_its_run_changes_only_its_own_rows_of_the_bar) {

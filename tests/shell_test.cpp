@@ -3,6 +3,7 @@
 
 #include "test_support.h"
 #include "shell/shell.h"
+#include "screens/screens.h"
 #include "graphics/graphics.h"
 #include <gtest/gtest.h>
 #include <cwchar>

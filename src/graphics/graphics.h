@@ -1,8 +1,9 @@
 // graphics.h -- the graphics engine: picture files, palette and back buffer, presenting,
-// blitters, bitmap font
+// blitters, bitmap font, and drawing the pictures of the install folder at their places
 
 #pragma once
-#include "platform/platform.h"
+#include "core/core.h"
+#include "core/layout.h"
 
 // [SECTION] Pictures
 
@@ -27,11 +28,13 @@ struct Picture {
 enum : uint32_t { PICTURE_HEADER_SIZE = 28 };
 enum : uint8_t { TRANSPARENT_INDEX = 255 };
 
-extern Picture* work_picture;  // every screen loads into it just before drawing
-extern Picture* thumb_picture; // a card reduced to a third, made by the card reveal
-extern Picture* font_picture;  // "\font.nbf", loaded at start-up
-extern Picture* card_sheet;    // "\card.nbf", 79 frames of 60 x 100, loaded at start-up
-extern Picture* frame_picture; // "\title_frame.nbf", loaded at start-up
+extern Picture* work_picture;   // every screen loads into it just before drawing
+extern Picture* thumb_picture;  // a card reduced to a third, made by the card reveal
+extern Picture* font_picture;   // "\font.nbf", loaded at start-up
+extern Picture* card_sheet;     // "\card.nbf", 79 frames of 60 x 100, loaded at start-up
+extern Picture* frame_picture;  // "\title_frame.nbf", loaded at start-up
+extern struct Surface* surface; // the back buffer, created by create_objects
+extern struct Palette* palette; // the palette block, created by create_objects
 
 // Gives the picture its buffer; shows "3456456" and leaves pixels null when allocation fails.
 Picture* init_picture(Picture* picture, uint16_t capacity_width, uint16_t capacity_height);
@@ -42,7 +45,11 @@ void release_picture(Picture* picture);
 
 // [SECTION] Palette and back buffer
 
-enum : uint32_t { SURFACE_WIDTH = 240, SURFACE_HEIGHT = 320, SURFACE_SIZE = 76800 };
+enum : uint32_t {
+    SURFACE_WIDTH = SCREEN_WIDTH,
+    SURFACE_HEIGHT = SCREEN_HEIGHT,
+    SURFACE_SIZE = SURFACE_WIDTH * SURFACE_HEIGHT
+};
 
 struct Surface {
     uint8_t* cursor; // write position of the drawing operations; null without a buffer
@@ -104,3 +111,19 @@ enum : int32_t { GLYPH_WIDTH = 4, GLYPH_HEIGHT = 12 };
 void draw_glyph(int32_t c, int32_t x, int32_t y);
 // Draws a pre-formatted text in 37-character lines from (11, 10), cells 6 x 10 pixels.
 void draw_text(const char* text);
+
+// [SECTION] Pictures of the install folder on screen
+
+// Loads the named picture ("\\menu.nbf") into work_picture, stores the result in load_result,
+// destroys the main window when it failed, then draws work_picture at (x, y), plain.
+void show_picture(const wchar_t* name, int32_t x, int32_t y);
+// The same from a full path; a null path fails like a missing file.
+void show_picture_at_path(const wchar_t* path, int32_t x, int32_t y);
+// A place's own picture at its place, and its pressed look at the pressed look's place.
+void show_place(LayoutId place);
+void show_pressed(LayoutId place);
+// Presents the back buffer through the palette to the display.
+void present_screen();
+
+// Frees the back buffer, the palette and every picture; later runs start as a new process.
+void release_graphics();

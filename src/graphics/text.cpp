@@ -1,7 +1,6 @@
 // text.cpp -- the bitmap font: one glyph, and pre-formatted text in 37-character lines
 
 #include "graphics/graphics.h"
-#include "shell/shell.h"
 
 enum : int32_t {
     FIRST_GLYPH = 33, // "!"

@@ -58,6 +58,11 @@ int32_t default_window_procedure(WindowHandle window, uint32_t message, uintptr_
 // Makes get_message report MESSAGE_QUIT with this code once no other message waits.
 void post_quit_message(int32_t exit_code);
 // Returns 1 when a message waits (a posted quit included) and leaves it in the queue.
+// Pacing: when none waits, it may first wait for input. The desktop waits up to 10 ms while
+// the steps keep presenting new frames and up to 100 ms once eight steps in a row have
+// presented nothing new; the web page, then, waits until the next tap; the headless back end
+// never waits in real time. Input ends any wait at once. So screen steps come at no fixed
+// rate: the program times what it shows with sleep_ms and tick_count only.
 int peek_message(Message* message);
 // Removes the next message, waiting for one if needed; returns 0 for MESSAGE_QUIT (its code
 // in wparam), otherwise 1.
@@ -89,9 +94,13 @@ int GXOpenDisplay(WindowHandle window, uint32_t flags);
 // Closes the display; GXBeginDraw then returns null. Safe to call twice. Returns 1.
 int GXCloseDisplay();
 // Returns the address of the frame buffer's first (top-left) pixel, or null when the
-// display is not open. Pixels are 16-bit, laid out by the pitches of the properties.
+// display is not open. Pixels are 16-bit, laid out by the pitches of the properties. The
+// address is valid until the matching GXEndDraw or GXCloseDisplay, whichever comes first;
+// the program keeps no copy of it.
 void* GXBeginDraw();
-// Ends the access begun by GXBeginDraw; the frame becomes visible. Returns 1.
+// Ends the access begun by GXBeginDraw; the frame becomes visible. Returns 1. A frame
+// identical to the one on screen may be dropped (the desktop and the web page neither upload
+// nor present it again); the headless back end records every call, dropped or not.
 int GXEndDraw();
 // Opens and closes exclusive button input; the program uses neither result.
 int GXOpenInput();
@@ -131,6 +140,9 @@ void registry_close_key(RegistryKey key);
 
 enum : uint32_t { MB_OK = 0 };
 // Shows text and caption with one OK button and returns only when the user has closed it.
+// Returns 1 (the OK button) on every back end: without a display the desktop prints the
+// text on stderr instead; the headless back end records it and returns at once. The
+// program never reads the result.
 int message_box(WindowHandle owner, const wchar_t* text, const wchar_t* caption, uint32_t flags);
 
 // [SECTION] Play-sound
@@ -138,6 +150,8 @@ int message_box(WindowHandle owner, const wchar_t* text, const wchar_t* caption,
 enum : uint32_t { SND_ASYNC = 1 };
 // Starts the WAV file at path and returns at once. One sound at a time: a new call stops
 // the sound that is playing, even when the new file is missing. A missing file is silent.
+// Returns 1 when the sound started, 0 when the file is missing or unreadable or there is no
+// sound device; the program never reads the result.
 int play_sound_file(const wchar_t* path, uint32_t flags);
 
 // [SECTION] Time and random numbers
@@ -160,11 +174,22 @@ void release_memory(void* block);
 // Length in bytes of a zero-terminated 8-bit string.
 size_t string_length(const char* text);
 
-// [SECTION] Program entry
+// [SECTION] Program entry and the run's lifecycle (answered by the program, shell/startup.cpp)
+//
+// A back end's main() (the tests and the runner likewise, once per run) goes through:
+//   1. registry_set_install_dir (platform/common): the install folder, or none, which the
+//      program reads from the registry at start-up;
+//   2. app_main, which returns the exit code once get_message reports MESSAGE_QUIT;
+//   3. release_objects, which frees every object of the program and gives each of its
+//      program-wide values back its starting value, as a new process would find them;
+//   4. close_all_files (platform/common), which closes any file the program left open.
+// Then app_main may run again in the same process.
 
-// The program's graphical entry point (shell/startup.cpp); the back end's main() calls it.
+// The program's graphical entry point.
 int app_main(intptr_t instance, intptr_t previous_instance, const wchar_t* command_line,
              int show_flag);
+// Frees what app_main left; safe after any run, also one that failed to start.
+void release_objects();
 
 // [SECTION] Keys (answered by the program, screens/keys.cpp)
 // A key never reaches the window procedure as a key: the back end asks the program which

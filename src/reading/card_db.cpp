@@ -4,6 +4,12 @@
 
 // [SECTION] Opening the file
 
+void close_card_db(AppState* state) {
+    if (!state || state->card_db_file == 0 || state->card_db_file == INVALID_FILE) return;
+    close_file(state->card_db_file);
+    state->card_db_file = 0;
+}
+
 int open_card_db(AppState* state, WindowHandle owner, const wchar_t* path) {
     FileHandle file = open_file(path);
     if (file == INVALID_FILE || file == 0) {

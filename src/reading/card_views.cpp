@@ -3,10 +3,10 @@
 
 #include "reading/reading.h"
 
-CardView card_views[10] = {};
+CardView card_views[SPREAD_MAX] = {};
 
 void save_reading_state(int32_t position) {
-    if (position < 0 || position >= 10) return;
+    if (position < 0 || position >= SPREAD_MAX) return;
     CardView* view = &card_views[position];
     view->top_row = app_state->top_row;
     view->bottom_row = app_state->bottom_row;
@@ -14,7 +14,7 @@ void save_reading_state(int32_t position) {
 }
 
 void restore_reading_state(int32_t position) {
-    if (position < 0 || position >= 10) return;
+    if (position < 0 || position >= SPREAD_MAX) return;
     const CardView* view = &card_views[position];
     if (view->fresh == 1) {
         ball_y = BALL_TOP;

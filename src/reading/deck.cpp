@@ -4,11 +4,9 @@
 
 #include <cstring>
 
-enum : int32_t { DECK_CARDS = 78, DEALT_CARDS = 10, DEALT_VALUES = 156 };
-
 void shuffle_deck(AppState* state) {
     seed_random(tick_count());
-    for (int32_t i = 0; i < DEALT_CARDS; ++i) {
+    for (int32_t i = 0; i < SPREAD_MAX; ++i) {
         for (;;) {
             // 155 / 156: the value runs backwards through the remainders, its parity is the
             // orientation. Unsigned, so no generator value can give a negative remainder.

@@ -1,8 +1,7 @@
-// names.cpp -- the names of the 78 cards and of the six readings, as the program's texts,
-// the generator's pictures and the tests all read them
+// names.cpp -- the names of the 78 cards, as the program's texts, the generator's pictures
+// and the tests all read them
 
 #include "reading/names.h"
-#include "screens/screens.h"
 
 // [SECTION] Cards
 
@@ -36,14 +35,3 @@ const char* const card_names[CARD_COUNT] = {
     "Queen of Pentacles", "King of Pentacles",
 };
 // clang-format on
-
-// [SECTION] Readings
-
-namespace {
-const char* const names_of_readings[6] = {"Desire", "Today", "Past", "Love", "Business", "Money"};
-} // namespace
-
-const char* reading_name(int32_t kind) {
-    if (kind < kind_desire || kind > kind_money) return nullptr;
-    return names_of_readings[kind - kind_desire];
-}

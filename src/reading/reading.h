@@ -2,20 +2,45 @@
 // reveal, meaning-text scroller, per-position pages
 
 #pragma once
-#include "shell/shell.h"
+#include "core/core.h"
 #include "reading/names.h"
+
+struct Picture;
+
+// [SECTION] The readings
+
+struct SpreadPoint {
+    int32_t x;
+    int32_t y;
+};
+
+// Everything that tells one reading from another. Adding a reading is one entry here (and a
+// menu place, and its title art).
+struct ReadingInfo {
+    int32_t kind;                 // its ReadingKind, which is its screen id too
+    const char* name;             // as its title shows it: "Love"
+    const wchar_t* title_picture; // "\title_love.nbf"
+    int32_t card_count;           // 1 .. SPREAD_MAX positions
+    const SpreadPoint* spread;    // top-left corner of each position's card
+    int32_t thumbnails;           // 1 = the cards lie as one-third reductions, 0 = full size
+    const char* const* questions; // one question per position, or null; pre-formatted for
+                                  // draw_text's 37-character lines
+};
+
+enum : int32_t { READING_COUNT = 6 };
+extern const ReadingInfo readings[READING_COUNT]; // in menu order
+
+// The reading of a kind (or of a screen id), or null when it is no reading.
+const ReadingInfo* reading_info(int32_t kind);
+// The reading's name as its title shows it ("Love"), or null when it is no reading.
+const char* reading_name(int32_t kind);
 
 // [SECTION] Card text file
 
-enum : int32_t {
-    RECORD_TEXT_SIZE = 700,
-    WRAPPED_TEXT_SIZE = 1200,
-    TEXT_COLUMNS = 23,
-    TEXT_ROWS_MAX = 52
-};
-
 // Opens the card text file into state->card_db_file; 0 after its message.
 int open_card_db(AppState* state, WindowHandle owner, const wchar_t* path);
+// Closes it, once; nothing when it is not open.
+void close_card_db(AppState* state);
 // Loads record `record` and lays it out in 23-column rows. Returns the final text_length when
 // the end of the text was found, 0 otherwise. The caller clears both text buffers first.
 int32_t read_card_text(AppState* state, int32_t record);
@@ -44,27 +69,25 @@ void reset_deck(AppState* state);
 
 // [SECTION] Questions
 
-// Draws the fontboard and the question of position p of the current love, business or money
-// reading; does not present.
+// Draws the question board and the question of position p of the current reading, when it
+// has questions; does not present.
 void draw_question(int32_t position);
 // The question text of a kind and position, or null when there is none.
 const char* question_text(int32_t kind, int32_t position);
 
 // [SECTION] Spreads and reveal
 
-struct SpreadPoint {
-    int32_t x;
-    int32_t y;
-};
+extern SpreadPoint spread_positions[SPREAD_MAX]; // top-left corners of the current spread's cards
+extern int32_t last_position;                    // spread position revealed most recently
+// 1 = face up; set by reveal_card, cleared by draw_spread
+extern int32_t turned_positions[SPREAD_MAX];
 
-extern SpreadPoint spread_positions[10]; // top-left corners of the current spread's cards
-extern int32_t last_position;            // spread position revealed most recently
-extern int32_t turned_positions[10];     // 1 = face up; set by reveal_card, cleared by draw_spread
-
-// The title picture name of a reading kind ("\title_love.nbf"), or null outside 2..7.
+// The title picture name of a reading kind ("\title_love.nbf"), or null for no reading.
 const wchar_t* title_picture_name(int32_t kind);
-// Number of positions of a reading kind (0 outside 2..7).
+// Number of positions of a reading kind (0 for no reading).
 int32_t spread_size(int32_t kind);
+// Draws the kind's title picture at the reading title's place.
+void show_reading_title(int32_t kind);
 // Lays the kind's spread out face down, sets reading_shown, presents.
 void draw_spread(int32_t kind);
 // Writes a one-third reduction of frame `index` of a strip into thumb; 0 when a buffer is
@@ -87,7 +110,12 @@ extern int32_t ball_step;     // whole pixels the ball moves per row
 extern int32_t ball_fraction; // hundredths of a pixel left over per row
 extern int32_t ball_carry;    // running sum of hundredths
 
-enum : int32_t { BALL_TOP = 67, BALL_TRAVEL = 57 };
+enum : int32_t {
+    BALL_TOP = 67,        // y of the ball at the top of its track
+    BALL_TRAVEL = 57,     // pixels from the top of the track to its foot
+    BALL_X = 226,         // x of the ball
+    SHORT_TEXT_MAX = 184, // a longer text (more than eight rows) needs the ball
+};
 
 // Shows (or scrolls) the meaning page of spread position p.
 void show_meaning(int32_t position);
@@ -95,6 +123,8 @@ void show_meaning(int32_t position);
 void draw_meaning_page(int32_t mode);
 // Recomputes ball_step and ball_fraction from row_count and the visible rows.
 void update_scroll_ball();
+// Notes a tap on the scroll arrows while a reading's meaning page is up.
+void press_scroll_arrows(AppState* state, int32_t x, int32_t y);
 
 // [SECTION] Per-position pages
 
@@ -105,7 +135,12 @@ struct CardView {
     int32_t ball_y;
 };
 
-extern CardView card_views[10];
+extern CardView card_views[SPREAD_MAX];
 
 void save_reading_state(int32_t position);
 void restore_reading_state(int32_t position);
+
+// [SECTION] Lifetime
+
+// Closes the card text file and clears the reading's values, as a new process finds them.
+void reset_reading();

@@ -15,14 +15,12 @@
 // A one-card reading leaves out the "Card 1 of 1" line.
 
 #include "reading/reading.h"
-#include "screens/screens.h"
 
 // [SECTION] Output
 
 namespace {
 
 enum : int32_t {
-    DEALT_VALUES = 156,
     QUESTION_COLUMNS = 37, // the questions are laid out for draw_text's 37-character lines
 };
 

@@ -3,7 +3,6 @@
 
 #include "reading/reading.h"
 #include "graphics/graphics.h"
-#include "screens/screens.h"
 
 #include <cstring>
 
@@ -14,9 +13,6 @@ int32_t ball_fraction = 0;
 int32_t ball_carry = 0;
 
 namespace {
-
-// A text above eight rows of 23 characters needs the ball.
-enum : int32_t { SHORT_TEXT_MAX = 184 };
 
 // Text window and cells, screen pixels.
 enum : int32_t {
@@ -30,15 +26,13 @@ enum : int32_t {
     CELL_HEIGHT = 10,
 };
 
-// Scroll bar pictures and their places.
-enum : int32_t { BAR_X = 224, BAR_Y = 48, DOWN_BUTTON_Y = 129, BALL_X = 226 };
-
 int is_question_kind(int32_t kind) {
-    return kind == kind_love || kind == kind_business || kind == kind_money;
+    const ReadingInfo* r = reading_info(kind);
+    return r && r->questions;
 }
 
 int is_multi_card_kind(int32_t kind) {
-    return kind >= kind_past && kind <= kind_money;
+    return spread_size(kind) > 1;
 }
 
 // Draws the laid-out rows first .. last into the window, 23 cells a row from its top left.
@@ -134,9 +128,17 @@ void draw_meaning_page(int32_t mode) {
         if (state->top_row == 0 || ball_y < BALL_TOP) ball_y = BALL_TOP;
         if (ball_y > BALL_TOP + BALL_TRAVEL) ball_y = BALL_TOP + BALL_TRAVEL;
     }
-    show_picture(L"\\frame_scroll_01.nbf", BAR_X, BAR_Y);
+    show_place(place_scroll_bar);
     show_picture(L"\\scroll_ball.nbf", BALL_X, ball_y);
     draw_rows(state->top_row, state->bottom_row);
+}
+
+// [SECTION] Arrows
+
+void press_scroll_arrows(AppState* state, int32_t x, int32_t y) {
+    if (!reading_info(state->screen) || state->scroller_active != 1) return;
+    if (box_contains(screen_layout[place_scroll_up].tap, x, y)) state->scroll_up_pressed = 1;
+    if (box_contains(screen_layout[place_scroll_down].tap, x, y)) state->scroll_down_pressed = 1;
 }
 
 // [SECTION] Meaning of a position
@@ -144,7 +146,7 @@ void draw_meaning_page(int32_t mode) {
 void show_meaning(int32_t position) {
     AppState* state = app_state;
     const int32_t p = position;
-    if (p < 0 || p >= 10) {
+    if (p < 0 || p >= SPREAD_MAX) {
         state->scroll_up_pressed = 0;
         state->scroll_down_pressed = 0;
         return;
@@ -176,16 +178,28 @@ void show_meaning(int32_t position) {
     } else if (state->scroll_up_pressed != 0) {
         if (long_text) {
             play_sound(L"\\ico.wav");
-            show_picture(L"\\frame_scroll_02_up.nbf", BAR_X, BAR_Y);
-            present_surface(surface, palette, &display_properties);
+            show_pressed(place_scroll_up);
+            present_screen();
             draw_meaning_page(1);
         }
     } else if (long_text) {
         play_sound(L"\\ico.wav");
-        show_picture(L"\\frame_scroll_02_down.nbf", BAR_X, DOWN_BUTTON_Y);
-        present_surface(surface, palette, &display_properties);
+        show_pressed(place_scroll_down);
+        present_screen();
         draw_meaning_page(2);
     }
     state->scroll_up_pressed = 0;
     state->scroll_down_pressed = 0;
+}
+
+// [SECTION] Lifetime
+
+void reset_reading() {
+    close_card_db(app_state);
+    ball_y = BALL_TOP;
+    row_count = ball_step = ball_fraction = ball_carry = 0;
+    last_position = 0;
+    std::memset(card_views, 0, sizeof card_views);
+    std::memset(spread_positions, 0, sizeof spread_positions);
+    std::memset(turned_positions, 0, sizeof turned_positions);
 }

@@ -3,49 +3,21 @@
 
 #include "reading/reading.h"
 #include "graphics/graphics.h"
-#include "screens/screens.h"
 
-SpreadPoint spread_positions[10] = {};
+SpreadPoint spread_positions[SPREAD_MAX] = {};
 int32_t last_position = 0;
-int32_t turned_positions[10] = {};
+int32_t turned_positions[SPREAD_MAX] = {};
 
 // [SECTION] Layouts
 
 namespace {
 
-enum : int32_t { CARD_BACK = 78, CARD_WIDTH = 60, CARD_HEIGHT = 100, DEALT_VALUES = 156 };
+enum : int32_t { CARD_WIDTH = 60, CARD_HEIGHT = 100 };
 
-const SpreadPoint one_card[1] = {{90, 180}};
-const SpreadPoint past_cards[3] = {{25, 180}, {90, 180}, {155, 180}};
-const SpreadPoint love_cards[10] = {{110, 175}, {86, 210},  {110, 210}, {134, 210}, {86, 245},
-                                    {110, 245}, {134, 245}, {86, 280},  {110, 280}, {134, 280}};
-const SpreadPoint business_cards[10] = {{110, 175}, {90, 210}, {130, 210}, {70, 245},  {110, 245},
-                                        {150, 245}, {50, 280}, {90, 280},  {130, 280}, {170, 280}};
-const SpreadPoint money_cards[8] = {{110, 175}, {86, 210},  {110, 210}, {134, 210},
-                                    {86, 245},  {110, 245}, {134, 245}, {110, 280}};
-
-// The layout of a kind, or null outside the six readings.
-const SpreadPoint* spread_layout(int32_t kind) {
-    switch (kind) {
-    case kind_desire:
-    case kind_today:
-        return one_card;
-    case kind_past:
-        return past_cards;
-    case kind_love:
-        return love_cards;
-    case kind_business:
-        return business_cards;
-    case kind_money:
-        return money_cards;
-    default:
-        return nullptr;
-    }
-}
-
-// Love, business and money lay their cards out as thumbnails; the others at full size.
+// Whether the kind's cards lie as thumbnails; 0 for no reading.
 int uses_thumbnails(int32_t kind) {
-    return kind == kind_love || kind == kind_business || kind == kind_money;
+    const ReadingInfo* r = reading_info(kind);
+    return r && r->thumbnails;
 }
 
 // A thumbnail of one frame of the card sheet, only when the sheet really holds that frame.
@@ -78,50 +50,20 @@ void set_fresh_page(AppState* state) {
 
 } // namespace
 
-const wchar_t* title_picture_name(int32_t kind) {
-    switch (kind) {
-    case kind_desire:
-        return L"\\title_desire.nbf";
-    case kind_today:
-        return L"\\title_today.nbf";
-    case kind_past:
-        return L"\\title_past.nbf";
-    case kind_love:
-        return L"\\title_love.nbf";
-    case kind_business:
-        return L"\\title_business.nbf";
-    case kind_money:
-        return L"\\title_money.nbf";
-    default:
-        return nullptr;
-    }
-}
-
-int32_t spread_size(int32_t kind) {
-    switch (kind) {
-    case kind_desire:
-    case kind_today:
-        return 1;
-    case kind_past:
-        return 3;
-    case kind_love:
-    case kind_business:
-        return 10;
-    case kind_money:
-        return 8;
-    default:
-        return 0;
-    }
-}
-
 // [SECTION] Laying the spread out
+
+void show_reading_title(int32_t kind) {
+    show_picture(title_picture_name(kind), screen_layout[place_reading_title].x,
+                 screen_layout[place_reading_title].y);
+}
 
 void draw_spread(int32_t kind) {
     app_state->reading_shown = 1;
     for (int32_t& face_up : turned_positions) face_up = 0;
-    const SpreadPoint* layout = spread_layout(kind);
-    if (!layout) return;
-    for (int32_t p = 0; p < spread_size(kind); ++p) {
+    const ReadingInfo* reading = reading_info(kind);
+    if (!reading) return;
+    const SpreadPoint* layout = reading->spread;
+    for (int32_t p = 0; p < reading->card_count; ++p) {
         spread_positions[p] = layout[p];
         if (!uses_thumbnails(kind)) {
             draw_card_frame(layout[p].x, layout[p].y, CARD_BACK, plain);
@@ -201,7 +143,7 @@ void reveal_card(int32_t kind, int32_t position) {
     turned_positions[p] = 1;
     const int32_t card = value / 2;
     const int32_t mode = (value % 2 == 1) ? turned : plain;
-    const int single = kind == kind_desire || kind == kind_today;
+    const int single = spread_size(kind) == 1; // its meaning page never moves
 
     if (single) {
         set_fresh_page(state);
@@ -218,17 +160,20 @@ void reveal_card(int32_t kind, int32_t position) {
     } else if (thumb_made) {
         draw_picture(surface, at.x, at.y, thumb_picture, mode);
     }
-    draw_card_frame(10, 46, card, mode);
-    draw_picture(surface, 0, 0, frame_picture, plain);
-    show_picture(L"\\frame_scroll_01.nbf", 224, 48);
+    draw_card_frame(screen_layout[place_enlarged_card].x, screen_layout[place_enlarged_card].y,
+                    card, mode);
+    draw_picture(surface, screen_layout[place_frame].x, screen_layout[place_frame].y, frame_picture,
+                 plain);
+    show_place(place_scroll_bar);
 
     if (single) {
         show_meaning(0);
-        if (state->text_length > 184) show_picture(L"\\scroll_ball.nbf", 226, BALL_TOP);
-        show_picture(title_picture_name(kind), 38, 12);
+        if (state->text_length > SHORT_TEXT_MAX)
+            show_picture(L"\\scroll_ball.nbf", BALL_X, BALL_TOP);
+        show_reading_title(kind);
         return;
     }
-    show_picture(title_picture_name(kind), 38, 12);
+    show_reading_title(kind);
     // Tapping the card on display again brings its meaning back to the top.
     if (p == last_position) set_fresh_page(state);
     show_meaning(p);

@@ -4,9 +4,8 @@
 #include "graphics/graphics.h"
 #include <cwchar>
 
-// Copies a title path into a fresh private buffer (the shared path buffer is overwritten by
-// the next path). The copy holds any path picture_path can build, so a long install folder
-// still finds its titles. Returns null when the copy cannot be allocated.
+// The copy holds any path picture_path can build, so a long install folder still finds its
+// titles.
 wchar_t* copy_title_path(const wchar_t* title_path) {
     const size_t capacity = sizeof path_buffer / sizeof path_buffer[0];
     wchar_t* copy = static_cast<wchar_t*>(allocate_memory(capacity * sizeof(wchar_t)));
@@ -18,27 +17,22 @@ wchar_t* copy_title_path(const wchar_t* title_path) {
     return copy;
 }
 
-// Loads a picture from a full path into work_picture and draws it, as show_picture does.
-void show_picture_at_path(const wchar_t* path, int32_t x, int32_t y) {
-    load_result = path ? load_picture(work_picture, path) : 0;
-    if (!load_result) destroy_window(main_window);
-    draw_picture(surface, x, y, work_picture, plain);
-}
-
 void enter_reading(int32_t kind, const wchar_t* title_path) {
     wchar_t* title = copy_title_path(title_path);
     AppState* s = app_state;
     s->shuffling = 1;
     s->screen = kind;
     s->tap_pending = 0;
-    clear_surface(surface, 0, 0, 240, 320, 0);
-    show_picture(L"\\shuffletext.nbf", 40, 80);
-    draw_picture(surface, 0, 0, frame_picture, plain);
-    show_picture(L"\\shuffletable.nbf", 0, 256);
-    show_picture_at_path(title, 38, 12);
-    show_picture(L"\\shuffle_01.nbf", 88, 175);
-    show_picture(L"\\newback.nbf", 0, 270);
-    show_picture(L"\\newnext.nbf", 220, 270);
+    clear_surface(surface, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0);
+    show_place(place_shuffle_text);
+    draw_picture(surface, screen_layout[place_frame].x, screen_layout[place_frame].y, frame_picture,
+                 plain);
+    show_place(place_shuffle_table);
+    show_picture_at_path(title, screen_layout[place_reading_title].x,
+                         screen_layout[place_reading_title].y);
+    show_place(place_shuffle_deck);
+    show_place(place_shuffle_back);
+    show_place(place_shuffle_next);
     release_memory(title);
-    present_surface(surface, palette, &display_properties);
+    present_screen();
 }

@@ -26,7 +26,7 @@ KeyScreen key_screen() {
     if (s->screen == screen_menu) return on_menu;
     if (s->screen == screen_about) return on_about;
     if (s->screen == screen_publisher) return publisher_page == 0 ? on_publisher_1 : on_publisher_2;
-    if (s->screen >= kind_desire && s->screen <= kind_money) {
+    if (reading_info(s->screen)) {
         if (s->shuffling == 1) return on_shuffle;
         if (s->reading_shown == 1) return on_table;
     }
@@ -38,45 +38,45 @@ KeyScreen key_screen() {
 struct KeyButton {
     KeyScreen on;
     int32_t key;
-    const HitBox* box;
+    LayoutId place;
 };
 
 const KeyButton KEY_BUTTONS[] = {
-    {on_title, KEY_ENTER, &title_start_box},
-    {on_title, KEY_SPACE, &title_start_box},
-    {on_title, KEY_ESCAPE, &title_exit_box},
-    {on_menu, KEY_0 + 1, &menu_items[0].box}, // desire
-    {on_menu, KEY_0 + 2, &menu_items[1].box}, // today
-    {on_menu, KEY_0 + 3, &menu_items[2].box}, // past
-    {on_menu, KEY_0 + 4, &menu_items[3].box}, // love
-    {on_menu, KEY_0 + 5, &menu_items[4].box}, // business
-    {on_menu, KEY_0 + 6, &menu_items[5].box}, // money
-    {on_menu, KEY_0 + 7, &menu_items[6].box}, // about tarot
-    {on_menu, KEY_0 + 8, &menu_items[7].box}, // publisher pages
-    {on_menu, KEY_0 + 9, &menu_items[8].box}, // exit
-    {on_menu, KEY_ESCAPE, &menu_items[8].box},
-    {on_shuffle, KEY_SPACE, &shuffle_deck_box},
-    {on_shuffle, KEY_ENTER, &shuffle_next_box},
-    {on_shuffle, KEY_RIGHT, &shuffle_next_box},
-    {on_shuffle, KEY_ESCAPE, &shuffle_back_box},
-    {on_shuffle, KEY_BACKSPACE, &shuffle_back_box},
-    {on_shuffle, KEY_LEFT, &shuffle_back_box},
-    {on_table, KEY_ESCAPE, &table_menu_box},
-    {on_table, KEY_BACKSPACE, &table_menu_box},
-    {on_about, KEY_ESCAPE, &about_back_box},
-    {on_about, KEY_BACKSPACE, &about_back_box},
-    {on_about, KEY_ENTER, &about_back_box},
-    {on_publisher_1, KEY_ESCAPE, &publisher_back_box},
-    {on_publisher_1, KEY_BACKSPACE, &publisher_back_box},
-    {on_publisher_1, KEY_LEFT, &publisher_back_box},
-    {on_publisher_1, KEY_ENTER, &publisher_next_box},
-    {on_publisher_1, KEY_SPACE, &publisher_next_box},
-    {on_publisher_1, KEY_RIGHT, &publisher_next_box},
-    {on_publisher_2, KEY_ESCAPE, &publisher_back_box_2},
-    {on_publisher_2, KEY_BACKSPACE, &publisher_back_box_2},
-    {on_publisher_2, KEY_LEFT, &publisher_back_box_2},
-    {on_publisher_2, KEY_ENTER, &publisher_menu_box},
-    {on_publisher_2, KEY_SPACE, &publisher_menu_box},
+    {on_title, KEY_ENTER, place_title_start},
+    {on_title, KEY_SPACE, place_title_start},
+    {on_title, KEY_ESCAPE, place_title_exit},
+    {on_menu, KEY_0 + 1, menu_items[0].place}, // desire
+    {on_menu, KEY_0 + 2, menu_items[1].place}, // today
+    {on_menu, KEY_0 + 3, menu_items[2].place}, // past
+    {on_menu, KEY_0 + 4, menu_items[3].place}, // love
+    {on_menu, KEY_0 + 5, menu_items[4].place}, // business
+    {on_menu, KEY_0 + 6, menu_items[5].place}, // money
+    {on_menu, KEY_0 + 7, menu_items[6].place}, // about tarot
+    {on_menu, KEY_0 + 8, menu_items[7].place}, // publisher pages
+    {on_menu, KEY_0 + 9, menu_items[8].place}, // exit
+    {on_menu, KEY_ESCAPE, menu_items[8].place},
+    {on_shuffle, KEY_SPACE, place_shuffle_deck},
+    {on_shuffle, KEY_ENTER, place_shuffle_next},
+    {on_shuffle, KEY_RIGHT, place_shuffle_next},
+    {on_shuffle, KEY_ESCAPE, place_shuffle_back},
+    {on_shuffle, KEY_BACKSPACE, place_shuffle_back},
+    {on_shuffle, KEY_LEFT, place_shuffle_back},
+    {on_table, KEY_ESCAPE, place_table_menu},
+    {on_table, KEY_BACKSPACE, place_table_menu},
+    {on_about, KEY_ESCAPE, place_about_back},
+    {on_about, KEY_BACKSPACE, place_about_back},
+    {on_about, KEY_ENTER, place_about_back},
+    {on_publisher_1, KEY_ESCAPE, place_publisher_1_back},
+    {on_publisher_1, KEY_BACKSPACE, place_publisher_1_back},
+    {on_publisher_1, KEY_LEFT, place_publisher_1_back},
+    {on_publisher_1, KEY_ENTER, place_publisher_1_next},
+    {on_publisher_1, KEY_SPACE, place_publisher_1_next},
+    {on_publisher_1, KEY_RIGHT, place_publisher_1_next},
+    {on_publisher_2, KEY_ESCAPE, place_publisher_2_back},
+    {on_publisher_2, KEY_BACKSPACE, place_publisher_2_back},
+    {on_publisher_2, KEY_LEFT, place_publisher_2_back},
+    {on_publisher_2, KEY_ENTER, place_publisher_2_menu},
+    {on_publisher_2, KEY_SPACE, place_publisher_2_menu},
 };
 
 // The middle of a tap area, strictly inside it.
@@ -94,11 +94,11 @@ int table_key(int32_t key, int32_t* highlight, int32_t* x, int32_t* y) {
     int32_t h = *highlight >= 0 && *highlight < count ? *highlight : -1;
     const bool meaning_shown = s->scroller_active == 1;
     if ((key == KEY_UP || key == KEY_PAGE_UP) && meaning_shown) {
-        centre(scroll_up_box, x, y);
+        centre(screen_layout[place_scroll_up].tap, x, y);
         return 1;
     }
     if ((key == KEY_DOWN || key == KEY_PAGE_DOWN) && meaning_shown) {
-        centre(scroll_down_box, x, y);
+        centre(screen_layout[place_scroll_down].tap, x, y);
         return 1;
     }
     int32_t turn = -1; // the position whose card the key turns
@@ -148,7 +148,7 @@ int key_tap_point(int32_t key, int32_t* highlight, int32_t* x, int32_t* y) {
     if (on == on_table && table_key(key, highlight, x, y)) return 1;
     for (const KeyButton& b : KEY_BUTTONS) {
         if (b.on != on || b.key != key) continue;
-        centre(*b.box, x, y);
+        centre(screen_layout[b.place].tap, x, y);
         return 1;
     }
     return 0;

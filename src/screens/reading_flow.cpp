@@ -16,10 +16,10 @@ void reading_step(int32_t kind) {
     int32_t position = hit_spread_position(kind);
     if (position >= 0) reveal_card(kind, position);
     s->tap_pending = 0;
-    bool multi_card = kind >= kind_past;
+    const bool multi_card = spread_size(kind) > 1;
     if (s->scroll_up_pressed == 1 || s->scroll_down_pressed == 1)
         show_meaning(multi_card ? last_position : 0);
-    present_surface(surface, palette, &display_properties);
+    present_screen();
     if (multi_card) save_reading_state(last_position);
     end_screen_step();
 }

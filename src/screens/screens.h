@@ -1,52 +1,46 @@
 // screens.h -- the screen state machine: title, menu, readings, information pages
 
 #pragma once
-#include "shell/shell.h"
-
-enum ScreenId : int32_t {
-    screen_title = 1,
-    screen_about = 8,
-    screen_publisher = 10,
-    screen_menu = 100,
-};
-
-enum ReadingKind : int32_t {
-    kind_desire = 2,
-    kind_today = 3,
-    kind_past = 4,
-    kind_love = 5,
-    kind_business = 6,
-    kind_money = 7,
-};
+#include "core/core.h"
+#include "core/layout.h"
 
 extern int32_t publisher_page; // 0 first publisher page, 1 second
 
-// [SECTION] Buttons: the tap areas the screens test, which the keys aim at too
-
-extern const HitBox title_start_box, title_exit_box;
-extern const HitBox shuffle_back_box, shuffle_next_box, shuffle_deck_box;
-extern const HitBox table_menu_box, table_exit_box;
-extern const HitBox about_back_box;
-extern const HitBox publisher_back_box, publisher_next_box;   // first publisher page
-extern const HitBox publisher_back_box_2, publisher_menu_box; // second publisher page
+// [SECTION] Main menu
 
 struct MenuItem {
-    HitBox box;
+    LayoutId place; // its tap area and pressed look
     const wchar_t* sound;
-    const wchar_t* pressed_picture;
-    int32_t x, y;
     int32_t action; // a reading kind, screen_about, screen_publisher, or 0 for exit
 };
 enum : int32_t { MENU_ITEM_COUNT = 9 };
 // desire, today, past, love, business, money, about tarot, publisher pages, exit
 extern const MenuItem menu_items[MENU_ITEM_COUNT];
 
+// [SECTION] Steps
+
 // One step of the current screen; called whenever the message queue is empty.
 void screen_step();
-// Sound, pressed picture, present, 100 ms.
-void button_feedback(const wchar_t* sound, const wchar_t* pressed_picture, int32_t x, int32_t y);
+void reading_step(int32_t kind);
+void about_step();
+void publisher_step();
+// Sound, the place's pressed look, present, 100 ms.
+void button_feedback(const wchar_t* sound, LayoutId place);
+// 1 when the pending tap's position lies in the place's tap area.
+int tapped(LayoutId place);
 // Switches to the reading and draws its shuffle screen.
 void enter_reading(int32_t kind, const wchar_t* title_path);
 void shuffle_screen_step(const wchar_t* title_path);
 void show_card_table(const wchar_t* title_path);
 void end_screen_step();
+// Closes the card file, the display, frees the work picture and back buffer, posts quit.
+// Safe to call twice and before every object exists.
+void shut_down();
+// Copies a title path into a fresh private buffer (the shared path buffer is overwritten by
+// the next path); release it with release_memory. Null when it cannot be allocated.
+wchar_t* copy_title_path(const wchar_t* title_path);
+
+// [SECTION] Lifetime
+
+// Clears the screens' own values, as a new process finds them.
+void reset_screens();

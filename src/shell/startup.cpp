@@ -1,5 +1,5 @@
 // startup.cpp -- the program's frame: entry point, start-up, window procedure, main loop,
-// shut-down
+// and the end of a run
 
 #include "shell/shell.h"
 #include "graphics/graphics.h"
@@ -7,20 +7,6 @@
 #include "screens/screens.h"
 #include <cstring>
 #include <cwchar>
-
-// [SECTION] Program-wide values
-
-WindowHandle main_window = 0;
-wchar_t install_dir[260];
-wchar_t path_buffer[260];
-GXDisplayProperties display_properties;
-int32_t load_result = 0;
-AppState* app_state = nullptr;
-Surface* surface = nullptr;
-Palette* palette = nullptr;
-
-const HitBox scroll_up_box = {224, 236, 48, 66};
-const HitBox scroll_down_box = {224, 236, 129, 146};
 
 static const wchar_t CLASS_NAME[] = L"Quarnel";
 static const wchar_t REGISTRY_KEY[] = L"\\SOFTWARE\\Apps\\Vorn Quarnel";
@@ -61,12 +47,13 @@ int start_up(intptr_t instance) {
     if (app_state) app_state->screen = screen_title;
     clear_display(&display_properties, 0);
     if (app_state) shuffle_deck(app_state);
-    load_result = load_picture(frame_picture, picture_path(L"\\title_frame.nbf"));
-    load_result = load_picture(card_sheet, picture_path(L"\\card.nbf"));
+    load_result = load_picture(frame_picture, picture_path(screen_layout[place_frame].picture));
+    load_result =
+        load_picture(card_sheet, picture_path(screen_layout[place_enlarged_card].picture));
     if (!load_result) destroy_window(main_window);
     if (app_state) open_card_db(app_state, main_window, picture_path(L"\\CardDB.dat"));
     load_picture(font_picture, picture_path(L"\\font.nbf"));
-    load_result = load_picture(work_picture, picture_path(L"\\main.nbf"));
+    load_result = load_picture(work_picture, picture_path(screen_layout[place_title].picture));
     load_result = palette ? load_palette(picture_path(L"\\main.plf"), palette) : 0;
     if (palette) prepare_palette(palette, &display_properties);
     if (!load_result) destroy_window(main_window);
@@ -93,15 +80,7 @@ int32_t window_procedure(WindowHandle window, uint32_t message, uintptr_t wparam
         app_state->tap_x = x;
         app_state->tap_y = y;
         app_state->tap_pending = 1;
-        if (app_state->screen >= kind_desire && app_state->screen <= kind_money &&
-            app_state->scroller_active == 1) {
-            const HitBox& up = scroll_up_box;
-            const HitBox& down = scroll_down_box;
-            if (x > up.left && x < up.right && y > up.top && y < up.bottom)
-                app_state->scroll_up_pressed = 1;
-            if (x > down.left && x < down.right && y > down.top && y < down.bottom)
-                app_state->scroll_down_pressed = 1;
-        }
+        press_scroll_arrows(app_state, x, y);
         return 0;
     }
     default:
@@ -161,50 +140,14 @@ void create_objects() {
     app_state = state;
 }
 
-// [SECTION] Shut-down
+// [SECTION] Lifetime
 
-void shut_down() {
-    if (app_state && app_state->card_db_file != 0 && app_state->card_db_file != INVALID_FILE) {
-        close_file(app_state->card_db_file);
-        app_state->card_db_file = 0;
-    }
-    GXCloseInput();
-    GXCloseDisplay();
-    if (work_picture) release_picture(work_picture);
-    if (surface) release_surface(surface);
-    post_quit_message(0);
-}
-
-static void free_picture(Picture*& picture) {
-    if (picture) release_picture(picture);
-    release_memory(picture);
-    picture = nullptr;
-}
-
+// Each part of the program frees and clears its own, the highest layer first: the reading
+// closes its card file before the state record that holds the handle is freed.
 void release_objects() {
-    if (surface) release_surface(surface);
-    release_memory(surface);
-    surface = nullptr;
-    release_memory(palette);
-    palette = nullptr;
-    free_picture(work_picture);
-    free_picture(thumb_picture);
-    free_picture(font_picture);
-    free_picture(card_sheet);
-    free_picture(frame_picture);
-    if (app_state && app_state->card_db_file != 0 && app_state->card_db_file != INVALID_FILE)
-        close_file(app_state->card_db_file);
-    release_memory(app_state);
-    app_state = nullptr;
-    // The next run starts as a new process would.
-    main_window = 0;
-    install_dir[0] = 0;
-    load_result = 0;
-    ball_y = BALL_TOP;
-    row_count = ball_step = ball_fraction = ball_carry = 0;
-    last_position = 0;
-    publisher_page = 0;
-    std::memset(card_views, 0, sizeof card_views);
-    std::memset(spread_positions, 0, sizeof spread_positions);
-    std::memset(turned_positions, 0, sizeof turned_positions);
+    reset_screens();
+    reset_reading();
+    release_graphics();
+    reset_core();
+    program_instance = 0;
 }

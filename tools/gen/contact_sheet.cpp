@@ -2,6 +2,8 @@
 // decoded through the palette file, the 79 cards with their names, and composed screens
 
 #include "gen.h"
+#include "core/layout.h"
+#include "reading/reading.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -151,6 +153,23 @@ struct Folder {
     }
 };
 
+// A place's picture at its place, and its pressed look at the pressed look's place.
+void draw_place(Folder& f, Screen& s, LayoutId place) {
+    const LayoutEntry& e = screen_layout[place];
+    draw_whole(s, f.get(picture_file(e.picture).c_str()), e.x, e.y);
+}
+
+void draw_pressed(Folder& f, Screen& s, LayoutId place) {
+    const LayoutEntry& e = screen_layout[place];
+    draw_whole(s, f.get(picture_file(e.pressed).c_str()), e.pressed_x, e.pressed_y);
+}
+
+// The reading's title at its place.
+void draw_title(Folder& f, Screen& s, int32_t kind) {
+    const LayoutEntry& e = screen_layout[place_reading_title];
+    draw_whole(s, f.get(picture_file(title_picture_name(kind)).c_str()), e.x, e.y);
+}
+
 // Text in the program's bitmap font: 6 x 10 cells, glyph of c at font column (c - 33) * 4.
 void font_text(Screen& s, const Nbf& font, const char* text, int x, int y, int per_line) {
     int col = 0, line = 0;
@@ -178,23 +197,23 @@ Nbf thumbnail(const Nbf& sheet, int card) {
 
 void shuffle_screen(Folder& f, Screen& s) {
     s = Screen();
-    draw_whole(s, f.get("shuffletext.nbf"), 40, 80);
-    draw_whole(s, f.get("title_frame.nbf"), 0, 0);
-    draw_whole(s, f.get("shuffletable.nbf"), 0, 256);
-    draw_whole(s, f.get("title_love.nbf"), 38, 12);
-    draw_whole(s, f.get("shuffle_01.nbf"), 88, 175);
-    draw_whole(s, f.get("newback.nbf"), 0, 270);
-    draw_whole(s, f.get("newnext.nbf"), 220, 270);
+    draw_place(f, s, place_shuffle_text);
+    draw_place(f, s, place_frame);
+    draw_place(f, s, place_shuffle_table);
+    draw_title(f, s, kind_love);
+    draw_place(f, s, place_shuffle_deck);
+    draw_place(f, s, place_shuffle_back);
+    draw_place(f, s, place_shuffle_next);
 }
 
-void card_table(Folder& f, Screen& s, const char* title) {
+void card_table(Folder& f, Screen& s, int32_t kind) {
     clear(s, 5, 50, 235, 150);
-    draw_whole(s, f.get("title_frame.nbf"), 0, 0);
-    draw_whole(s, f.get("frame_scroll_01.nbf"), 224, 48);
-    draw_whole(s, f.get("table.nbf"), 0, 173);
-    draw_whole(s, f.get(title), 38, 12);
-    draw_whole(s, f.get("newexit.nbf"), 0, 270);
-    draw_whole(s, f.get("newmenu.nbf"), 220, 270);
+    draw_place(f, s, place_frame);
+    draw_place(f, s, place_scroll_bar);
+    draw_place(f, s, place_card_table);
+    draw_title(f, s, kind);
+    draw_place(f, s, place_table_exit);
+    draw_place(f, s, place_table_menu);
 }
 
 const char* kSampleText = "The Star brings hope   after the storm: calm,  renewal and a quiet    "
@@ -213,95 +232,89 @@ std::vector<std::pair<std::string, Screen>> compose_screens(Folder& f) {
     Nbf cards = f.get("card.nbf");
     bool have_cards = cards.frame_width == 60 && cards.width >= 79 * 60;
     Screen s;
-    draw_whole(s, f.get("main.nbf"), 0, 0);
+    draw_place(f, s, place_title);
     out.push_back({"title", s});
-    draw_whole(s, f.get("button_start_02.nbf"), 164, 268);
-    draw_whole(s, f.get("buttonexit03.nbf"), 164, 292);
+    draw_pressed(f, s, place_title_start);
+    draw_pressed(f, s, place_title_exit);
     out.push_back({"title_pressed", s});
-    draw_whole(s, f.get("menu.nbf"), 0, 0);
+    draw_place(f, s, place_menu);
     out.push_back({"menu", s});
-    const char* pressed[9][2] = {
-        {"menu_sub_desire2.nbf", "0,107"},   {"menu_sub_today2.nbf", "0,127"},
-        {"menu_sub_past2.nbf", "0,147"},     {"menu_sub_love2.nbf", "0,167"},
-        {"menu_sub_business2.nbf", "0,187"}, {"menu_sub_money2.nbf", "0,207"},
-        {"menu_sub_tarot2.nbf", "2,232"},    {"menu_sub_vorn2.nbf", "2,257"},
-        {"menu_sub_exit2.nbf", "2,283"}};
-    for (int i = 0; i < 9; i += 2) {
-        int x = 0, y = 0;
-        std::sscanf(pressed[i][1], "%d,%d", &x, &y);
-        draw_whole(s, f.get(pressed[i][0]), x, y);
-    }
+    for (int i = place_menu_desire; i <= place_menu_exit; i += 2) draw_pressed(f, s, LayoutId(i));
     out.push_back({"menu_pressed_alternate", s});
-    draw_whole(s, f.get("abouttarot.nbf"), 0, 0);
+    draw_place(f, s, place_about);
     out.push_back({"about", s});
-    draw_whole(s, f.get("button_back_02.nbf"), 87, 291);
+    draw_pressed(f, s, place_about_back);
     out.push_back({"about_back_pressed", s});
-    draw_whole(s, f.get("vorngame01.nbf"), 0, 0);
+    draw_place(f, s, place_publisher_1);
     out.push_back({"publisher1", s});
-    draw_whole(s, f.get("button_back_02.nbf"), 9, 294);
-    draw_whole(s, f.get("button_next_02.nbf"), 156, 293);
+    draw_pressed(f, s, place_publisher_1_back);
+    draw_pressed(f, s, place_publisher_1_next);
     out.push_back({"publisher1_pressed", s});
-    draw_whole(s, f.get("vorngame02.nbf"), 0, 0);
+    draw_place(f, s, place_publisher_2);
     out.push_back({"publisher2", s});
-    draw_whole(s, f.get("button_back_02.nbf"), 14, 294);
-    draw_whole(s, f.get("button_menu_02.nbf"), 158, 294);
+    draw_pressed(f, s, place_publisher_2_back);
+    draw_pressed(f, s, place_publisher_2_menu);
     out.push_back({"publisher2_pressed", s});
 
     shuffle_screen(f, s);
     out.push_back({"shuffle", s});
-    Nbf strip = f.get("shuffle.nbf");
+    const LayoutEntry& anim = screen_layout[place_shuffle_animation];
+    Nbf strip = f.get(picture_file(anim.picture).c_str());
     for (int i = 1; i <= 4; ++i) {
         Screen a = s;
-        draw_region(a, strip, 88, 175, i * strip.frame_width, 0, strip.frame_width,
+        draw_region(a, strip, anim.x, anim.y, i * strip.frame_width, 0, strip.frame_width,
                     strip.frame_height);
         out.push_back({"shuffle_frame" + std::to_string(i), a});
     }
     Screen pop = s;
     clear(pop, 5, 50, 230, 90);
-    draw_whole(pop, f.get("shuffle_pop.nbf"), 45, 70);
-    draw_whole(pop, f.get("newnext02.nbf"), 220, 270);
+    draw_place(f, pop, place_shuffle_pop);
+    draw_pressed(f, pop, place_shuffle_next);
     out.push_back({"shuffle_popup", pop});
 
     // A love reading: ten backs, card 17 revealed at position 0 with its question.
-    card_table(f, s, "title_love.nbf");
-    const int love[10][2] = {{110, 175}, {86, 210},  {110, 210}, {134, 210}, {86, 245},
-                             {110, 245}, {134, 245}, {86, 280},  {110, 280}, {134, 280}};
+    card_table(f, s, kind_love);
+    const ReadingInfo& love = *reading_info(kind_love);
+    const ReadingInfo& past = *reading_info(kind_past);
+    const LayoutEntry& big = screen_layout[place_enlarged_card];
     if (have_cards) {
         Nbf back = thumbnail(cards, 78);
-        for (const auto& p : love) draw_whole(s, back, p[0], p[1]);
+        for (int i = 0; i < love.card_count; ++i)
+            draw_whole(s, back, love.spread[i].x, love.spread[i].y);
         out.push_back({"love_dealt", s});
-        draw_whole(s, thumbnail(cards, 17), love[0][0], love[0][1]);
-        draw_region(s, cards, 10, 46, 17 * 60, 0, 60, 100, true);
-        draw_whole(s, f.get("title_frame.nbf"), 0, 0);
-        draw_whole(s, f.get("frame_scroll_01.nbf"), 224, 48);
-        draw_whole(s, f.get("title_love.nbf"), 38, 12);
-        draw_whole(s, f.get("fontboard.nbf"), 0, 5);
-        font_text(s, font, "     Does my lover care for me?", 11, 10, 37);
+        draw_whole(s, thumbnail(cards, 17), love.spread[0].x, love.spread[0].y);
+        draw_region(s, cards, big.x, big.y, 17 * 60, 0, 60, 100, true);
+        draw_place(f, s, place_frame);
+        draw_place(f, s, place_scroll_bar);
+        draw_title(f, s, kind_love);
+        draw_place(f, s, place_question_board);
+        font_text(s, font, question_text(kind_love, 0), 11, 10, 37);
         meaning(f, s, font);
         out.push_back({"love_revealed", s});
         Screen down = s;
-        draw_whole(down, f.get("frame_scroll_02_down.nbf"), 224, 129);
-        draw_whole(down, f.get("newmenu02.nbf"), 220, 270);
-        draw_whole(down, f.get("newexit02.nbf"), 0, 270);
+        draw_pressed(f, down, place_scroll_down);
+        draw_pressed(f, down, place_table_menu);
+        draw_pressed(f, down, place_table_exit);
         out.push_back({"love_pressed", down});
 
         // A past reading with its three full cards, the middle one revealed.
         shuffle_screen(f, s);
-        card_table(f, s, "title_past.nbf");
-        for (int i = 0; i < 3; ++i) draw_region(s, cards, 25 + 65 * i, 180, 78 * 60, 0, 60, 100);
-        draw_region(s, cards, 90, 180, 40 * 60, 0, 60, 100);
-        draw_region(s, cards, 10, 46, 40 * 60, 0, 60, 100);
-        draw_whole(s, f.get("title_frame.nbf"), 0, 0);
-        draw_whole(s, f.get("frame_scroll_01.nbf"), 224, 48);
-        draw_whole(s, f.get("title_past.nbf"), 38, 12);
+        card_table(f, s, kind_past);
+        for (int i = 0; i < past.card_count; ++i)
+            draw_region(s, cards, past.spread[i].x, past.spread[i].y, 78 * 60, 0, 60, 100);
+        draw_region(s, cards, past.spread[1].x, past.spread[1].y, 40 * 60, 0, 60, 100);
+        draw_region(s, cards, big.x, big.y, 40 * 60, 0, 60, 100);
+        draw_place(f, s, place_frame);
+        draw_place(f, s, place_scroll_bar);
+        draw_title(f, s, kind_past);
         meaning(f, s, font);
         Screen up = s;
         out.push_back({"past_revealed", s});
-        draw_whole(up, f.get("frame_scroll_02_up.nbf"), 224, 48);
+        draw_pressed(f, up, place_scroll_up);
         out.push_back({"past_scroll_up", up});
     }
     s = Screen();
-    draw_whole(s, f.get("vorngame01.nbf"), 0, 25);
+    draw_place(f, s, place_farewell_1);
     out.push_back({"exit_sequence", s});
     return out;
 }

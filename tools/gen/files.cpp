@@ -142,3 +142,10 @@ int write_png(const std::string& path, const Canvas& c) {
     put_chunk(out, "IEND", {});
     return write_bytes(path, out);
 }
+
+std::string picture_file(const wchar_t* picture) {
+    std::string name;
+    for (const wchar_t* c = picture; c && *c; ++c)
+        if (!(c == picture && *c == L'\\')) name += static_cast<char>(*c);
+    return name;
+}

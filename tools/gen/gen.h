@@ -60,6 +60,8 @@ int write_picture(const std::string& path, const std::vector<uint8_t>& indices, 
 int write_palette_file(const std::string& path);
 int write_png(const std::string& path, const Canvas& c);
 int write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// The file name of one of the program's picture names: L"\\menu.nbf" gives "menu.nbf".
+std::string picture_file(const wchar_t* picture);
 // Appends v little-endian, in 2 or 4 bytes.
 void put_u16le(std::vector<uint8_t>& out, uint32_t v);
 void put_u32le(std::vector<uint8_t>& out, uint32_t v);

@@ -2,7 +2,8 @@
 // reading frame and titles, the shuffle screen, the card table, buttons and scroll bar
 
 #include "gen.h"
-#include "reading/names.h"
+#include "core/layout.h"
+#include "reading/reading.h"
 
 #include <algorithm>
 #include <cmath>
@@ -476,6 +477,21 @@ Canvas fan_card(int kind) {
     return card;
 }
 
+// The title's buttons lie inside their 68 x 24 pressed pictures.
+const int kTitleButtonW = 68, kTitleButtonH = 24;
+
+void title_button(Canvas& c, LayoutId place, const char* label, bool pressed) {
+    const LayoutEntry& e = screen_layout[place];
+    button(c, e.pressed_x + 2, e.pressed_y + 3, e.pressed_x + 66, e.pressed_y + 23, label,
+           pressed ? button_down : button_up, 12);
+}
+
+// Saves the pressed picture of a place, cut from a whole screen drawn pressed.
+void save_pressed(Output& out, LayoutId place, const std::vector<uint8_t>& screen, int w, int h) {
+    const LayoutEntry& e = screen_layout[place];
+    save_crop(out, picture_file(e.pressed).c_str(), screen, 240, e.pressed_x, e.pressed_y, w, h);
+}
+
 // The title screen; `pressed` 1 shows Start pressed, 2 Exit pressed.
 Canvas title_screen(int pressed) {
     Canvas c = make_canvas(240, 320, kBlack);
@@ -502,8 +518,8 @@ Canvas title_screen(int pressed) {
     draw_turned(c, fan_card(1), 120, 176, 0.0, 1.08);
     rule(c, 24, 216, 256, kGold, 0.8);
     // Buttons at the bottom right, the studio's name at the left.
-    button(c, 166, 271, 230, 291, "Start", pressed == 1 ? button_down : button_up, 12);
-    button(c, 166, 295, 230, 315, "Exit", pressed == 2 ? button_down : button_up, 12);
+    title_button(c, place_title_start, "Start", pressed == 1);
+    title_button(c, place_title_exit, "Exit", pressed == 2);
     crescent(c, 22, 292, 7, 3.5, -2, 0.85, kGoldLight);
     draw_string(c, "Vorn Games", 34, 290, 10, kCream, face_serif_bold, 0);
     draw_string(c, "version 1.0", 34, 303, 9, kPale, face_sans, 0);
@@ -511,42 +527,42 @@ Canvas title_screen(int pressed) {
 }
 
 void write_title(Output& out) {
-    save_canvas(out, "main.nbf", title_screen(0), true);
-    std::vector<uint8_t> start = canvas_to_indices(title_screen(1), true);
-    save_crop(out, "button_start_02.nbf", start, 240, 164, 268, 68, 24);
-    std::vector<uint8_t> exit = canvas_to_indices(title_screen(2), true);
-    save_crop(out, "buttonexit03.nbf", exit, 240, 164, 292, 68, 24);
+    save_canvas(out, picture_file(screen_layout[place_title].picture).c_str(), title_screen(0),
+                true);
+    save_pressed(out, place_title_start, canvas_to_indices(title_screen(1), true), kTitleButtonW,
+                 kTitleButtonH);
+    save_pressed(out, place_title_exit, canvas_to_indices(title_screen(2), true), kTitleButtonW,
+                 kTitleButtonH);
 }
 
 // [SECTION] Main menu
 
-struct MenuItem {
+// The entries' art; their tap areas and pressed pictures' places are the program's layout,
+// from place_menu_desire on.
+struct MenuArt {
     const char* label;
-    int x0, x1, y0, y1; // the tap rectangle, bounds excluded
-    const char* pressed_name;
-    int px, py, pw, ph; // the pressed picture
+    int pw, ph; // size of the pressed picture
     double size;
 };
 
-const MenuItem kMenu[9] = {
-    {"Desire", 85, 140, 111, 125, "menu_sub_desire2.nbf", 0, 107, 240, 20, 11},
-    {"Today", 92, 134, 130, 145, "menu_sub_today2.nbf", 0, 127, 240, 20, 11},
-    {"Past", 50, 177, 149, 164, "menu_sub_past2.nbf", 0, 147, 240, 20, 11},
-    {"Love", 101, 130, 171, 185, "menu_sub_love2.nbf", 0, 167, 240, 20, 11},
-    {"Business", 87, 143, 191, 202, "menu_sub_business2.nbf", 0, 187, 240, 20, 11},
-    {"Money", 88, 139, 211, 223, "menu_sub_money2.nbf", 0, 207, 240, 20, 11},
-    {"About Tarot", 38, 194, 232, 258, "menu_sub_tarot2.nbf", 2, 232, 236, 26, 12.5},
-    {"About Quarnel", 46, 190, 257, 285, "menu_sub_vorn2.nbf", 2, 257, 236, 28, 12.5},
-    {"Exit", 99, 137, 283, 316, "menu_sub_exit2.nbf", 2, 283, 236, 33, 12.5},
+const MenuArt kMenu[9] = {
+    {"Desire", 240, 20, 11},        {"Today", 240, 20, 11},           {"Past", 240, 20, 11},
+    {"Love", 240, 20, 11},          {"Business", 240, 20, 11},        {"Money", 240, 20, 11},
+    {"About Tarot", 236, 26, 12.5}, {"About Quarnel", 236, 28, 12.5}, {"Exit", 236, 33, 12.5},
 };
+
+LayoutId menu_place(int i) {
+    return LayoutId(place_menu_desire + i);
+}
 
 // The plate of an entry: the pixels of its tap rectangle, kept clear of its neighbours.
 void menu_plate_box(int i, double& x0, double& y0, double& x1, double& y1) {
-    const MenuItem& m = kMenu[i];
-    x0 = m.x0 + 1;
-    x1 = m.x1;
-    y0 = m.y0 + 1;
-    y1 = m.y1;
+    const MenuArt& m = kMenu[i];
+    const HitBox& tap = screen_layout[menu_place(i)].tap;
+    x0 = tap.left + 1;
+    x1 = tap.right;
+    y0 = tap.top + 1;
+    y1 = tap.bottom;
     // Labels keep one size; a plate narrower than its label grows by a few pixels.
     double need = string_width(m.label, m.size, face_serif_bold) + 10;
     double cx = (x0 + x1) / 2;
@@ -579,12 +595,11 @@ Canvas menu_screen(int pressed) {
 }
 
 void write_menu(Output& out) {
-    save_canvas(out, "menu.nbf", menu_screen(-1), true);
-    for (int i = 0; i < 9; ++i) {
-        const MenuItem& m = kMenu[i];
-        std::vector<uint8_t> screen = canvas_to_indices(menu_screen(i), true);
-        save_crop(out, m.pressed_name, screen, 240, m.px, m.py, m.pw, m.ph);
-    }
+    save_canvas(out, picture_file(screen_layout[place_menu].picture).c_str(), menu_screen(-1),
+                true);
+    for (int i = 0; i < 9; ++i)
+        save_pressed(out, menu_place(i), canvas_to_indices(menu_screen(i), true), kMenu[i].pw,
+                     kMenu[i].ph);
 }
 
 // [SECTION] Information pages
@@ -603,10 +618,11 @@ void info_page(Canvas& c, uint32_t seed) {
     screen_border(c, 2, 2, 238, kBandTop - 3);
 }
 
-// A button body placed for the pressed picture drawn at (px, py).
-void info_button(Canvas& c, int px, int py, const char* label, ButtonLook look) {
-    button(c, px + kBodyX, py + kBodyY, px + kBodyX + kBodyW, py + kBodyY + kBodyH, label, look,
-           11);
+// A button body placed for the place's pressed picture.
+void info_button(Canvas& c, LayoutId place, const char* label, bool pressed) {
+    const int px = screen_layout[place].pressed_x, py = screen_layout[place].pressed_y;
+    button(c, px + kBodyX, py + kBodyY, px + kBodyX + kBodyW, py + kBodyY + kBodyH, label,
+           pressed ? button_down : button_up, 11);
 }
 
 void page_heading(Canvas& c, const char* text, double y, double size) {
@@ -645,7 +661,7 @@ Canvas about_page(bool back_pressed) {
             "to turn it over and read its meaning; scroll with the arrows. Menu and Exit wait "
             "in the bottom corners.",
             y + 2);
-    info_button(c, 87, 291, "Back", back_pressed ? button_down : button_up);
+    info_button(c, place_about_back, "Back", back_pressed);
     return c;
 }
 
@@ -673,8 +689,8 @@ Canvas publisher_page(int page, int pressed) {
             y += 34;
         }
         star(c, 120, 276, 4, 0.3, 4, kGold, 0.9);
-        info_button(c, 9, 294, "Back", pressed == 1 ? button_down : button_up);
-        info_button(c, 156, 293, "Next", pressed == 2 ? button_down : button_up);
+        info_button(c, place_publisher_1_back, "Back", pressed == 1);
+        info_button(c, place_publisher_1_next, "Next", pressed == 2);
         draw_string(c, "1 / 2", 120, 308, 9, kPale, face_sans, 1);
     } else {
         page_heading(c, "Licence", 32, 19);
@@ -694,25 +710,28 @@ Canvas publisher_page(int page, int pressed) {
                       14, y + 40, 212, 9.5, 11.5, kCream, face_sans);
         sun(c, 120, y + 30, 9, {255, 230, 150}, kGold, 0.95);
         draw_string(c, "Thank you for playing.", 120, y + 66, 12, kGoldLight, face_serif_bold, 1);
-        info_button(c, 14, 294, "Back", pressed == 1 ? button_down : button_up);
-        info_button(c, 158, 294, "Menu", pressed == 2 ? button_down : button_up);
+        info_button(c, place_publisher_2_back, "Back", pressed == 1);
+        info_button(c, place_publisher_2_menu, "Menu", pressed == 2);
         draw_string(c, "2 / 2", 120, 308, 9, kPale, face_sans, 1);
     }
     return c;
 }
 
 void write_info_pages(Output& out) {
-    save_canvas(out, "abouttarot.nbf", about_page(false), true);
-    save_canvas(out, "vorngame01.nbf", publisher_page(1, 0), true);
-    save_canvas(out, "vorngame02.nbf", publisher_page(2, 0), true);
+    save_canvas(out, picture_file(screen_layout[place_about].picture).c_str(), about_page(false),
+                true);
+    save_canvas(out, picture_file(screen_layout[place_publisher_1].picture).c_str(),
+                publisher_page(1, 0), true);
+    save_canvas(out, picture_file(screen_layout[place_publisher_2].picture).c_str(),
+                publisher_page(2, 0), true);
     // The one pressed Back picture: the body on the flat band.
     Canvas back = make_canvas(kPressedW, kPressedH, panel());
     button(back, kBodyX, kBodyY, kBodyX + kBodyW, kBodyY + kBodyH, "Back", button_down, 11);
-    save_canvas(out, "button_back_02.nbf", back, true);
-    std::vector<uint8_t> next = canvas_to_indices(publisher_page(1, 2), true);
-    save_crop(out, "button_next_02.nbf", next, 240, 156, 293, kPressedW, kPressedH);
-    std::vector<uint8_t> menu = canvas_to_indices(publisher_page(2, 2), true);
-    save_crop(out, "button_menu_02.nbf", menu, 240, 158, 294, kPressedW, kPressedH);
+    save_canvas(out, picture_file(screen_layout[place_about_back].pressed).c_str(), back, true);
+    save_pressed(out, place_publisher_1_next, canvas_to_indices(publisher_page(1, 2), true),
+                 kPressedW, kPressedH);
+    save_pressed(out, place_publisher_2_menu, canvas_to_indices(publisher_page(2, 2), true),
+                 kPressedW, kPressedH);
 }
 
 // [SECTION] Reading frame, titles and question board
@@ -750,9 +769,9 @@ Canvas frame_canvas() {
     return c;
 }
 
-const char* const kTitleNames[6] = {"title_desire.nbf", "title_today.nbf",    "title_past.nbf",
-                                    "title_love.nbf",   "title_business.nbf", "title_money.nbf"};
-const int kTitleX = 38, kTitleY = 12, kTitleW = 164, kTitleH = 30;
+const int kTitleX = screen_layout[place_reading_title].x,
+          kTitleY = screen_layout[place_reading_title].y;
+const int kTitleW = 164, kTitleH = 30;
 
 void title_plaque(Canvas& c, const char* text) {
     double x0 = kTitleX, y0 = kTitleY, x1 = kTitleX + kTitleW, y1 = kTitleY + kTitleH;
@@ -772,7 +791,7 @@ void title_plaque(Canvas& c, const char* text) {
 }
 
 // The board under the question text: black inside (the font is cream on transparent).
-const int kBoardY = 5, kBoardH = 40;
+const int kBoardY = screen_layout[place_question_board].y, kBoardH = 40;
 
 void question_board(Canvas& c) {
     double y0 = kBoardY, y1 = kBoardY + kBoardH;
@@ -786,14 +805,16 @@ void write_frame(Output& out) {
     save_canvas(out, "title_frame.nbf", frame, true);
     for (int k = 0; k < 6; ++k) {
         Canvas c = frame;
-        title_plaque(c, reading_name(2 + k)); // desire is reading 2
+        title_plaque(c, readings[k].name);
         std::vector<uint8_t> indices = canvas_to_indices(c, true);
-        save_crop(out, kTitleNames[k], indices, kFrameW, kTitleX, kTitleY, kTitleW, kTitleH);
+        save_crop(out, picture_file(readings[k].title_picture).c_str(), indices, kFrameW, kTitleX,
+                  kTitleY, kTitleW, kTitleH);
     }
     Canvas board = frame;
     question_board(board);
     std::vector<uint8_t> indices = canvas_to_indices(board, true);
-    save_crop(out, "fontboard.nbf", indices, kFrameW, 0, kBoardY, 240, kBoardH);
+    save_crop(out, picture_file(screen_layout[place_question_board].picture).c_str(), indices,
+              kFrameW, 0, kBoardY, 240, kBoardH);
 }
 
 // [SECTION] Scroll bar
@@ -1044,18 +1065,20 @@ void write_tables(Output& out) {
     save_canvas(out, "table.nbf", card_table(), true);
     save_canvas(out, "shuffletable.nbf", shuffle_table(), true);
     struct Corner {
-        const char* name;
-        const char* pressed_name;
+        LayoutId place;
         CornerIcon icon;
         const char* label;
     };
-    const Corner corners[4] = {{"newback.nbf", "newback02.nbf", icon_back, "BACK"},
-                               {"newnext.nbf", "newnext02.nbf", icon_next, "NEXT"},
-                               {"newexit.nbf", "newexit02.nbf", icon_exit, "EXIT"},
-                               {"newmenu.nbf", "newmenu02.nbf", icon_menu, "MENU"}};
+    const Corner corners[4] = {{place_shuffle_back, icon_back, "BACK"},
+                               {place_shuffle_next, icon_next, "NEXT"},
+                               {place_table_exit, icon_exit, "EXIT"},
+                               {place_table_menu, icon_menu, "MENU"}};
     for (const Corner& k : corners) {
-        save_canvas(out, k.name, corner_button(k.icon, k.label, false), false);
-        save_canvas(out, k.pressed_name, corner_button(k.icon, k.label, true), false);
+        const LayoutEntry& e = screen_layout[k.place];
+        save_canvas(out, picture_file(e.picture).c_str(), corner_button(k.icon, k.label, false),
+                    false);
+        save_canvas(out, picture_file(e.pressed).c_str(), corner_button(k.icon, k.label, true),
+                    false);
     }
 }
 

@@ -7,6 +7,7 @@
 //   window's black borders.
 
 #include "platform/keep/keep.h"
+#include "platform/sdl/desktop.h"
 #include <SDL.h>
 #include <cstdio>
 

@@ -2,6 +2,7 @@
 // display to show on and a sound device to play on, then the program
 
 #include "platform/common/common.h"
+#include "platform/sdl/desktop.h"
 #include "platform/sdl/options.h"
 #include "platform/keep/keep.h"
 #include <SDL.h>
@@ -12,12 +13,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// sdl_platform.cpp
-int open_audio();
-void desktop_set_window(int scale, bool fullscreen);
-int desktop_window_failed();
-void release_objects();
 
 // [SECTION] The install folder
 

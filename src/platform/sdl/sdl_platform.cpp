@@ -16,17 +16,13 @@
 //   small, and no OpenGL driver (tens of megabytes and threads of its own) is loaded.
 
 #include "platform/common/common.h"
+#include "platform/sdl/desktop.h"
 #include <SDL.h>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
 #include <string>
-
-// sdl_keep.cpp: the keys that keep a reading, and the journal's look between steps
-void desktop_key_down(const SDL_KeyboardEvent& key);
-void desktop_between_steps(bool input_settled, const uint16_t* shown, int width, int height,
-                           int scale);
 
 // [SECTION] State
 
@@ -256,8 +252,6 @@ void pump_events(int timeout_ms) {
 } // namespace
 
 // [SECTION] Window system and message queue
-
-std::string desktop_install_dir(); // sdl_main.cpp
 
 // The window's first size and state, from the command line and the screen.
 void desktop_set_window(int scale, bool fullscreen) {

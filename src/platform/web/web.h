@@ -32,6 +32,8 @@ void web_program_ended(int32_t exit_code);
 void web_screen_text(const char* summary, const char* reading);
 }
 
+// Starts the program's clock: the page's test clock when it asks for one (web_platform.cpp).
+void web_start_clock();
 // 5-6-5 pixels to the canvas's RGBA bytes r, g, b, 255 (widen.cpp, on the C++ side).
 void widen_565(const uint16_t* from, uint32_t* to, int count);
 // Sends the screen's text to the page when it has changed (web_screen_text.cpp). Call it

@@ -4,9 +4,6 @@
 #include "platform/common/common.h"
 #include "platform/web/web.h"
 
-void release_objects(); // shell/startup.cpp
-void web_start_clock(); // web_platform.cpp
-
 // Where the build packs the install folder into the page's file system.
 static const char INSTALL_FOLDER[] = "/quarnel";
 

@@ -1,8 +1,32 @@
-// paths.cpp -- data-file paths from the install folder, sound start, showing a picture
+// core.cpp -- the program-wide values, tap areas, and data-file paths from the install folder
 
-#include "shell/shell.h"
-#include "graphics/graphics.h"
+#include "core/core.h"
 #include <cwchar>
+
+// [SECTION] Program-wide values
+
+WindowHandle main_window = 0;
+wchar_t install_dir[PATH_CHARS];
+wchar_t path_buffer[PATH_CHARS];
+GXDisplayProperties display_properties;
+int32_t load_result = 0;
+AppState* app_state = nullptr;
+
+void reset_core() {
+    release_memory(app_state);
+    app_state = nullptr;
+    main_window = 0;
+    install_dir[0] = 0;
+    path_buffer[0] = 0;
+    load_result = 0;
+    display_properties = GXDisplayProperties{};
+}
+
+int box_contains(const HitBox& box, int32_t x, int32_t y) {
+    return box.left < x && x < box.right && box.top < y && y < box.bottom;
+}
+
+// [SECTION] Paths
 
 // Builds install_dir + folder + name in path_buffer; never writes past it. A path that would
 // not fit leaves an empty string, which opens nothing.
@@ -29,10 +53,4 @@ const wchar_t* sound_path(const wchar_t* name) {
 
 void play_sound(const wchar_t* name) {
     play_sound_file(sound_path(name), SND_ASYNC);
-}
-
-void show_picture(const wchar_t* name, int32_t x, int32_t y) {
-    load_result = load_picture(work_picture, picture_path(name));
-    if (!load_result) destroy_window(main_window);
-    draw_picture(surface, x, y, work_picture, plain);
 }
