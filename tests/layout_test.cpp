@@ -32,8 +32,9 @@ std::vector<std::string> describe_tables() {
     }
     for (const ReadingInfo& r : readings) {
         std::ostringstream line;
-        line << "reading " << r.kind << " " << r.name << ": title " << narrow(r.title_picture)
-             << "; " << r.card_count << (r.thumbnails ? " thumbnails" : " cards") << " at";
+        line << "reading " << r.kind << " " << r.name << ": menu entry "
+             << screen_layout[r.menu_place].name << "; title " << narrow(r.title_picture) << "; "
+             << r.card_count << (r.thumbnails ? " thumbnails" : " cards") << " at";
         for (int32_t p = 0; p < r.card_count; ++p)
             line << " " << r.spread[p].x << "," << r.spread[p].y;
         line << "; " << (r.questions ? "questions" : "no questions");

@@ -3,6 +3,7 @@
 
 #pragma once
 #include "core/core.h"
+#include "core/layout.h"
 #include "reading/names.h"
 
 struct Picture;
@@ -14,10 +15,12 @@ struct SpreadPoint {
     int32_t y;
 };
 
-// Everything that tells one reading from another. Adding a reading is one entry here (and a
-// menu place, and its title art).
+// Everything that tells one reading from another. Adding a reading is one entry here, with
+// its entry's place on the main menu in the layout, and its art.
 struct ReadingInfo {
-    int32_t kind;                 // its ReadingKind, which is its screen id too
+    int32_t kind;                 // its ReadingKind, which is its screen id too: an id no
+                                  // other screen uses
+    LayoutId menu_place;          // its entry on the main menu
     const char* name;             // as its title shows it: "Love"
     const wchar_t* title_picture; // "\title_love.nbf"
     int32_t card_count;           // 1 .. SPREAD_MAX positions

@@ -45,16 +45,11 @@ const KeyButton KEY_BUTTONS[] = {
     {on_title, KEY_ENTER, place_title_start},
     {on_title, KEY_SPACE, place_title_start},
     {on_title, KEY_ESCAPE, place_title_exit},
-    {on_menu, KEY_0 + 1, menu_items[0].place}, // desire
-    {on_menu, KEY_0 + 2, menu_items[1].place}, // today
-    {on_menu, KEY_0 + 3, menu_items[2].place}, // past
-    {on_menu, KEY_0 + 4, menu_items[3].place}, // love
-    {on_menu, KEY_0 + 5, menu_items[4].place}, // business
-    {on_menu, KEY_0 + 6, menu_items[5].place}, // money
-    {on_menu, KEY_0 + 7, menu_items[6].place}, // about tarot
-    {on_menu, KEY_0 + 8, menu_items[7].place}, // publisher pages
-    {on_menu, KEY_0 + 9, menu_items[8].place}, // exit
-    {on_menu, KEY_ESCAPE, menu_items[8].place},
+    // 1 to 6 are the readings, in menu order (key_tap_point)
+    {on_menu, KEY_0 + 7, place_menu_about},
+    {on_menu, KEY_0 + 8, place_menu_publisher},
+    {on_menu, KEY_0 + 9, place_menu_exit},
+    {on_menu, KEY_ESCAPE, place_menu_exit},
     {on_shuffle, KEY_SPACE, place_shuffle_deck},
     {on_shuffle, KEY_ENTER, place_shuffle_next},
     {on_shuffle, KEY_RIGHT, place_shuffle_next},
@@ -146,6 +141,10 @@ int key_tap_point(int32_t key, int32_t* highlight, int32_t* x, int32_t* y) {
     if (on != on_table) *highlight = -1;
     if (on == on_none) return 0;
     if (on == on_table && table_key(key, highlight, x, y)) return 1;
+    if (on == on_menu && key > KEY_0 && key <= KEY_0 + READING_COUNT) {
+        centre(screen_layout[readings[key - KEY_0 - 1].menu_place].tap, x, y);
+        return 1;
+    }
     for (const KeyButton& b : KEY_BUTTONS) {
         if (b.on != on || b.key != key) continue;
         centre(screen_layout[b.place].tap, x, y);

@@ -46,12 +46,6 @@ static void title_step() {
 // [SECTION] Main menu
 
 const MenuItem menu_items[MENU_ITEM_COUNT] = {
-    {place_menu_desire, L"\\ico.wav", kind_desire},
-    {place_menu_today, L"\\ico.wav", kind_today},
-    {place_menu_past, L"\\ico.wav", kind_past},
-    {place_menu_love, L"\\ico.wav", kind_love},
-    {place_menu_business, L"\\ico.wav", kind_business},
-    {place_menu_money, L"\\ico.wav", kind_money},
     {place_menu_about, L"\\main.wav", screen_about},
     {place_menu_publisher, L"\\ico.wav", screen_publisher},
     {place_menu_exit, L"\\end.wav", 0},
@@ -62,12 +56,16 @@ static void menu_step() {
     if (s->tap_pending != 1 || s->shuffling != 0) return;
     reset_deck(s);
     shuffle_deck(s);
+    for (const ReadingInfo& reading : readings) {
+        if (!tapped(reading.menu_place)) continue;
+        button_feedback(L"\\ico.wav", reading.menu_place);
+        enter_reading(reading.kind, picture_path(reading.title_picture));
+        return;
+    }
     for (const MenuItem& item : menu_items) {
         if (!tapped(item.place)) continue;
         button_feedback(item.sound, item.place);
-        if (reading_info(item.action)) {
-            enter_reading(item.action, picture_path(title_picture_name(item.action)));
-        } else if (item.action == 0) {
+        if (item.action == 0) {
             shut_down();
         } else {
             s->tap_pending = 0;

@@ -8,13 +8,14 @@ extern int32_t publisher_page; // 0 first publisher page, 1 second
 
 // [SECTION] Main menu
 
+// The menu's entries after the readings' own (whose places the table of readings holds).
 struct MenuItem {
     LayoutId place; // its tap area and pressed look
     const wchar_t* sound;
-    int32_t action; // a reading kind, screen_about, screen_publisher, or 0 for exit
+    int32_t action; // screen_about, screen_publisher, or 0 for exit
 };
-enum : int32_t { MENU_ITEM_COUNT = 9 };
-// desire, today, past, love, business, money, about tarot, publisher pages, exit
+enum : int32_t { MENU_ITEM_COUNT = 3 };
+// about tarot, publisher pages, exit
 extern const MenuItem menu_items[MENU_ITEM_COUNT];
 
 // [SECTION] Steps

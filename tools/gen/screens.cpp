@@ -803,7 +803,7 @@ void question_board(Canvas& c) {
 void write_frame(Output& out) {
     Canvas frame = frame_canvas();
     save_canvas(out, "title_frame.nbf", frame, true);
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < READING_COUNT; ++k) {
         Canvas c = frame;
         title_plaque(c, readings[k].name);
         std::vector<uint8_t> indices = canvas_to_indices(c, true);
