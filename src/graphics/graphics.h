@@ -122,6 +122,8 @@ void show_picture_at_path(const wchar_t* path, int32_t x, int32_t y);
 // A place's own picture at its place, and its pressed look at the pressed look's place.
 void show_place(LayoutId place);
 void show_pressed(LayoutId place);
+// The reading frame (frame_picture, loaded at start-up) at its place.
+void draw_title_frame();
 // Presents the back buffer through the palette to the display.
 void present_screen();
 

@@ -26,6 +26,11 @@ void show_pressed(LayoutId place) {
     show_picture(e.pressed, e.pressed_x, e.pressed_y);
 }
 
+void draw_title_frame() {
+    draw_picture(surface, screen_layout[place_frame].x, screen_layout[place_frame].y, frame_picture,
+                 plain);
+}
+
 void present_screen() {
     present_surface(surface, palette, &display_properties);
 }

@@ -162,8 +162,7 @@ void reveal_card(int32_t kind, int32_t position) {
     }
     draw_card_frame(screen_layout[place_enlarged_card].x, screen_layout[place_enlarged_card].y,
                     card, mode);
-    draw_picture(surface, screen_layout[place_frame].x, screen_layout[place_frame].y, frame_picture,
-                 plain);
+    draw_title_frame();
     show_place(place_scroll_bar);
 
     if (single) {

@@ -6,8 +6,7 @@
 
 void show_card_table(const wchar_t* title_path) {
     clear_surface(surface, 5, 50, 235, 150, 0);
-    draw_picture(surface, screen_layout[place_frame].x, screen_layout[place_frame].y, frame_picture,
-                 plain);
+    draw_title_frame();
     show_place(place_scroll_bar);
     show_place(place_card_table);
     show_picture_at_path(title_path, screen_layout[place_reading_title].x,

@@ -25,8 +25,7 @@ void enter_reading(int32_t kind, const wchar_t* title_path) {
     s->tap_pending = 0;
     clear_surface(surface, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0);
     show_place(place_shuffle_text);
-    draw_picture(surface, screen_layout[place_frame].x, screen_layout[place_frame].y, frame_picture,
-                 plain);
+    draw_title_frame();
     show_place(place_shuffle_table);
     show_picture_at_path(title, screen_layout[place_reading_title].x,
                          screen_layout[place_reading_title].y);
