@@ -47,6 +47,14 @@ TEST(Shell, window_procedure_records_taps_and_arrow_presses_with_strict_bounds) 
     app_state = saved;
 }
 
+// The window exists, and can be tapped, before start-up has made the program's state.
+TEST(Shell, a_tap_before_the_state_exists_is_ignored) {
+    AppState* saved = app_state;
+    app_state = nullptr;
+    EXPECT_EQ(window_procedure(1, MESSAGE_LBUTTONDOWN, 0, intptr_t(200 | (280 << 16))), 0);
+    app_state = saved;
+}
+
 // [SECTION] Paths
 
 TEST(Shell, paths_join_install_dir_folder_and_name_in_one_shared_buffer) {
