@@ -129,10 +129,14 @@ case "${1:-run}" in
       -DCMAKE_BUILD_TYPE=Debug
     find build-coverage -name '*.gcda' -delete
     (cd build-coverage && ctest --output-on-failure -j "$JOBS" -E '^web_page_')
-    gcovr -r . -j "$JOBS" --filter 'src/' --txt build-coverage/coverage.txt \
-      --print-summary build-coverage | grep '^lines:' | sed 's|^|src/ |' >build-coverage/summary.txt
-    cat build-coverage/coverage.txt build-coverage/summary.txt
-    echo "coverage took $(( $(date +%s) - start )) s; report in build-coverage/coverage.txt" ;;
+    # Fails below 95% of the lines, after printing the report.
+    covered=0
+    gcovr -r . -j "$JOBS" --filter 'src/' --txt build-coverage/coverage.txt --print-summary \
+      --fail-under-line 95 build-coverage >build-coverage/summary.txt || covered=$?
+    cat build-coverage/coverage.txt
+    grep '^lines:' build-coverage/summary.txt | sed 's|^|src/ |'
+    echo "coverage took $(( $(date +%s) - start )) s; report in build-coverage/coverage.txt"
+    [ $covered -eq 0 ] || { echo "quarnel.sh: line coverage of src/ is below 95%" >&2; exit 1; } ;;
   help|-h|--help)
     usage ;;
   demo)
