@@ -9,6 +9,8 @@
 #   ./quarnel.sh demo    run the demo script headlessly (screenshots and a GIF in build/demo)
 #   ./quarnel.sh web     build the web page into build-web/site and serve it on
 #                        http://127.0.0.1:8080
+#   ./quarnel.sh coverage  build with gcc's coverage in build-coverage, run the tests, print
+#                        the line coverage of src/ and its uncovered lines
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -24,6 +26,8 @@ Usage: ./quarnel.sh [COMMAND]
   demo             run the demo headlessly: screenshots, GIF and log in build/demo
   web              build the web page into build-web/site and serve it on
                    http://127.0.0.1:8080
+  coverage         build with line coverage in build-coverage, run the tests (not the
+                   browser's), print the figure for src/ and each file's uncovered lines
   help             show this help
 Missing Debian packages are installed first (with sudo when not run as root).
 USAGE
@@ -42,6 +46,8 @@ PACKAGE_CHECK_PACKAGES="lintian desktop-file-utils appstream"
 # The web page: Emscripten builds it, the tests drive chromium with node.
 WEB_PACKAGES="emscripten python3"
 WEB_TEST_PACKAGES="chromium"
+# The line coverage report (./quarnel.sh coverage).
+COVERAGE_PACKAGES="gcovr"
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 install_packages() { # install_packages [more packages...]
@@ -113,6 +119,24 @@ case "${1:-run}" in
   package)
     install_packages
     package ;;
+  coverage)
+    # Debug: unoptimised, so that each line counts as the source shows it. The browser's
+    # test is left out (its web back end is not compiled natively, and it measures nothing
+    # here); every other test runs, the desktop's under Xvfb too.
+    install_packages $TEST_PACKAGES $COVERAGE_PACKAGES
+    start=$(date +%s)
+    build build-coverage -DQUARNEL_COVERAGE=ON -DQUARNEL_BENCH=OFF -DQUARNEL_LTO=OFF \
+      -DCMAKE_BUILD_TYPE=Debug
+    find build-coverage -name '*.gcda' -delete
+    (cd build-coverage && ctest --output-on-failure -j "$JOBS" -E '^web_page_')
+    # Fails below 95% of the lines, after printing the report.
+    covered=0
+    gcovr -r . -j "$JOBS" --filter 'src/' --txt build-coverage/coverage.txt --print-summary \
+      --fail-under-line 95 build-coverage >build-coverage/summary.txt || covered=$?
+    cat build-coverage/coverage.txt
+    grep '^lines:' build-coverage/summary.txt | sed 's|^|src/ |'
+    echo "coverage took $(( $(date +%s) - start )) s; report in build-coverage/coverage.txt"
+    [ $covered -eq 0 ] || { echo "quarnel.sh: line coverage of src/ is below 95%" >&2; exit 1; } ;;
   help|-h|--help)
     usage ;;
   demo)

@@ -200,6 +200,22 @@ TEST(Journal, a_read_only_journal_warns_once_and_the_session_ends_with_the_same_
     EXPECT_FALSE(fs::exists(folder + "/no"));
 }
 
+TEST(Journal, a_journal_on_a_full_disk_warns_once_and_the_session_ends_with_the_same_frames) {
+    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full to stand for a full disk";
+    std::string folder = make_test_folder("journal_full");
+    int code = -1;
+    std::vector<std::string> plain = run_script(TWO_READINGS, "", folder, &code);
+    ASSERT_EQ(code, 0);
+    testing::internal::CaptureStderr();
+    std::vector<std::string> kept = run_script(TWO_READINGS, "/dev/full", folder, &code);
+    std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(kept, plain) << "the same log, frame for frame";
+    EXPECT_EQ(warnings, "quarnel: cannot write the journal /dev/full: " +
+                            std::string(std::strerror(ENOSPC)) + "; readings are not kept\n");
+    EXPECT_EQ(journal_warnings(), 2) << "both tables' entries failed, printed once";
+}
+
 TEST(Journal, without_a_journal_nothing_is_written_in_the_home_or_current_folder) {
     std::string home = make_test_folder("home"), current = make_test_folder("current");
     ScopedVariable home_variable("HOME", home);
@@ -239,6 +255,22 @@ TEST(Pictures, folder_is_the_variable_then_user_dirs_then_home_pictures_then_cur
     fs::create_directories(named);
     setenv("XDG_PICTURES_DIR", named.c_str(), 1);
     EXPECT_EQ(pictures_folder(), named);
+}
+
+TEST(Pictures, user_dirs_lines_out_of_quotes_or_relative_are_passed_over_for_the_last_good_one) {
+    std::string root = make_test_folder("pictures_user_dirs");
+    std::string home = root + "/home", config = root + "/config", absolute = root + "/absolute";
+    for (const std::string& folder : {home + "/Pictures", home + "/Unquoted", config, absolute})
+        fs::create_directories(folder);
+    ScopedVariable home_variable("HOME", home);
+    ScopedVariable config_variable("XDG_CONFIG_HOME", config);
+    ScopedVariable pictures_variable("XDG_PICTURES_DIR", "");
+    write_test_file(config + "/user-dirs.dirs",
+                    "XDG_PICTURES_DIR=\"" + absolute + "\"\n" + // an absolute folder is taken
+                        "XDG_PICTURES_DIR=$HOME/Unquoted\n" +   // not in quotes
+                        "  XDG_PICTURES_DIR=\"relative/pictures\"\n" + "XDG_PICTURES_DIR=\"\n" +
+                        "XDG_PICTURES_DIR=\"$HOME/Unquoted\n");
+    EXPECT_EQ(pictures_folder(), absolute);
 }
 
 namespace {

@@ -51,6 +51,33 @@ TEST(Platform, a_failed_open_names_its_file_and_the_reason_once) {
     EXPECT_EQ(take_open_failure(), "");
 }
 
+TEST(Platform, sixteen_files_stay_open_at_once_and_a_seventeenth_is_refused_until_one_closes) {
+    std::string folder = make_test_folder("files_slots");
+    write_test_file(folder + "/data.bin", std::string("0123456789"));
+    std::wstring path = wide_path(folder + "/data.bin");
+    close_all_files();
+    std::vector<FileHandle> open;
+    for (int i = 0; i < 16; i++) {
+        open.push_back(open_file(path.c_str()));
+        ASSERT_NE(open.back(), INVALID_FILE) << i;
+    }
+    take_open_failure();
+    EXPECT_EQ(open_file(path.c_str()), INVALID_FILE);
+    EXPECT_EQ(take_open_failure(), "cannot open " + folder + "/data.bin: too many open files");
+    // Every one of the sixteen still reads its own position.
+    char byte = 0;
+    uint32_t got = 0;
+    EXPECT_EQ(seek_file(open[15], 9), 1);
+    EXPECT_EQ(read_file(open[15], &byte, 1, &got), 1);
+    EXPECT_EQ(byte, '9');
+    EXPECT_EQ(read_file(open[0], &byte, 1, &got), 1);
+    EXPECT_EQ(byte, '0');
+    EXPECT_EQ(close_file(open[3]), 1);
+    FileHandle again = open_file(path.c_str());
+    EXPECT_EQ(again, open[3]) << "the freed slot is taken again";
+    close_all_files();
+}
+
 TEST(Platform, reads_succeed_short_at_end_of_file_and_fail_only_for_bad_requests) {
     std::string folder = make_test_folder("files_read");
     std::vector<uint8_t> bytes(200000);

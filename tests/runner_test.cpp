@@ -84,6 +84,9 @@ TEST(RunnerScript, rejects_each_malformed_line_by_number_and_keeps_no_commands) 
         {"steps 1\r\njump 3",
          "script:2: unknown command \"jump\" (tap, key, steps, wait, shot, text, quit)"},
         {"quit\n\ntap 1 2", "script:3: nothing may follow quit"},
+        {"key f1", "script:1: unknown key \"f1\" (enter, space, escape, backspace, tab, "
+                   "shift-tab, up, down, left, right, pageup, pagedown, home, end, 0, 1, 2, 3, 4, "
+                   "5, 6, 7, 8, 9)"},
         {"tap 1 2\nwait 1 # fine\nsteps x\ntap 1", "script:3: steps needs one number"},
     };
     for (const auto& [text, expected] : cases) {

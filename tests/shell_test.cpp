@@ -5,6 +5,7 @@
 #include "shell/shell.h"
 #include "screens/screens.h"
 #include "graphics/graphics.h"
+#include "platform/common/common.h"
 #include <gtest/gtest.h>
 #include <cwchar>
 #include <filesystem>
@@ -44,6 +45,14 @@ TEST(Shell, window_procedure_records_taps_and_arrow_presses_with_strict_bounds) 
     window_procedure(1, MESSAGE_LBUTTONDOWN, 0, intptr_t(0xFFFFFFFFu));
     EXPECT_EQ(state.tap_x, 65535);
     EXPECT_EQ(state.tap_y, 65535);
+    app_state = saved;
+}
+
+// The window exists, and can be tapped, before start-up has made the program's state.
+TEST(Shell, a_tap_before_the_state_exists_is_ignored) {
+    AppState* saved = app_state;
+    app_state = nullptr;
+    EXPECT_EQ(window_procedure(1, MESSAGE_LBUTTONDOWN, 0, intptr_t(200 | (280 << 16))), 0);
     app_state = saved;
 }
 
@@ -119,26 +128,106 @@ TEST(Shell, missing_title_picture_is_reported_and_start_up_goes_on) {
     EXPECT_GE(headless_present_count(), 2u) << "the title screen still runs";
 }
 
+// Start-up takes 14 blocks: 8 records (the back buffer, the palette, five pictures, the
+// program's state) and the pixels of the back buffer and of each picture. The records cannot
+// be done without: when one cannot be taken the window is destroyed at once, which shuts the
+// program down before its title is seen. Missing pixels are reported in a message box; every
+// allocation after a failed one fails too here, so a record follows and ends it the same way.
 TEST(Shell, every_failed_allocation_at_start_up_ends_the_program_cleanly) {
-    for (int allowed = 0; allowed < 16; allowed++) {
+    const int START_UP_BLOCKS = 14;
+    int records = 0, buffers = 0;
+    for (int allowed = 0; allowed < START_UP_BLOCKS; allowed++) {
+        SCOPED_TRACE("allocation " + std::to_string(allowed) + " fails");
         headless_reset();
         headless_set_install_dir(data_dir().c_str());
         headless_fail_allocations_after(allowed);
         headless_queue_tap(200, 280);
         headless_queue_tap(115, 178);
-        EXPECT_EQ(app_main(1, 0, L"", 1), 0) << allowed;
+        uint64_t taken_before = memory_allocation_count();
+        uint64_t given_before = memory_release_count();
+        EXPECT_EQ(app_main(1, 0, L"", 1), 0);
+        uint64_t attempts = memory_allocation_count() - taken_before;
         headless_fail_allocations_after(-1);
         release_objects();
+        uint64_t given = memory_release_count() - given_before;
+
+        EXPECT_GE(attempts, uint64_t(allowed + 1)) << "the failing allocation was reached";
+        EXPECT_EQ(given, uint64_t(allowed)) << "every block taken is given back, once";
+        EXPECT_EQ(log_lines_with(" quit ").size(), 1u);
+        EXPECT_TRUE(log_has("quit 0"));
+        EXPECT_TRUE(log_lines_with("present").empty()) << "no frame is shown";
+        EXPECT_FALSE(log_has("tap ")) << "the program ended before any tap";
+        const std::vector<std::string>& log = headless_log();
+        ASSERT_GE(log.size(), 2u);
+        if (log[0] == "0 destroy") {
+            records++;
+        } else if (log[0] == "0 message |8712134" || log[0] == "0 message |3456456") {
+            buffers++; // the back buffer's or a picture's pixels
+            EXPECT_EQ(log[1], "0 destroy") << "the next record ends it";
+        } else {
+            ADD_FAILURE() << "the window is not destroyed first: " << log[0];
+        }
     }
+    EXPECT_EQ(records, 8);
+    EXPECT_EQ(buffers, 6);
 }
 
+// shut_down runs when the window is destroyed; nothing stops it from running again (a second
+// destroy message, or the program's own exit after the window went). The second time it
+// closes, frees and posts nothing more, and the program's state stays usable.
 TEST(Shell, shut_down_twice_does_no_harm) {
-    run_program(data_dir(), [] {
+    struct Seen {
+        bool ran = false;
+        FileHandle card_db = 0, reopened = 0;
+        bool db_cleared = false, display_closed = false, quit_waiting = false;
+        bool reopened_still_open = false, reopened_closed = false;
+        uint64_t freed_first = 0, freed_second = 0;
+        bool buffers_gone = false, state_kept = false, tap_recorded = false;
+    };
+    static Seen seen;
+    seen = Seen();
+    int code = run_program(data_dir(), [] {
         headless_set_step_hook([] {
+            if (seen.ran || !app_state) return;
+            seen.ran = true;
+            seen.card_db = app_state->card_db_file;
+            uint64_t given = memory_release_count();
             shut_down();
+            seen.freed_first = memory_release_count() - given;
+            seen.db_cleared = app_state->card_db_file == 0;
+            seen.display_closed = GXBeginDraw() == nullptr;
+            Message quit = {};
+            seen.quit_waiting = queue_peek(&quit) && quit.message == MESSAGE_QUIT;
+            // Files take the first free slot: the card texts' slot is free again.
+            seen.reopened = open_file(picture_path(L"\\CardDB.dat"));
+            given = memory_release_count();
             shut_down();
+            seen.freed_second = memory_release_count() - given;
+            seen.reopened_still_open = seek_file(seen.reopened, 0) == 1;
+            seen.reopened_closed = close_file(seen.reopened) == 1;
+            seen.buffers_gone =
+                surface && !surface->pixels && work_picture && !work_picture->pixels;
+            seen.state_kept = app_state->screen == 1 && app_state->shown_position == -1;
+            window_procedure(main_window, MESSAGE_LBUTTONDOWN, 0, intptr_t(200 | (280 << 16)));
+            seen.tap_recorded = app_state->tap_pending == 1;
         });
-        headless_queue_steps(1);
+        headless_queue_steps(3);
     });
-    EXPECT_TRUE(log_has("quit 0"));
+    EXPECT_EQ(code, 0);
+    ASSERT_TRUE(seen.ran);
+    EXPECT_GT(seen.card_db, 0);
+    EXPECT_TRUE(seen.db_cleared) << "the card texts are closed and forgotten";
+    EXPECT_TRUE(seen.display_closed);
+    EXPECT_TRUE(seen.quit_waiting) << "the first shut-down posts the quit";
+    EXPECT_EQ(seen.freed_first, 2u) << "the work picture's and the back buffer's pixels";
+    EXPECT_EQ(seen.reopened, seen.card_db) << "the card texts' file was really closed";
+    EXPECT_EQ(seen.freed_second, 0u) << "nothing is freed twice";
+    EXPECT_TRUE(seen.reopened_still_open) << "the second shut-down closes no file again";
+    EXPECT_TRUE(seen.reopened_closed);
+    EXPECT_TRUE(seen.buffers_gone);
+    EXPECT_TRUE(seen.state_kept) << "shutting down leaves the state readable";
+    EXPECT_TRUE(seen.tap_recorded) << "a late tap is recorded, not a crash";
+    EXPECT_EQ(log_lines_with(" quit ").size(), 1u);
+    EXPECT_EQ(log_lines_with("present").size(), 1u)
+        << "only start-up's clear is presented: nothing is drawn after shut-down";
 }
