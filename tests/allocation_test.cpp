@@ -105,7 +105,7 @@ int run_every_reading() {
 
 // [SECTION] Tests
 
-TEST(AllocationTest, AfterStartUpOnlyTheTwoTitlePathCopiesOfEachReadingAreTaken) {
+TEST(Allocation, after_start_up_only_the_two_title_path_copies_of_each_reading_are_taken) {
     ASSERT_EQ(run_every_reading(), 0);
     ASSERT_TRUE(session.started);
     ASSERT_TRUE(session.reached_exit) << "the session ends with exit from the menu";
@@ -125,7 +125,7 @@ TEST(AllocationTest, AfterStartUpOnlyTheTwoTitlePathCopiesOfEachReadingAreTaken)
     EXPECT_EQ(total, 12u);
 }
 
-TEST(AllocationTest, EveryCopyIsGivenBackInTheStepThatTookIt) {
+TEST(Allocation, every_copy_is_given_back_in_the_step_that_took_it) {
     ASSERT_EQ(run_every_reading(), 0);
     ASSERT_GT(session.steps.size(), 100u);
     for (size_t i = 0; i < session.steps.size(); ++i)

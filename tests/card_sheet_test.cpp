@@ -36,7 +36,7 @@ int differing(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
 
 // The sheet is loaded once, through the program's own loader, into a picture of the card
 // sheet's capacity.
-class CardSheetTest : public ::testing::Test {
+class CardSheet : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         headless_reset();
@@ -74,13 +74,13 @@ class CardSheetTest : public ::testing::Test {
     static size_t messages;
 };
 
-Picture CardSheetTest::sheet{};
-int CardSheetTest::loaded = 0;
-size_t CardSheetTest::messages = 0;
+Picture CardSheet::sheet{};
+int CardSheet::loaded = 0;
+size_t CardSheet::messages = 0;
 
 // [SECTION] The file
 
-TEST_F(CardSheetTest, LoadsAsOneStripOf79FramesOf60By100) {
+TEST_F(CardSheet, loads_as_one_strip_of_79_frames_of_60_by_100) {
     ASSERT_EQ(loaded, 1);
     EXPECT_EQ(messages, 0u);
     EXPECT_EQ(sheet.width, kCards * kFrameWidth);
@@ -90,7 +90,7 @@ TEST_F(CardSheetTest, LoadsAsOneStripOf79FramesOf60By100) {
     EXPECT_EQ(sheet.flag, 1); // run-length pixels
 }
 
-TEST_F(CardSheetTest, EveryFaceIsOpaqueAndFullyDecoded) {
+TEST_F(CardSheet, every_face_is_opaque_and_fully_decoded) {
     ASSERT_EQ(loaded, 1);
     for (int card = 0; card < kCards; ++card) {
         std::vector<uint8_t> f = frame(card);
@@ -110,7 +110,7 @@ TEST_F(CardSheetTest, EveryFaceIsOpaqueAndFullyDecoded) {
 
 // [SECTION] Telling the cards apart
 
-TEST_F(CardSheetTest, FacesArePairwiseDistinctByMoreThanADot) {
+TEST_F(CardSheet, faces_are_pairwise_distinct_by_more_than_a_dot) {
     ASSERT_EQ(loaded, 1);
     std::vector<std::vector<uint8_t>> faces;
     for (int card = 0; card < kCards; ++card) faces.push_back(frame(card));
@@ -120,7 +120,7 @@ TEST_F(CardSheetTest, FacesArePairwiseDistinctByMoreThanADot) {
                 << frame_label(a) << " and " << frame_label(b) << " look alike";
 }
 
-TEST_F(CardSheetTest, ThumbnailsArePairwiseDistinctByMoreThanADot) {
+TEST_F(CardSheet, thumbnails_are_pairwise_distinct_by_more_than_a_dot) {
     ASSERT_EQ(loaded, 1);
     std::vector<std::vector<uint8_t>> thumbs;
     for (int card = 0; card < kCards; ++card) {
@@ -135,7 +135,7 @@ TEST_F(CardSheetTest, ThumbnailsArePairwiseDistinctByMoreThanADot) {
                 << frame_label(a) << " and " << frame_label(b) << " thumbnails look alike";
 }
 
-TEST_F(CardSheetTest, FrameColourTellsTheMajorArcanaAndEachSuitAlsoOnThumbnails) {
+TEST_F(CardSheet, frame_colour_tells_the_major_arcana_and_each_suit_also_on_thumbnails) {
     ASSERT_EQ(loaded, 1);
     // The left frame column, halfway down, in the thumbnail's sampled column too.
     auto border = [](int card) { return pixel(card, 1, 49); };
@@ -158,7 +158,7 @@ TEST_F(CardSheetTest, FrameColourTellsTheMajorArcanaAndEachSuitAlsoOnThumbnails)
 
 // [SECTION] Turned cards
 
-TEST_F(CardSheetTest, BackIsTheSamePictureTurned) {
+TEST_F(CardSheet, back_is_the_same_picture_turned) {
     ASSERT_EQ(loaded, 1);
     // Drawn face down, a reversed card must not give itself away.
     for (int y = 0; y < kFrameHeight; ++y)
@@ -167,7 +167,7 @@ TEST_F(CardSheetTest, BackIsTheSamePictureTurned) {
                 << "at " << x << ", " << y;
 }
 
-TEST_F(CardSheetTest, FacesAreNotTurnSymmetricSoReversalShows) {
+TEST_F(CardSheet, faces_are_not_turn_symmetric_so_reversal_shows) {
     ASSERT_EQ(loaded, 1);
     for (int card = 0; card < kBack; ++card) {
         std::vector<uint8_t> f = frame(card);

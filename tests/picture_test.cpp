@@ -60,7 +60,7 @@ std::vector<uint8_t> ramp(size_t n, uint8_t start = 1) {
     return v;
 }
 
-class PictureTest : public ::testing::Test {
+class PictureLoad : public ::testing::Test {
   protected:
     void SetUp() override {
         headless_reset();
@@ -81,7 +81,7 @@ class PictureTest : public ::testing::Test {
 
 // [SECTION] Creating and releasing
 
-TEST_F(PictureTest, init_that_cannot_allocate_warns_and_no_load_can_succeed) {
+TEST_F(PictureLoad, init_that_cannot_allocate_warns_and_no_load_can_succeed) {
     Picture broken{};
     headless_fail_allocations_after(0);
     init_picture(&broken, 30, 50);
@@ -98,7 +98,7 @@ TEST_F(PictureTest, init_that_cannot_allocate_warns_and_no_load_can_succeed) {
     EXPECT_EQ(messages().back(), "|906656556");
 }
 
-TEST_F(PictureTest, load_after_release_fails_with_no_buffer_message) {
+TEST_F(PictureLoad, load_after_release_fails_with_no_buffer_message) {
     std::wstring path = write_picture("small.nbf", {4, 2, 2, 0, 0, 0}, {1, 2, 3, 4});
     release_picture(&picture);
     EXPECT_EQ(picture.pixels, nullptr);
@@ -112,7 +112,7 @@ TEST_F(PictureTest, load_after_release_fails_with_no_buffer_message) {
 
 // [SECTION] Raw and run-length pixels
 
-TEST_F(PictureTest, raw_file_loads_its_bytes_the_header_fields_and_zeroes_the_rest) {
+TEST_F(PictureLoad, raw_file_loads_its_bytes_the_header_fields_and_zeroes_the_rest) {
     std::vector<uint8_t> data = ramp(100);
     std::wstring path = write_picture("raw.nbf", {100, 10, 10, 0x01020304, -2, 0}, data);
     std::fill(picture.pixels, picture.pixels + 400, 0x77);
@@ -131,7 +131,7 @@ TEST_F(PictureTest, raw_file_loads_its_bytes_the_header_fields_and_zeroes_the_re
     EXPECT_EQ(buffer_of(picture), expected);
 }
 
-TEST_F(PictureTest, run_length_stream_decodes_runs_literals_and_escaped_high_indices) {
+TEST_F(PictureLoad, run_length_stream_decodes_runs_literals_and_escaped_high_indices) {
     std::wstring path =
         write_picture("rle.nbf", {0, 5, 1, 0, 0, 1}, {0xC3, 0x05, 0x07, 0xC1, 0xC8});
     ASSERT_EQ(load_picture(&picture, path.c_str()), 1);
@@ -141,7 +141,7 @@ TEST_F(PictureTest, run_length_stream_decodes_runs_literals_and_escaped_high_ind
     EXPECT_EQ(buffer_of(picture), expected);
 }
 
-TEST_F(PictureTest,
+TEST_F(PictureLoad,
        runs_cross_rows_empty_runs_write_nothing_and_decoding_stops_at_the_pixel_count) {
     // 3 x 2: a run of 4 crosses the row end, C0 consumes its value byte and writes nothing,
     // and the last run of 60 is cut after the 6th pixel.
@@ -154,7 +154,7 @@ TEST_F(PictureTest,
     EXPECT_EQ(buffer_of(picture), expected);
 }
 
-TEST_F(PictureTest, smaller_picture_after_a_larger_one_leaves_zeros_not_stale_pixels) {
+TEST_F(PictureLoad, smaller_picture_after_a_larger_one_leaves_zeros_not_stale_pixels) {
     std::wstring big = write_picture("big.nbf", {400, 20, 20, 0, 0, 0}, ramp(400));
     std::wstring small = write_picture("small_rle.nbf", {0, 2, 2, 0, 0, 1}, {0xC4, 0x08});
     ASSERT_EQ(load_picture(&picture, big.c_str()), 1);
@@ -165,7 +165,7 @@ TEST_F(PictureTest, smaller_picture_after_a_larger_one_leaves_zeros_not_stale_pi
     EXPECT_EQ(picture.flag, 1);
 }
 
-TEST_F(PictureTest, run_length_stream_ending_early_leaves_the_rest_zero_and_succeeds) {
+TEST_F(PictureLoad, run_length_stream_ending_early_leaves_the_rest_zero_and_succeeds) {
     // Ends inside a run's value byte, and after a literal with pixels still missing.
     std::wstring cut_run = write_picture("cut_run.nbf", {0, 4, 4, 0, 0, 1}, {0x05, 0xC3});
     std::wstring cut = write_picture("cut.nbf", {0, 4, 4, 0, 0, 1}, {0x05, 0xC2, 0x06});
@@ -208,13 +208,13 @@ TEST(PictureCapacity, only_the_pixel_count_is_limited) {
 
 // [SECTION] Failures and damaged files
 
-TEST_F(PictureTest, missing_file_fails_with_its_message_and_changes_nothing) {
+TEST_F(PictureLoad, missing_file_fails_with_its_message_and_changes_nothing) {
     picture.width = 7;
     expect_failure(L"\\tmp\\no_such_folder_for_quarnel\\x.nbf", "567768354645");
     EXPECT_EQ(picture.width, 7);
 }
 
-TEST_F(PictureTest, damaged_sizes_are_rejected_with_the_size_message) {
+TEST_F(PictureLoad, damaged_sizes_are_rejected_with_the_size_message) {
     // Each would pass a signed 32-bit size test: negative sizes, products that wrap.
     const FileHeader damaged[] = {
         {0, -4, 5, 0, 0, 0},        {0, 5, -4, 0, 0, 1},         {0, -100, -100, 0, 0, 0},

@@ -16,7 +16,7 @@ const int FONT_WIDTH = 380, FONT_HEIGHT = 12;
 
 // Draws into a private back buffer with a synthetic font whose every pixel is distinct by
 // column and row, so a glyph drawn from the wrong place shows.
-class TextTest : public ::testing::Test {
+class TextLayout : public ::testing::Test {
   protected:
     void SetUp() override {
         headless_reset();
@@ -53,12 +53,12 @@ class TextTest : public ::testing::Test {
     Surface back_surface{};
 };
 
-TEST_F(TextTest, empty_text_draws_nothing) {
+TEST_F(TextLayout, empty_text_draws_nothing) {
     draw_text("");
     EXPECT_EQ(drawn(), 0u);
 }
 
-TEST_F(TextTest, first_glyphs_sit_at_eleven_and_seventeen) {
+TEST_F(TextLayout, first_glyphs_sit_at_eleven_and_seventeen) {
     draw_text("AB");
     expect_glyph('A', 11, 10); // font columns 128 to 131
     expect_glyph('B', 17, 10); // font columns 132 to 135
@@ -66,7 +66,7 @@ TEST_F(TextTest, first_glyphs_sit_at_eleven_and_seventeen) {
     EXPECT_EQ(drawn(), 96u);
 }
 
-TEST_F(TextTest, thirty_eighth_character_starts_the_next_line) {
+TEST_F(TextLayout, thirty_eighth_character_starts_the_next_line) {
     std::string text(38, '#');
     text[37] = '~';
     draw_text(text.c_str());
@@ -76,7 +76,7 @@ TEST_F(TextTest, thirty_eighth_character_starts_the_next_line) {
     EXPECT_EQ(expected[10 * 240 + 227 + 3], font_pixels[('#' - 33) * 4 + 3]); // ends at 230
 }
 
-TEST_F(TextTest, spaces_line_feeds_and_high_bytes_are_empty_cells) {
+TEST_F(TextLayout, spaces_line_feeds_and_high_bytes_are_empty_cells) {
     draw_text("     !\n\x7F\xC8\r\"");
     expect_glyph('!', 41, 10);
     expect_glyph(127, 53, 10); // the font's last glyph, columns 376 to 379
@@ -85,7 +85,7 @@ TEST_F(TextTest, spaces_line_feeds_and_high_bytes_are_empty_cells) {
     EXPECT_EQ(font_pixels[376], expected[10 * 240 + 53]);
 }
 
-TEST_F(TextTest, preformatted_question_wraps_only_after_thirty_seven_cells) {
+TEST_F(TextLayout, preformatted_question_wraps_only_after_thirty_seven_cells) {
     const char* question = "Does my lover have high standards andgood values?";
     draw_text(question);
     for (int i = 0; question[i]; ++i)
@@ -94,7 +94,7 @@ TEST_F(TextTest, preformatted_question_wraps_only_after_thirty_seven_cells) {
     EXPECT_NE(back[20 * 240 + 11], 0); // "good" starts the second line
 }
 
-TEST_F(TextTest, glyph_rule_covers_codes_33_to_127_and_honours_the_fonts_transparency) {
+TEST_F(TextLayout, glyph_rule_covers_codes_33_to_127_and_honours_the_fonts_transparency) {
     draw_glyph(32, 0, 0);
     draw_glyph(128, 0, 0);
     draw_glyph(-56, 0, 0);
