@@ -23,21 +23,7 @@ xvfb-run -a -s "-screen 0 640x800x24 -noreset" bash -c '
   program=$0 work=$1
   fail() { echo "FAILED: $*"; [ -n "${pid:-}" ] && kill -TERM $pid 2>/dev/null; exit 1; }
 
-  # Starts the program, finds its window and gives it the keyboard.
-  start() { # start HOME CURRENT [options]
-    local home=$1 current=$2; shift 2
-    (cd "$current" && HOME=$home exec "$program" "$@") >"$work/out.txt" 2>"$work/err.txt" &
-    pid=$!
-    window=""
-    for i in $(seq 100); do
-      window=$(xdotool search --name "^Quarnel\$" 2>/dev/null | head -1)
-      [ -n "$window" ] && break
-      sleep 0.1
-    done
-    [ -n "$window" ] || fail "no window"
-    sleep 1.5 # the title screen
-    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-  }
+  . "$2" # start
   # A tap at display pixel (x, y): the display fills the window at scale 2.
   tap() {
     xdotool mousemove --window "$window" $(( $1 * 2 + 1 )) $(( $2 * 2 + 1 )) click 1
@@ -98,4 +84,4 @@ xvfb-run -a -s "-screen 0 640x800x24 -noreset" bash -c '
   left=$(find "$work/bare-home" "$work/bare-current" -mindepth 1 | head -5)
   [ -z "$left" ] || fail "files written without --journal: $left"
   echo "without --journal: nothing written in the home and current folders"
-' "$program" "$work"
+' "$program" "$work" "$(dirname "$0")/start_window.sh"

@@ -30,17 +30,8 @@ xvfb-run -a -s "-screen 0 640x800x24" bash -c '
   }
   size() { xdotool getwindowgeometry "$window" | sed -n "s/.*Geometry: //p"; }
 
-  (HOME=$work/home exec "$program" --journal "$work/journal.md") >"$work/out.txt" 2>"$work/err.txt" &
-  pid=$!
-  window=""
-  for i in $(seq 100); do
-    window=$(xdotool search --name "^Quarnel\$" 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no window"
-  sleep 1.5 # the title screen
-  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  . "$2" # start
+  start "$work/home" "$PWD" --journal "$work/journal.md"
 
   # The reading on the clipboard (Ctrl+C), in clipboard.txt.
   copy() {
@@ -102,4 +93,4 @@ xvfb-run -a -s "-screen 0 640x800x24" bash -c '
   [ $code -eq 0 ] || fail "exit code $code"
   [ -z "$(cat "$work/err.txt")" ] || fail "warnings: $(cat "$work/err.txt")"
   echo "Ctrl+Q: exit code 0"
-' "$program" "$work"
+' "$program" "$work" "$(dirname "$0")/start_window.sh"
