@@ -232,3 +232,53 @@ TEST(CardDbFile, every_shipped_record_is_found_and_ends_within_its_rows) {
     EXPECT_TRUE(headless_messages().empty());
     close_file(state.card_db_file);
 }
+
+// The rules at their exact limits: where a text ends, and the one word that still fits.
+TEST_F(CardDb, text_end_and_row_rules_hold_at_their_exact_limits) {
+    const std::string Z(1, '\0'), blank(23, '\0');
+    const std::vector<LayoutCase> cases = {
+        {"a period three bytes before the record's end ends the text",
+         "ab. x",
+         22,
+         {"ab." + std::string(20, ' '), blank}},
+        {"a period four bytes before it does not",
+         "ab. xy",
+         0,
+         {"ab." + std::string(20, ' '), "xy\r" + std::string(20, '\0')}},
+        {"three spaces 5 to 7 bytes after the period end the text",
+         "One. abc   More words.",
+         22,
+         {"One." + std::string(19, ' '), blank}},
+        {"three spaces 4 to 6 bytes after it do not",
+         "One. ab   c more.",
+         45,
+         {"One." + std::string(19, ' '), "ab   c more." + std::string(11, ' ')}},
+        {"a row that starts with a space before a word longer than a row is left blank",
+         "aaaaaaaaaa bbbbbbbbbbb, " + std::string(24, 'w') + " dd.",
+         0,
+         {"aaaaaaaaaa bbbbbbbbbbb,", std::string(22, ' ') + Z, blank}},
+        {"a capital in column 23 and a space: a full row, the space dropped",
+         "aaaaaaaaaa bbbbbbbbbbbB cc.",
+         45,
+         {"aaaaaaaaaa bbbbbbbbbbbB", "cc." + std::string(20, ' ')}},
+        {"a word of capitals crossing the row end moves whole",
+         "aaaaaaaaaa BBBBBBBBBB CCCC.",
+         45,
+         {"aaaaaaaaaa BBBBBBBBBB " + Z, "CCCC." + std::string(18, ' ')}},
+        {"a word of exactly 23 letters fills its row",
+         "aaaaaaaaaa bbbbbbbbbbb, " + std::string(23, 'w') + " dd.",
+         91,
+         {"aaaaaaaaaa bbbbbbbbbbb,", std::string(22, ' ') + Z, std::string(23, 'w'),
+          "dd." + std::string(20, ' ')}},
+    };
+    std::vector<std::string> records;
+    for (const LayoutCase& c : cases) records.push_back(c.record);
+    open_cards(card_file(records));
+    for (size_t n = 0; n < cases.size(); ++n) {
+        const LayoutCase& c = cases[n];
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(read(int32_t(n)), c.result);
+        EXPECT_EQ(state.text_length, c.result ? c.result : int32_t(c.record.size() + 1));
+        for (size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(row(state, int32_t(r)), c.rows[r]);
+    }
+}

@@ -356,6 +356,7 @@ TEST(Pictures, saved_picture_of_the_display_decodes_to_its_pixels_and_never_repl
     EXPECT_TRUE(decoded == rgb) << "the PNG holds the display's pixels, each twice by twice";
     EXPECT_EQ(headless_display_rgb().size(), 240u * 320u * 3u);
     std::vector<uint8_t> headless = headless_display_rgb();
+    ASSERT_GE(decoded.size(), 3u) << "the PNG decodes";
     EXPECT_EQ(std::vector<uint8_t>(decoded.begin(), decoded.begin() + 3),
               std::vector<uint8_t>(headless.begin(), headless.begin() + 3));
     EXPECT_LT(fs::file_size(first), 480u * 640u * 3u / 4u) << "compressed";

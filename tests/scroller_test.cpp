@@ -314,3 +314,24 @@ TEST_F(Scroller, question_is_redrawn_for_the_position_already_shown) {
     draw_question(3);
     EXPECT_EQ(shown, pixels(0, 0, 240, 40));
 }
+
+// Every code with a glyph, "!" (33) to the font's last (127), shows in the window; spaces,
+// line ends and bytes above 127 leave their cells blank.
+TEST_F(Scroller, window_draws_codes_33_to_127_and_leaves_others_blank) {
+    fresh_page_of(10);
+    std::memset(app_state->wrapped_text, 0, sizeof app_state->wrapped_text);
+    const char row[] = "!\x7F \n\r\x80\xFF~";
+    std::memcpy(app_state->wrapped_text, row, sizeof row - 1);
+    draw_meaning_page(0);
+    const std::vector<uint8_t> page = text_window();
+
+    clear_surface(surface, 80, 55, 222, 85, 0);
+    draw_glyph('!', 83, 58);
+    draw_glyph(127, 83 + 6, 58);
+    draw_glyph('~', 83 + 6 * 7, 58);
+    EXPECT_EQ(page, text_window());
+    clear_surface(surface, 80, 55, 222, 85, 0);
+    draw_glyph('!', 83, 58);
+    draw_glyph('~', 83 + 6 * 7, 58);
+    EXPECT_NE(page, text_window()) << "the glyph of 127 shows";
+}
