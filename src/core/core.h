@@ -1,8 +1,8 @@
 // core.h -- what every part of the program shares: the sizes, the screen and reading ids, the
 // state record, tap areas, and the program-wide values with the data-file paths built from them
 //
-// Layers, lowest first: platform, core, graphics, reading, screens, shell. A header includes
-// only its own layer and the ones below it.
+// Layers, lowest first: platform, core, graphics, reading, screens, shell. A file includes
+// only its own layer and the ones below it (tests/checks/layers.sh).
 
 #pragma once
 #include "platform/platform.h"
