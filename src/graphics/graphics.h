@@ -114,7 +114,7 @@ void draw_text(const char* text);
 
 // [SECTION] Pictures of the install folder on screen
 
-// Loads the named picture ("\\menu.nbf") into work_picture, stores the result in load_result,
+// Loads the named picture ("\menu.nbf") into work_picture, stores the result in load_result,
 // destroys the main window when it failed, then draws work_picture at (x, y), plain.
 void show_picture(const wchar_t* name, int32_t x, int32_t y);
 // The same from a full path; a null path fails like a missing file.

@@ -72,8 +72,8 @@ void reset_deck(AppState* state);
 
 // [SECTION] Questions
 
-// Draws the question board and the question of position p of the current reading, when it
-// has questions; does not present.
+// Draws the question board and, when the current reading has questions, the question of
+// position p over it; does not present.
 void draw_question(int32_t position);
 // The question text of a kind and position, or null when there is none.
 const char* question_text(int32_t kind, int32_t position);

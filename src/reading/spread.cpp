@@ -143,7 +143,7 @@ void reveal_card(int32_t kind, int32_t position) {
     turned_positions[p] = 1;
     const int32_t card = value / 2;
     const int32_t mode = (value % 2 == 1) ? turned : plain;
-    const int single = spread_size(kind) == 1; // its meaning page never moves
+    const int single = spread_size(kind) == 1; // one card: its meaning opens at the top
 
     if (single) {
         set_fresh_page(state);
