@@ -20,6 +20,14 @@ std::string row(const AppState& state, int32_t r) {
     return std::string(state.wrapped_text + 23 * r, 23);
 }
 
+// Each record's expected result and rows, 23 bytes each ('\0' for an unwritten column).
+struct LayoutCase {
+    const char* what;
+    std::string record;
+    int32_t result;
+    std::vector<std::string> rows;
+};
+
 class CardDb : public ::testing::Test {
   protected:
     // Writes the card file into a fresh folder and opens it into a cleared record.
@@ -39,6 +47,21 @@ class CardDb : public ::testing::Test {
         std::memset(state.record_text, 0, sizeof state.record_text);
         std::memset(state.wrapped_text, 0, sizeof state.wrapped_text);
         return read_card_text(&state, record);
+    }
+    // Writes the cases' records into one card file and reads each: its result, its text
+    // length, and its rows.
+    void expect_layouts(const std::vector<LayoutCase>& cases) {
+        std::vector<std::string> records;
+        for (const LayoutCase& c : cases) records.push_back(c.record);
+        open_cards(card_file(records));
+        for (size_t n = 0; n < cases.size(); ++n) {
+            const LayoutCase& c = cases[n];
+            SCOPED_TRACE(c.what);
+            EXPECT_EQ(read(int32_t(n)), c.result);
+            // Without an end the length stays the record's byte count, its CR included.
+            EXPECT_EQ(state.text_length, c.result ? c.result : int32_t(c.record.size() + 1));
+            for (size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(row(state, int32_t(r)), c.rows[r]);
+        }
     }
     void TearDown() override {
         if (state.card_db_file != 0) close_file(state.card_db_file);
@@ -117,14 +140,6 @@ TEST_F(CardDb, records_without_bytes_return_0_without_reading_or_a_message) {
 
 // [SECTION] Layout
 
-// Each record's expected result and rows, 23 bytes each ('\0' for an unwritten column).
-struct LayoutCase {
-    const char* what;
-    std::string record;
-    int32_t result;
-    std::vector<std::string> rows;
-};
-
 TEST_F(CardDb, rows_break_at_periods_whole_words_and_the_last_column) {
     const std::string Z(1, '\0');
     const std::vector<LayoutCase> cases = {
@@ -161,17 +176,7 @@ TEST_F(CardDb, rows_break_at_periods_whole_words_and_the_last_column) {
          0,
          {"cc" + std::string(20, ' ') + Z, std::string(23, '\0')}},
     };
-    std::vector<std::string> records;
-    for (const LayoutCase& c : cases) records.push_back(c.record);
-    open_cards(card_file(records));
-    for (size_t n = 0; n < cases.size(); ++n) {
-        const LayoutCase& c = cases[n];
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(read(int32_t(n)), c.result);
-        // Without an end the length stays the record's byte count, its CR included.
-        EXPECT_EQ(state.text_length, c.result ? c.result : int32_t(c.record.size() + 1));
-        for (size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(row(state, int32_t(r)), c.rows[r]);
-    }
+    expect_layouts(cases);
 }
 
 TEST_F(CardDb, seven_rows_count_as_eight_with_165_and_six_and_eight_rows_keep_their_length) {
@@ -271,14 +276,5 @@ TEST_F(CardDb, text_end_and_row_rules_hold_at_their_exact_limits) {
          {"aaaaaaaaaa bbbbbbbbbbb,", std::string(22, ' ') + Z, std::string(23, 'w'),
           "dd." + std::string(20, ' ')}},
     };
-    std::vector<std::string> records;
-    for (const LayoutCase& c : cases) records.push_back(c.record);
-    open_cards(card_file(records));
-    for (size_t n = 0; n < cases.size(); ++n) {
-        const LayoutCase& c = cases[n];
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(read(int32_t(n)), c.result);
-        EXPECT_EQ(state.text_length, c.result ? c.result : int32_t(c.record.size() + 1));
-        for (size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(row(state, int32_t(r)), c.rows[r]);
-    }
+    expect_layouts(cases);
 }

@@ -27,13 +27,6 @@
 
 namespace {
 
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> out;
     std::istringstream in(text);
@@ -63,7 +56,8 @@ std::string versions_of(const std::string& fonts) {
 // "" when this build draws text with the fonts the golden frames were made with, else what
 // differs.
 std::string font_mismatch() {
-    std::string made_with = read_text(GOLDEN_FONTS), build = read_text(QUARNEL_GOLDEN_FONTS);
+    std::string made_with = read_test_file(GOLDEN_FONTS),
+                build = read_test_file(QUARNEL_GOLDEN_FONTS);
     if (build.empty()) return std::string("no ") + QUARNEL_GOLDEN_FONTS + " (configure again)";
     if (made_with == build) return "";
     std::string files;
@@ -213,13 +207,13 @@ void check_golden(const Golden& g, const std::string& script_text) {
     std::string path = std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/" + g.name + ".log";
     if (update_requested()) {
         std::ofstream(path, std::ios::binary) << actual;
-        std::ofstream(GOLDEN_FONTS, std::ios::binary) << read_text(QUARNEL_GOLDEN_FONTS);
+        std::ofstream(GOLDEN_FONTS, std::ios::binary) << read_test_file(QUARNEL_GOLDEN_FONTS);
         return;
     }
     // Other fonts or another FreeType need not change a frame: they fail the test only when
     // the frames differ, and then the failure says so first, instead of a bare hash.
     std::string fonts = font_mismatch();
-    std::string expected = read_text(path);
+    std::string expected = read_test_file(path);
     if (actual == expected) {
         if (!fonts.empty()) {
             testing::Test::RecordProperty("fonts", fonts);
@@ -255,16 +249,18 @@ TEST(Golden, demo_on_a_turned_444_display_gives_the_same_frames_as_before) {
 
 TEST(Golden, desire_past_and_money_readings_give_the_same_frames_as_before) {
     std::string script =
-        read_text(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/readings.script");
+        read_test_file(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/readings.script");
     check_golden({"readings", kfDirect565, 2, 480}, script);
 }
 
 TEST(Golden, information_pages_give_the_same_frames_as_before) {
-    std::string script = read_text(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/pages.script");
+    std::string script =
+        read_test_file(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/pages.script");
     check_golden({"pages", kfDirect555, 2, 480}, script);
 }
 
 TEST(Golden, business_reading_and_exit_give_the_same_frames_as_before) {
-    std::string script = read_text(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/exit.script");
+    std::string script =
+        read_test_file(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/exit.script");
     check_golden({"exit", kfDirect565, 2, 480}, script);
 }

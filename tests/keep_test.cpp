@@ -21,13 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Runs a script through the runner's session with a journal ("" for none); returns the log.
 std::vector<std::string> run_script(const std::string& script, const std::string& journal,
                                     const std::string& shots, int* code) {
@@ -127,9 +120,9 @@ TEST(Journal, each_table_left_with_a_card_turned_appends_one_entry_and_sessions_
     int code = -1;
     run_script(TWO_READINGS, journal, folder, &code);
     EXPECT_EQ(code, 0);
-    std::string first = read_file_text(journal);
-    std::string love = read_file_text(folder + "/love.txt");
-    std::string desire = read_file_text(folder + "/desire.txt");
+    std::string first = read_test_file(journal);
+    std::string love = read_test_file(folder + "/love.txt");
+    std::string desire = read_test_file(folder + "/desire.txt");
     ASSERT_NE(love.find("Card 2 of 10"), std::string::npos);
     ASSERT_EQ(desire.compare(0, 16, "Desire reading\n\n"), 0);
 
@@ -149,7 +142,7 @@ TEST(Journal, each_table_left_with_a_card_turned_appends_one_entry_and_sessions_
 
     // A second session appends after the first's bytes, which stay as they were.
     run_script(TWO_READINGS, journal, folder, &code);
-    std::string second = read_file_text(journal);
+    std::string second = read_test_file(journal);
     ASSERT_EQ(second.compare(0, first.size(), first), 0);
     EXPECT_EQ(headings(second).size(), 4u);
     EXPECT_EQ(second.substr(first.size(), 3), "\n##") << "a blank line between entries";
@@ -167,7 +160,7 @@ TEST(Journal, a_table_left_with_every_card_face_down_or_a_closed_window_mid_tabl
     run_script("tap 200 280\ntap 115 178\ntap 120 220\ntap 230 300\ntap 120 191\nquit\n", journal,
                folder, &code);
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(headings(read_file_text(journal)).size(), 1u);
+    EXPECT_EQ(headings(read_test_file(journal)).size(), 1u);
 }
 
 TEST(Journal, a_read_only_journal_warns_once_and_the_session_ends_with_the_same_frames) {
@@ -187,7 +180,7 @@ TEST(Journal, a_read_only_journal_warns_once_and_the_session_ends_with_the_same_
     EXPECT_EQ(warnings, "quarnel: cannot write the journal " + journal +
                             ": the file is read-only; readings are not kept\n");
     EXPECT_EQ(journal_warnings(), 3) << "at the start and at both tables, printed once";
-    EXPECT_EQ(read_file_text(journal), "# My readings\n");
+    EXPECT_EQ(read_test_file(journal), "# My readings\n");
 
     // A journal in a folder that does not exist: the same.
     std::string missing = folder + "/no/such/folder/journal.md";
@@ -278,7 +271,7 @@ namespace {
 // The pixels of a PNG this program wrote (8-bit RGB, filter 0 on every row), inflated with
 // zlib; empty when the file is not such a PNG.
 std::vector<uint8_t> decode_png(const std::string& path, uint32_t* width, uint32_t* height) {
-    std::string file = read_file_text(path);
+    std::string file = read_test_file(path);
     std::vector<uint8_t> out;
     if (file.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return out;
     auto be32 = [&](size_t at) {

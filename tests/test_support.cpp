@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -23,6 +24,13 @@ std::string make_test_folder(const std::string& name) {
     fs::remove_all(path);
     fs::create_directories(path);
     return path;
+}
+
+std::string read_test_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
 }
 
 void write_test_file(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -11,6 +11,8 @@
 std::string make_test_folder(const std::string& name);
 void write_test_file(const std::string& path, const std::vector<uint8_t>& bytes);
 void write_test_file(const std::string& path, const std::string& text);
+// A whole file's bytes; "" when it cannot be read.
+std::string read_test_file(const std::string& path);
 // A program path (backslashes) for a host path.
 std::wstring wide_path(const std::string& host);
 // The generated install folder.

@@ -3,6 +3,7 @@
 
 #include "test_support.h"
 #include "deck.h"
+#include "support/picture_files.h"
 #include "graphics/graphics.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -12,13 +13,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <jpeglib.h>
 #include <random>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <webp/encode.h>
 
 namespace fs = std::filesystem;
 
@@ -30,13 +29,6 @@ struct ToolRun {
     int code = -1; // exit code, or 128 + the signal that ended it
     std::string out, err;
 };
-
-std::string read_text_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Runs a program with its output caught in files; file_limit > 0 caps the size of any file it
 // writes (a full disk), and kill_at_limit lets the system end it there (a crash mid-write).
@@ -64,8 +56,8 @@ ToolRun run_tool(const std::string& program, const std::vector<std::string>& arg
     waitpid(child, &status, 0);
     ToolRun run;
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = read_text_file(out_path);
-    run.err = read_text_file(err_path);
+    run.out = read_test_file(out_path);
+    run.err = read_test_file(err_path);
     return run;
 }
 
@@ -77,7 +69,7 @@ ToolRun deck_tool(const std::vector<std::string>& args, long file_limit = 0,
 }
 
 std::vector<uint8_t> file_bytes(const std::string& path) {
-    std::string s = read_text_file(path);
+    std::string s = read_test_file(path);
     return std::vector<uint8_t>(s.begin(), s.end());
 }
 
@@ -93,39 +85,11 @@ std::vector<std::string> folder_listing(const std::string& folder) {
 // [SECTION] Pictures no one drew for the program
 
 void write_jpeg(const std::string& path, const Image& image, int quality) {
-    std::vector<uint8_t> rgb;
-    for (size_t i = 0; i < image.pixels.size(); i += 4)
-        rgb.insert(rgb.end(), &image.pixels[i], &image.pixels[i] + 3);
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(image.width);
-    info.image_height = JDIMENSION(image.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = &rgb[size_t(info.next_scanline) * size_t(image.width) * 3];
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    write_test_file(path, std::vector<uint8_t>(buffer, buffer + size));
-    std::free(buffer);
+    write_test_file(path, encode_jpeg(image, quality));
 }
 
 void write_webp(const std::string& path, const Image& image) {
-    uint8_t* out = nullptr;
-    const size_t size = WebPEncodeRGBA(image.pixels.data(), image.width, image.height,
-                                       image.width * 4, 85.0f, &out);
-    write_test_file(path, std::vector<uint8_t>(out, out + size));
-    WebPFree(out);
+    write_test_file(path, encode_webp(image));
 }
 
 // The colour of a test picture at (u, v), fractions of its width and height: a smooth field
@@ -465,7 +429,7 @@ std::string card_texts(const std::string& folder) {
     std::string all;
     for (const char* name : {"major", "wands", "cups", "swords", "pentacles"})
         all +=
-            read_text_file(std::string(QUARNEL_SOURCE_DIR) + "/tools/card_texts/" + name + ".txt");
+            read_test_file(std::string(QUARNEL_SOURCE_DIR) + "/tools/card_texts/" + name + ".txt");
     write_test_file(folder + "/texts.txt", all);
     return all;
 }

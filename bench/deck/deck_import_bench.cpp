@@ -2,18 +2,17 @@
 // time: the whole run of the tool (wall time) and its peak resident memory
 
 #include "deck.h"
+#include "support/picture_files.h"
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <jpeglib.h>
 #include <random>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <webp/encode.h>
 
 namespace fs = std::filesystem;
 
@@ -45,34 +44,6 @@ void write_bytes(const std::string& path, const uint8_t* data, size_t size) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), long(size));
 }
 
-void write_jpeg(const std::string& path, const Image& image) {
-    std::vector<uint8_t> rgb;
-    for (size_t i = 0; i < image.pixels.size(); i += 4)
-        rgb.insert(rgb.end(), &image.pixels[i], &image.pixels[i] + 3);
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(image.width);
-    info.image_height = JDIMENSION(image.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = &rgb[size_t(info.next_scanline) * size_t(image.width) * 3];
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    write_bytes(path, buffer, size);
-    std::free(buffer);
-}
-
 // The three folders of 79 pictures, written once; removed at exit.
 struct Pictures {
     std::string root;
@@ -86,12 +57,10 @@ struct Pictures {
             const std::string name = "/" + frame_file_name(frame);
             const std::vector<uint8_t> png = encode_png(image);
             write_bytes(root + "/png" + name + ".png", png.data(), png.size());
-            write_jpeg(root + "/jpg" + name + ".jpg", image);
-            uint8_t* webp = nullptr;
-            const size_t size = WebPEncodeRGBA(image.pixels.data(), image.width, image.height,
-                                               image.width * 4, 85.0f, &webp);
-            write_bytes(root + "/webp" + name + ".webp", webp, size);
-            WebPFree(webp);
+            const std::vector<uint8_t> jpeg = encode_jpeg(image, 90);
+            write_bytes(root + "/jpg" + name + ".jpg", jpeg.data(), jpeg.size());
+            const std::vector<uint8_t> webp = encode_webp(image);
+            write_bytes(root + "/webp" + name + ".webp", webp.data(), webp.size());
         }
     }
     ~Pictures() { fs::remove_all(root); }

@@ -26,6 +26,25 @@ std::string registry_install_dir();
 // is missing, unreachable by a program path (not plain ASCII) or holds neither file. Null: no
 // deck.
 int files_set_deck_dir(const char* host_folder);
+// The 8-bit red, green and blue of a display pixel in the display's format (565, else 555,
+// else 444): each channel's bits repeated below it, so that white is 255, 255, 255 in every
+// format. The desktop window, the web page's canvas and the runner's PNG shots all show the
+// display by this one rule, so they compare byte for byte.
+inline void widen_pixel(uint16_t v, uint32_t format, uint8_t rgb[3]) {
+    uint32_t r, g, b, red_bits = 5, green_bits = 6, blue_bits = 5;
+    if (format & kfDirect565) {
+        r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+    } else if (format & kfDirect555) {
+        r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
+        green_bits = 5;
+    } else {
+        r = (v >> 8) & 15, g = (v >> 4) & 15, b = v & 15;
+        red_bits = green_bits = blue_bits = 4;
+    }
+    rgb[0] = uint8_t(r << (8 - red_bits) | r >> (2 * red_bits - 8));
+    rgb[1] = uint8_t(g << (8 - green_bits) | g >> (2 * green_bits - 8));
+    rgb[2] = uint8_t(b << (8 - blue_bits) | b >> (2 * blue_bits - 8));
+}
 // Every allocation after the next `allowed` ones fails; negative: none fails.
 void memory_fail_after(int allowed);
 // Calls of allocate_memory (failed ones included) and of release_memory with a block, since

@@ -237,23 +237,9 @@ std::vector<uint8_t> headless_display_rgb() {
     std::vector<uint8_t> rgb;
     rgb.reserve(pixels.size() * 3);
     for (uint16_t v : pixels) {
-        uint8_t r, g, b;
-        int red_bits = 5, green_bits = 6, blue_bits = 5;
-        if (h.display.format & kfDirect565) {
-            r = uint8_t((v >> 11) << 3), g = uint8_t(((v >> 5) & 63) << 2),
-            b = uint8_t((v & 31) << 3);
-        } else if (h.display.format & kfDirect555) {
-            r = uint8_t(((v >> 10) & 31) << 3), g = uint8_t(((v >> 5) & 31) << 3),
-            b = uint8_t((v & 31) << 3);
-            green_bits = 5;
-        } else {
-            r = uint8_t(((v >> 8) & 15) << 4), g = uint8_t(((v >> 4) & 15) << 4),
-            b = uint8_t((v & 15) << 4);
-            red_bits = green_bits = blue_bits = 4;
-        }
-        // Each channel's bits repeated below it, so that white is 255, 255, 255 in every format.
-        rgb.push_back(uint8_t(r | r >> red_bits)), rgb.push_back(uint8_t(g | g >> green_bits)),
-            rgb.push_back(uint8_t(b | b >> blue_bits));
+        uint8_t c[3];
+        widen_pixel(v, h.display.format, c);
+        rgb.insert(rgb.end(), c, c + 3);
     }
     return rgb;
 }

@@ -75,11 +75,9 @@ std::vector<uint8_t> display_picture_rgb(const uint16_t* pixels, int width, int 
     for (int y = 0; y < height; ++y) {
         uint8_t* row = &rgb[size_t(y) * size_t(scale) * out_width * 3];
         for (int x = 0; x < width; ++x) {
-            // Each field widened with its high bits repeated below, as the window shows it.
-            uint32_t v = pixels[size_t(y) * size_t(width) + size_t(x)];
-            uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
-            uint8_t colour[3] = {uint8_t(r << 3 | r >> 2), uint8_t(g << 2 | g >> 4),
-                                 uint8_t(b << 3 | b >> 2)};
+            // Widened as the window shows it.
+            uint8_t colour[3];
+            widen_pixel(pixels[size_t(y) * size_t(width) + size_t(x)], kfDirect565, colour);
             for (int k = 0; k < scale; ++k)
                 std::memcpy(row + (size_t(x) * size_t(scale) + size_t(k)) * 3, colour, 3);
         }

@@ -81,10 +81,9 @@ void widen_frame() {
         const uint16_t* from = d.shown + y * DISPLAY_WIDTH;
         uint32_t* to = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
         for (int x = 0; x < DISPLAY_WIDTH; ++x) {
-            uint32_t v = from[x];
-            uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
-            to[x] =
-                0xFF000000u | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
+            uint8_t c[3];
+            widen_pixel(from[x], kfDirect565, c);
+            to[x] = 0xFF000000u | uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2];
         }
     }
     SDL_UnlockTexture(d.texture);
