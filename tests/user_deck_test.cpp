@@ -131,7 +131,7 @@ const int* test_size(int frame) {
 
 // Writes the 79 pictures of a test deck, PNG, JPEG and WebP in turn, in the sizes above.
 void write_test_deck(const std::string& folder) {
-    for (int frame = 0; frame < FRAME_COUNT; frame++) {
+    for (int frame = 0; frame < CARD_FRAMES; frame++) {
         const int* size = test_size(frame);
         const Image image = test_picture(frame, size[0], size[1]);
         const std::string name = folder + "/" + frame_file_name(frame);
@@ -169,7 +169,7 @@ void block_mean(const LoadedDeck& deck, int frame, int x0, int y0, int size, dou
     for (int y = y0; y < y0 + size; y++)
         for (int x = x0; x < x0 + size; x++) {
             const uint8_t v =
-                deck.strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
+                deck.strip[size_t(y) * CARD_SHEET_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
             for (int c = 0; c < 3; c++) mean[c] += deck.palette[v][c];
         }
     for (int c = 0; c < 3; c++) mean[c] /= size * size;
@@ -228,7 +228,7 @@ TEST(DeckPictures, photographs_of_any_size_in_three_formats_keep_their_colours_w
     const LoadedDeck deck = load_deck(folder + "/deck/card.nbf");
     double worst = 0;
     int worst_frame = 0;
-    for (int frame = 0; frame < FRAME_COUNT; frame++) {
+    for (int frame = 0; frame < CARD_FRAMES; frame++) {
         const int* size = test_size(frame);
         const double scale = std::max(double(CARD_WIDTH) / size[0], double(CARD_HEIGHT) / size[1]);
         const double keep_u = CARD_WIDTH / scale / size[0], keep_v = CARD_HEIGHT / scale / size[1];
@@ -536,7 +536,7 @@ namespace {
 // A deck whose every card is one flat colour of the palette, a different one each.
 std::vector<int> write_flat_deck(const std::string& pictures, const LoadedDeck& palette_source) {
     std::vector<int> indices;
-    for (int frame = 0; frame < FRAME_COUNT; frame++) {
+    for (int frame = 0; frame < CARD_FRAMES; frame++) {
         const int index = 1 + frame * 3; // distinct colours of the cube and the greys
         indices.push_back(index);
         Image image;

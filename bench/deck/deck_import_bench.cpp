@@ -52,7 +52,7 @@ struct Pictures {
         root = mkdtemp(pattern);
         for (const char* format : {"png", "jpg", "webp"})
             fs::create_directories(root + "/" + format);
-        for (int frame = 0; frame < FRAME_COUNT; frame++) {
+        for (int frame = 0; frame < CARD_FRAMES; frame++) {
             const Image image = photo(frame);
             const std::string name = "/" + frame_file_name(frame);
             const std::vector<uint8_t> png = encode_png(image);

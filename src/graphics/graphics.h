@@ -3,6 +3,7 @@
 
 #pragma once
 #include "core/core.h"
+#include "core/geometry.h"
 #include "core/layout.h"
 
 // [SECTION] Pictures
@@ -109,7 +110,8 @@ enum : int32_t { GLYPH_WIDTH = 4, GLYPH_HEIGHT = 12 };
 
 // Draws the glyph of code c (33..127) from font_picture at (x, y); other codes draw nothing.
 void draw_glyph(int32_t c, int32_t x, int32_t y);
-// Draws a pre-formatted text in 37-character lines from (11, 10), cells 6 x 10 pixels.
+// Draws a pre-formatted text on the question board's grid (QUESTION_GRID): a row ends after
+// its last cell, whatever the bytes.
 void draw_text(const char* text);
 
 // [SECTION] Pictures of the install folder on screen
@@ -126,6 +128,8 @@ void show_pressed(LayoutId place);
 void draw_title_frame();
 // Presents the back buffer through the palette to the display.
 void present_screen();
+// Clears one of the screens' areas of the back buffer to index 0.
+void clear_area(const ClearArea& area);
 
 // Frees the back buffer, the palette and every picture; later runs start as a new process.
 void release_graphics();

@@ -35,6 +35,10 @@ void present_screen() {
     present_surface(surface, palette, &display_properties);
 }
 
+void clear_area(const ClearArea& area) {
+    clear_surface(surface, area.left, area.top, area.right, area.rows, 0);
+}
+
 static void free_picture(Picture*& picture) {
     if (picture) release_picture(picture);
     release_memory(picture);

@@ -5,11 +5,6 @@
 enum : int32_t {
     FIRST_GLYPH = 33, // "!"
     LAST_GLYPH = 127, // the font's last glyph
-    CELL_WIDTH = 6,   // glyphs sit 2 pixels apart
-    LINE_HEIGHT = 10, // the last 2 rows of a glyph reach into the line below
-    LINE_CELLS = 37,  // texts are laid out by their authors in lines of 37 characters
-    TEXT_LEFT = 5,    // pen x before the first cell of a line
-    TEXT_TOP = 10,
 };
 
 void draw_glyph(int32_t c, int32_t x, int32_t y) {
@@ -19,17 +14,19 @@ void draw_glyph(int32_t c, int32_t x, int32_t y) {
 }
 
 // Line feeds, returns and spaces are empty cells like any code without a glyph; a line
-// ends only after its 37th cell.
+// ends only after its last cell. Glyphs sit 2 pixels apart, and the last 2 rows of a glyph
+// reach into the line below.
 void draw_text(const char* text) {
     if (!text) return;
+    const TextGrid& grid = QUESTION_GRID;
     size_t length = string_length(text);
-    int32_t pen_x = TEXT_LEFT, pen_y = TEXT_TOP, cells = 0;
+    int32_t x = grid.left, y = grid.top, cells = 0;
     for (size_t i = 0; i < length; ++i) {
-        pen_x += CELL_WIDTH;
-        draw_glyph(static_cast<signed char>(text[i]), pen_x, pen_y);
-        if (++cells == LINE_CELLS) {
-            pen_x = TEXT_LEFT;
-            pen_y += LINE_HEIGHT;
+        draw_glyph(static_cast<signed char>(text[i]), x, y);
+        x += grid.cell_width;
+        if (++cells == grid.columns) {
+            x = grid.left;
+            y += grid.cell_height;
             cells = 0;
         }
     }

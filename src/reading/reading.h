@@ -3,6 +3,7 @@
 
 #pragma once
 #include "core/core.h"
+#include "core/geometry.h"
 #include "core/layout.h"
 #include "reading/names.h"
 
@@ -112,13 +113,6 @@ extern int32_t row_count;     // rows of the loaded text
 extern int32_t ball_step;     // whole pixels the ball moves per row
 extern int32_t ball_fraction; // hundredths of a pixel left over per row
 extern int32_t ball_carry;    // running sum of hundredths
-
-enum : int32_t {
-    BALL_TOP = 67,        // y of the ball at the top of its track
-    BALL_TRAVEL = 57,     // pixels from the top of the track to its foot
-    BALL_X = 226,         // x of the ball
-    SHORT_TEXT_MAX = 184, // a longer text (more than eight rows) needs the ball
-};
 
 // Shows (or scrolls) the meaning page of spread position p.
 void show_meaning(int32_t position);

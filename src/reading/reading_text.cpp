@@ -20,10 +20,6 @@
 
 namespace {
 
-enum : int32_t {
-    QUESTION_COLUMNS = 37, // the questions are laid out for draw_text's 37-character lines
-};
-
 // A zero-terminated text in a caller's buffer; what does not fit is cut.
 struct TextOut {
     char* text;
@@ -72,14 +68,15 @@ void put_words(TextOut* out, const char* begin, const char* end, int* pending) {
     }
 }
 
-// A question of the spread tables: its 37-character lines, padded with spaces where the
+// A question of the spread tables: its rows of the question board, padded with spaces where the
 // author placed the words, joined into one sentence.
 void put_question(TextOut* out, const char* question) {
     int pending = -1;
     int32_t length = 0;
     while (question[length]) ++length;
-    for (int32_t row = 0; row < length; row += QUESTION_COLUMNS) {
-        const int32_t row_end = row + QUESTION_COLUMNS < length ? row + QUESTION_COLUMNS : length;
+    for (int32_t row = 0; row < length; row += QUESTION_GRID.columns) {
+        const int32_t row_end =
+            row + QUESTION_GRID.columns < length ? row + QUESTION_GRID.columns : length;
         if (row > 0 && pending == 0) pending = 1;
         put_words(out, question + row, question + row_end, &pending);
     }

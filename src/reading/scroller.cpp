@@ -14,18 +14,6 @@ int32_t ball_carry = 0;
 
 namespace {
 
-// Text window and cells, screen pixels.
-enum : int32_t {
-    WINDOW_LEFT = 80,
-    WINDOW_TOP = 55,
-    WINDOW_RIGHT = 222, // first column past the window
-    WINDOW_ROWS = 85,
-    CELL_LEFT = 83,
-    CELL_TOP = 58,
-    CELL_WIDTH = 6,
-    CELL_HEIGHT = 10,
-};
-
 int is_question_kind(int32_t kind) {
     const ReadingInfo* r = reading_info(kind);
     return r && r->questions;
@@ -41,20 +29,21 @@ void draw_rows(int32_t first, int32_t last) {
     const char* text = app_state->wrapped_text;
     const int64_t begin = int64_t(first) * TEXT_COLUMNS;
     const int64_t end = int64_t(last) * TEXT_COLUMNS + TEXT_COLUMNS; // one past the last byte
-    int32_t x = CELL_LEFT;
-    int32_t y = CELL_TOP;
+    const TextGrid& grid = MEANING_GRID;
+    int32_t x = grid.left;
+    int32_t y = grid.top;
     int32_t column = 0;
     for (int64_t k = begin; k < end && k < WRAPPED_TEXT_SIZE; ++k) {
         if (k >= 0) {
             const int32_t c = static_cast<signed char>(text[k]);
             if (c >= 0x21 && c <= 0x7F) draw_glyph(c, x, y);
         }
-        x += CELL_WIDTH;
+        x += grid.cell_width;
         column += 1;
-        if (column == TEXT_COLUMNS) {
+        if (column == grid.columns) {
             column = 0;
-            x = CELL_LEFT;
-            y += CELL_HEIGHT;
+            x = grid.left;
+            y += grid.cell_height;
         }
     }
 }
@@ -94,7 +83,7 @@ void draw_meaning_page(int32_t mode) {
     AppState* state = app_state;
     row_count = state->text_length / TEXT_COLUMNS + (state->text_length % TEXT_COLUMNS != 0);
     update_scroll_ball();
-    clear_surface(surface, WINDOW_LEFT, WINDOW_TOP, WINDOW_RIGHT, WINDOW_ROWS, 0);
+    clear_area(MEANING_WINDOW);
 
     if (mode == 0) {
         ball_carry = 0;

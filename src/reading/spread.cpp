@@ -12,8 +12,6 @@ int32_t turned_positions[SPREAD_MAX] = {};
 
 namespace {
 
-enum : int32_t { CARD_WIDTH = 60, CARD_HEIGHT = 100 };
-
 // Whether the kind's cards lie as thumbnails; 0 for no reading.
 int uses_thumbnails(int32_t kind) {
     const ReadingInfo* r = reading_info(kind);
@@ -81,8 +79,8 @@ int make_thumbnail(const uint8_t* source, Picture* thumb, int32_t frame_width, i
     // like a missing buffer.
     if (frame_width < 0 || frame_height < 0 || index < 0) return 0;
     if ((int64_t(index) + 1) * frame_width > strip_width) return 0;
-    const int32_t w = frame_width / 3;
-    const int32_t h = frame_height / 3;
+    const int32_t w = frame_width / THUMB_DIVISOR;
+    const int32_t h = frame_height / THUMB_DIVISOR;
     if (int64_t(w) * h > int64_t(thumb->capacity_width) * thumb->capacity_height) return 0;
 
     thumb->width = w;
@@ -94,8 +92,9 @@ int make_thumbnail(const uint8_t* source, Picture* thumb, int32_t frame_width, i
     const uint8_t* frame = source + int64_t(index) * frame_width;
     uint8_t* out = thumb->pixels;
     for (int32_t i = 0; i < h; ++i) {
-        const uint8_t* row = frame + int64_t(3 * i + 1) * strip_width;
-        for (int32_t j = 0; j < w; ++j) *out++ = row[3 * j + 1];
+        // The middle pixel of each block.
+        const uint8_t* row = frame + int64_t(THUMB_DIVISOR * i + THUMB_DIVISOR / 2) * strip_width;
+        for (int32_t j = 0; j < w; ++j) *out++ = row[THUMB_DIVISOR * j + THUMB_DIVISOR / 2];
     }
     return 1;
 }

@@ -5,7 +5,7 @@
 #include "reading/reading.h"
 
 void show_card_table(const wchar_t* title_path) {
-    clear_surface(surface, 5, 50, 235, 150, 0);
+    clear_area(CARD_TABLE_TOP);
     draw_title_frame();
     show_place(place_scroll_bar);
     show_place(place_card_table);

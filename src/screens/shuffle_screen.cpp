@@ -46,7 +46,7 @@ void shuffle_screen_step(const wchar_t* title_path) {
             s->shuffling = 0;
         } else {
             play_sound(L"\\ico.wav");
-            clear_surface(surface, 5, 50, 230, 90, 0);
+            clear_area(SHUFFLE_POP);
             show_place(place_shuffle_pop);
             present_screen();
             s->tap_x = 0;
@@ -56,7 +56,7 @@ void shuffle_screen_step(const wchar_t* title_path) {
         shuffle_deck(s);
         s->tap_pending = 0;
         s->deck_shuffled = 1;
-        clear_surface(surface, 5, 60, 230, 80, 0);
+        clear_area(SHUFFLE_TEXT);
         show_place(place_shuffle_text);
         play_shuffle_animation();
     }

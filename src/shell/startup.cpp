@@ -2,6 +2,7 @@
 // and the end of a run
 
 #include "shell/shell.h"
+#include "core/geometry.h"
 #include "graphics/graphics.h"
 #include "reading/reading.h"
 #include "screens/screens.h"
@@ -117,9 +118,9 @@ template <class T> static T* allocate_record() {
     return record;
 }
 
-static Picture* create_picture(uint16_t width, uint16_t height) {
+static Picture* create_picture(PictureSize size) {
     Picture* picture = allocate_record<Picture>();
-    if (picture) init_picture(picture, width, height);
+    if (picture) init_picture(picture, size.width, size.height);
     return picture;
 }
 
@@ -127,11 +128,11 @@ void create_objects() {
     surface = allocate_record<Surface>();
     if (surface) init_surface(surface);
     palette = allocate_record<Palette>();
-    work_picture = create_picture(1500, 300);
-    thumb_picture = create_picture(30, 50);
-    font_picture = create_picture(240, 320);
-    card_sheet = create_picture(4740, 100);
-    frame_picture = create_picture(240, 174);
+    work_picture = create_picture(WORK_PICTURE_SIZE);
+    thumb_picture = create_picture(THUMB_PICTURE_SIZE);
+    font_picture = create_picture(FONT_PICTURE_SIZE);
+    card_sheet = create_picture(CARD_SHEET_SIZE);
+    frame_picture = create_picture(FRAME_PICTURE_SIZE);
     AppState* state = allocate_record<AppState>();
     if (state) {
         state->bottom_row = 3;

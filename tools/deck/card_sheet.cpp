@@ -11,7 +11,7 @@
 #include <set>
 
 std::string frame_file_name(int frame) {
-    if (frame == BACK_FRAME) return "back";
+    if (frame == CARD_BACK) return "back";
     char name[8];
     std::snprintf(name, sizeof name, "%02d", frame);
     return name;
@@ -21,12 +21,12 @@ int frame_of_name(const std::string& stem) {
     if (stem.size() == 4) {
         std::string lower;
         for (char c : stem) lower.push_back(char(c >= 'A' && c <= 'Z' ? c + 32 : c));
-        return lower == "back" ? BACK_FRAME : -1;
+        return lower == "back" ? CARD_BACK : -1;
     }
     if (stem.size() != 2 || stem[0] < '0' || stem[0] > '9' || stem[1] < '0' || stem[1] > '9')
         return -1;
     const int frame = (stem[0] - '0') * 10 + (stem[1] - '0');
-    return frame < BACK_FRAME ? frame : -1;
+    return frame < CARD_BACK ? frame : -1;
 }
 
 // [SECTION] Writing
@@ -71,7 +71,7 @@ std::vector<uint8_t> encode_card_sheet(const std::vector<uint8_t>& strip) {
     const std::vector<uint8_t>& pixels = rle ? packed : strip;
     std::vector<uint8_t> out;
     put_u32(out, uint32_t(pixels.size()));
-    put_u32(out, STRIP_WIDTH);
+    put_u32(out, CARD_SHEET_WIDTH);
     put_u32(out, CARD_HEIGHT);
     put_u32(out, CARD_WIDTH);
     put_u32(out, CARD_HEIGHT);
@@ -121,7 +121,7 @@ int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::
     const uint32_t width = get_u32(bytes, 4), height = get_u32(bytes, 8);
     const uint32_t frame_width = get_u32(bytes, 12), frame_height = get_u32(bytes, 16);
     const bool rle = bytes[24] == 1;
-    if (width != STRIP_WIDTH || height != CARD_HEIGHT || frame_width != CARD_WIDTH ||
+    if (width != CARD_SHEET_WIDTH || height != CARD_HEIGHT || frame_width != CARD_WIDTH ||
         frame_height != CARD_HEIGHT) {
         problems->push_back(path + " is " + std::to_string(width) + " x " + std::to_string(height) +
                             " in frames of " + std::to_string(frame_width) + " x " +
@@ -129,7 +129,7 @@ int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::
                             "; a deck is 79 frames of 60 x 100 in one row (4740 x 100)");
         return 0;
     }
-    const int64_t count = int64_t(STRIP_WIDTH) * CARD_HEIGHT;
+    const int64_t count = int64_t(CARD_SHEET_WIDTH) * CARD_HEIGHT;
     if (rle) {
         int64_t found = 0;
         if (!runs_complete(bytes, PICTURE_HEADER_SIZE, count, &found))
@@ -152,7 +152,7 @@ int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::
     }
     headless_reset();
     Picture picture;
-    init_picture(&picture, STRIP_WIDTH, CARD_HEIGHT);
+    init_picture(&picture, CARD_SHEET_WIDTH, CARD_HEIGHT);
     const int loaded = load_picture(&picture, program_path(copy).c_str());
     if (!loaded) {
         const std::vector<std::string>& messages = headless_messages();
@@ -165,12 +165,12 @@ int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::
     if (!loaded) return 0;
 
     std::set<int> colours;
-    for (int frame = 0; frame < FRAME_COUNT; frame++) {
+    for (int frame = 0; frame < CARD_FRAMES; frame++) {
         int transparent = 0;
         for (int y = 0; y < CARD_HEIGHT; y++)
             for (int x = 0; x < CARD_WIDTH; x++) {
                 const uint8_t v =
-                    (*strip)[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
+                    (*strip)[size_t(y) * CARD_SHEET_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
                 colours.insert(v);
                 transparent += v == TRANSPARENT_INDEX;
             }
@@ -196,7 +196,7 @@ Image frame_image(const std::vector<uint8_t>& strip, int frame, const uint8_t (*
     for (int y = 0; y < CARD_HEIGHT; y++)
         for (int x = 0; x < CARD_WIDTH; x++) {
             const uint8_t v =
-                strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
+                strip[size_t(y) * CARD_SHEET_WIDTH + size_t(frame) * CARD_WIDTH + size_t(x)];
             uint8_t* out = &image.pixels[(size_t(y) * CARD_WIDTH + size_t(x)) * 4];
             out[0] = palette[v][0];
             out[1] = palette[v][1];
@@ -208,7 +208,7 @@ Image frame_image(const std::vector<uint8_t>& strip, int frame, const uint8_t (*
 
 Image contact_sheet(const std::vector<uint8_t>& strip, const uint8_t (*palette)[3],
                     const std::vector<uint8_t>* font, int font_width) {
-    const int columns = 10, rows = (FRAME_COUNT + columns - 1) / columns;
+    const int columns = 10, rows = (CARD_FRAMES + columns - 1) / columns;
     const int gap = 8, label = GLYPH_HEIGHT + 4;
     const int cell_width = CARD_WIDTH + gap, cell_height = CARD_HEIGHT + label + gap;
     Image sheet;
@@ -225,13 +225,13 @@ Image contact_sheet(const std::vector<uint8_t>& strip, const uint8_t (*palette)[
         uint8_t* out = &sheet.pixels[(size_t(y) * size_t(sheet.width) + size_t(x)) * 4];
         std::memcpy(out, rgb, 3);
     };
-    for (int frame = 0; frame < FRAME_COUNT; frame++) {
+    for (int frame = 0; frame < CARD_FRAMES; frame++) {
         const int left = gap + (frame % columns) * cell_width;
         const int top = gap + (frame / columns) * cell_height;
         for (int y = 0; y < CARD_HEIGHT; y++)
             for (int x = 0; x < CARD_WIDTH; x++)
                 put(left + x, top + y,
-                    palette[strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH +
+                    palette[strip[size_t(y) * CARD_SHEET_WIDTH + size_t(frame) * CARD_WIDTH +
                                   size_t(x)]]);
         if (!font) continue;
         // The label, centred under the card in the program's own glyphs (a 6-pixel cell each).

@@ -2,22 +2,16 @@
 // a deck folder the program plays with, and checks decks with the program's own loaders
 
 #pragma once
+#include "core/geometry.h"
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // [SECTION] The deck's shape
 
-// The program's card sheet is one strip of 79 frames of 60 x 100; frame 78 is the back.
-// Its card texts are 156 records: record 2c is card c upright, 2c + 1 reversed.
-enum : int {
-    CARD_WIDTH = 60,
-    CARD_HEIGHT = 100,
-    FRAME_COUNT = 79,
-    BACK_FRAME = 78,
-    RECORD_COUNT = 156,
-    STRIP_WIDTH = CARD_WIDTH * FRAME_COUNT,
-};
+// The program's card sheet is one strip of CARD_FRAMES frames of CARD_WIDTH x CARD_HEIGHT;
+// frame CARD_BACK is the back. Its card texts are DEALT_VALUES records: record 2c is card c
+// upright, 2c + 1 reversed (core/geometry.h and core/core.h).
 
 // The file name of a frame without its extension: "00" to "77", "back" for 78.
 std::string frame_file_name(int frame);

@@ -217,7 +217,7 @@ const char* const PICTURE_EXTENSIONS[] = {"png", "jpg", "jpeg", "webp"};
 // The pictures of a folder by frame; adds a problem for each extra, misnamed, doubled or
 // missing one.
 std::vector<std::string> list_pictures(const std::string& folder, Problems* problems) {
-    std::vector<std::string> by_frame(FRAME_COUNT);
+    std::vector<std::string> by_frame(CARD_FRAMES);
     std::vector<fs::path> entries;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) entries.push_back(entry.path());
@@ -252,7 +252,7 @@ std::vector<std::string> list_pictures(const std::string& folder, Problems* prob
     }
     // A back is optional: without one the installed back is kept.
     std::string missing;
-    for (int frame = 0; frame < BACK_FRAME; frame++)
+    for (int frame = 0; frame < CARD_BACK; frame++)
         if (by_frame[size_t(frame)].empty())
             missing += (missing.empty() ? "" : ", ") + frame_file_name(frame);
     if (!missing.empty())
@@ -276,11 +276,11 @@ int import_pictures(const Options& options) {
 
     // Two workers take the pictures in turn, each decoding, fitting and mapping one at a time,
     // so at most two are ever held whole (the memory budget) and two cores are kept busy.
-    std::vector<uint8_t> strip(size_t(STRIP_WIDTH) * CARD_HEIGHT, 0);
-    std::vector<std::string> errors(FRAME_COUNT);
+    std::vector<uint8_t> strip(size_t(CARD_SHEET_WIDTH) * CARD_HEIGHT, 0);
+    std::vector<std::string> errors(CARD_FRAMES);
     std::atomic<int> next_frame{0};
     auto work = [&]() {
-        for (int frame = next_frame++; frame < FRAME_COUNT; frame = next_frame++) {
+        for (int frame = next_frame++; frame < CARD_FRAMES; frame = next_frame++) {
             const std::string& path = files[size_t(frame)];
             if (path.empty()) continue;
             Image picture;
@@ -290,7 +290,7 @@ int import_pictures(const Options& options) {
                 dither_to_palette(fit_card(picture, options.fit), install.palette);
             for (int y = 0; y < CARD_HEIGHT; y++) // each frame's own columns: no overlap
                 std::copy_n(&card[size_t(y) * CARD_WIDTH], size_t(CARD_WIDTH),
-                            &strip[size_t(y) * STRIP_WIDTH + size_t(frame) * CARD_WIDTH]);
+                            &strip[size_t(y) * CARD_SHEET_WIDTH + size_t(frame) * CARD_WIDTH]);
         }
     };
     const unsigned workers = std::thread::hardware_concurrency() > 1 ? 2 : 1;
@@ -299,7 +299,7 @@ int import_pictures(const Options& options) {
     work();
     for (std::thread& thread : threads) thread.join();
     std::map<std::string, int> formats;
-    for (int frame = 0; frame < FRAME_COUNT; frame++) {
+    for (int frame = 0; frame < CARD_FRAMES; frame++) {
         const std::string& path = files[size_t(frame)];
         if (path.empty()) continue;
         if (!errors[size_t(frame)].empty())
@@ -309,7 +309,7 @@ int import_pictures(const Options& options) {
     }
     // No back picture: the back of the installed card sheet, through the program's loader.
     std::string back_note;
-    if (files[BACK_FRAME].empty() && problems.empty()) {
+    if (files[CARD_BACK].empty() && problems.empty()) {
         std::error_code error;
         const std::string folder = fs::absolute(options.install_dir, error).string() + "/picture";
         const std::string installed = is_folder(folder) ? find_in_folder(folder, "card.nbf") : "";
@@ -320,7 +320,7 @@ int import_pictures(const Options& options) {
                                           "the back from");
         else if (check_card_sheet(installed, &sheet, &summary, &problems))
             for (int y = 0; y < CARD_HEIGHT; y++) {
-                const size_t at = size_t(y) * STRIP_WIDTH + size_t(BACK_FRAME) * CARD_WIDTH;
+                const size_t at = size_t(y) * CARD_SHEET_WIDTH + size_t(CARD_BACK) * CARD_WIDTH;
                 std::copy_n(&sheet[at], size_t(CARD_WIDTH), &strip[at]);
             }
         back_note = ", the installed back";
@@ -377,7 +377,7 @@ int export_pictures(const Options& options) {
     StagingFolder staging;
     std::string why;
     int written = begin_folder(out, &staging, &why);
-    for (int frame = 0; frame < FRAME_COUNT && written; frame++)
+    for (int frame = 0; frame < CARD_FRAMES && written; frame++)
         written = stage_file(staging, frame_file_name(frame) + ".png",
                              encode_png(frame_image(strip, frame, install.palette)), &why);
     if (written)
@@ -423,7 +423,7 @@ int import_texts(const Options& options) {
         files.push_back(source);
     }
     deck_folder_usable(deck, &problems);
-    std::vector<CardText> records(RECORD_COUNT);
+    std::vector<CardText> records(DEALT_VALUES);
     bool all_read = !files.empty();
     for (const std::string& file : files) {
         std::string bytes, why;
@@ -447,7 +447,7 @@ int import_texts(const Options& options) {
     }
     const std::vector<RecordLayout> layouts = lay_out_card_db(scratch.path + "/CardDB.dat");
     int longest = 0;
-    for (int record = 0; record < RECORD_COUNT; record++) {
+    for (int record = 0; record < DEALT_VALUES; record++) {
         const RecordLayout& layout = layouts[size_t(record)];
         const CardText& entry = records[size_t(record)];
         if (layout.rows > layouts[size_t(longest)].rows) longest = record;
@@ -492,11 +492,11 @@ int check_deck(const Options& options) {
         const std::vector<std::string> records = split_card_db(bytes);
         const std::vector<RecordLayout> layouts = lay_out_card_db(texts);
         const size_t before = problems.size();
-        if (records.size() < size_t(RECORD_COUNT))
+        if (records.size() < size_t(DEALT_VALUES))
             problems.push_back(texts + " holds " + std::to_string(records.size()) +
                                " records; a deck needs 156");
         int longest = 0;
-        for (int record = 0; record < RECORD_COUNT && record < int(records.size()); record++) {
+        for (int record = 0; record < DEALT_VALUES && record < int(records.size()); record++) {
             const RecordLayout& layout = layouts[size_t(record)];
             if (layout.rows > layouts[size_t(longest)].rows) longest = record;
             if (layout.laid_out && layout.complete) continue;

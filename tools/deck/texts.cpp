@@ -43,14 +43,14 @@ int card_number(const std::string& digits) {
     for (char c : digits)
         if (c < '0' || c > '9') return -1;
     const int card = std::atoi(digits.c_str());
-    return card < BACK_FRAME ? card : -1;
+    return card < CARD_BACK ? card : -1;
 }
 
 } // namespace
 
 void parse_card_texts(const std::string& bytes, const std::string& file_name,
                       std::vector<CardText>* records, Problems* problems) {
-    records->resize(RECORD_COUNT);
+    records->resize(DEALT_VALUES);
     CardText* current = nullptr;
     bool skipping = false; // after a bad heading, its text is not blamed on the entry before
     int line_number = 0;
@@ -135,7 +135,7 @@ void parse_card_texts(const std::string& bytes, const std::string& file_name,
 }
 
 void report_missing_texts(const std::vector<CardText>& records, Problems* problems) {
-    for (int record = 0; record < RECORD_COUNT; record++) {
+    for (int record = 0; record < DEALT_VALUES; record++) {
         const CardText& entry = records[size_t(record)];
         if (entry.present && !entry.text.empty()) continue;
         if (entry.present) {
@@ -210,7 +210,7 @@ std::string ink_of(const char* text, size_t length) {
 } // namespace
 
 std::vector<RecordLayout> lay_out_card_db(const std::string& path) {
-    std::vector<RecordLayout> layouts(RECORD_COUNT);
+    std::vector<RecordLayout> layouts(DEALT_VALUES);
     std::string bytes, error;
     if (!read_whole_file(path, &bytes, &error)) return layouts;
     const std::vector<std::string> records = split_card_db(bytes);
@@ -224,7 +224,7 @@ std::vector<RecordLayout> lay_out_card_db(const std::string& path) {
     static AppState state;
     std::memset(&state, 0, sizeof state);
     if (!open_card_db(&state, 0, program_path(copy).c_str())) return layouts;
-    for (int record = 0; record < RECORD_COUNT && state.card_db_file != 0; record++) {
+    for (int record = 0; record < DEALT_VALUES && state.card_db_file != 0; record++) {
         std::memset(state.record_text, 0, sizeof state.record_text);
         std::memset(state.wrapped_text, 0, sizeof state.wrapped_text);
         const int32_t length = read_card_text(&state, record);
