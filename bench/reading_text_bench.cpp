@@ -23,7 +23,7 @@ void reading_text_of_ten_turned_cards(benchmark::State& run) {
     state.reading_shown = 1;
     for (int32_t p = 0; p < 10; ++p) {
         state.drawn_cards[p] = 155 - p; // the records farthest into the file
-        turned_positions[p] = 1;
+        app_state->table.turned_positions[p] = 1;
     }
     static char text[READING_TEXT_SIZE];
     int32_t length = 0;
@@ -33,7 +33,7 @@ void reading_text_of_ten_turned_cards(benchmark::State& run) {
     }
     run.counters["bytes"] = double(length);
     close_file(state.card_db_file);
-    std::memset(turned_positions, 0, sizeof turned_positions);
+    std::memset(app_state->table.turned_positions, 0, sizeof app_state->table.turned_positions);
 }
 BENCHMARK(reading_text_of_ten_turned_cards)->Unit(benchmark::kMicrosecond);
 

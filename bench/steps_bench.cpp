@@ -103,7 +103,7 @@ int open_card_table(int32_t kind) {
 // The middle of a card of the current spread.
 Point card_centre(int32_t kind, int32_t position) {
     int thumbs = kind == kind_love || kind == kind_business || kind == kind_money;
-    SpreadPoint at = spread_positions[position];
+    SpreadPoint at = app_state->table.spread_positions[position];
     return thumbs ? Point{at.x + 10, at.y + 16} : Point{at.x + 30, at.y + 50};
 }
 
@@ -296,7 +296,7 @@ void scroll(benchmark::State& run, int32_t kind) {
             down = true;
         }
         AppState* s = app_state;
-        if (down && s->bottom_row >= row_count) down = false;
+        if (down && s->bottom_row >= app_state->table.row_count) down = false;
         if (!down && s->top_row <= 0) down = true;
         tap(down ? ARROW_DOWN : ARROW_UP);
         timed_step(run, tally);

@@ -11,12 +11,6 @@
 
 namespace {
 
-// The card of each frame, in the order of the card sheet: the program's own table, which
-// the texts must match for the reading's text to name its cards right.
-std::string card_name(int card) {
-    return card_names[card];
-}
-
 std::vector<std::string> words_of(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> words;
@@ -67,7 +61,7 @@ TEST_F(CardTexts, every_record_ends_and_keeps_every_word_whole_in_order) {
     ASSERT_EQ(records.size(), 156u);
     for (int value = 0; value < 156; ++value) {
         const Record& r = records[size_t(value)];
-        SCOPED_TRACE(card_name(value / 2) + (value % 2 ? ", reversed" : ", upright"));
+        SCOPED_TRACE(std::string(card_name(value / 2)) + (value % 2 ? ", reversed" : ", upright"));
         ASSERT_GT(r.result, 0) << "the end of the text is found";
         std::vector<std::string> expected = words_of(r.raw);
         // Words on the rows, a word that ends a row with a hyphen joined to the next row's.
@@ -94,7 +88,8 @@ TEST_F(CardTexts, every_record_ends_and_keeps_every_word_whole_in_order) {
 
 TEST_F(CardTexts, each_record_first_names_its_own_card_and_orientation) {
     for (int value = 0; value < 156; ++value) {
-        std::string first = card_name(value / 2) + (value % 2 ? ", reversed." : ", upright.");
+        std::string first =
+            std::string(card_name(value / 2)) + (value % 2 ? ", reversed." : ", upright.");
         EXPECT_EQ(records[size_t(value)].raw.compare(0, first.size(), first), 0)
             << "record " << value << " begins \"" << records[size_t(value)].raw.substr(0, 40)
             << "\"";

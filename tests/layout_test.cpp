@@ -24,15 +24,15 @@ std::vector<std::string> describe_tables() {
     std::vector<std::string> lines;
     for (const LayoutEntry& e : screen_layout) {
         std::ostringstream line;
-        line << "place " << e.name << ": picture " << narrow(e.picture) << " at " << e.x << ","
-             << e.y << "; tap " << e.tap.left << ".." << e.tap.right << " x " << e.tap.top << ".."
-             << e.tap.bottom << "; pressed " << narrow(e.pressed) << " at " << e.pressed_x << ","
-             << e.pressed_y;
+        line << "place " << e.name << (e.label ? std::string(" \"") + e.label + "\"" : "")
+             << ": picture " << narrow(e.picture) << " at " << e.x << "," << e.y << "; tap "
+             << e.tap.left << ".." << e.tap.right << " x " << e.tap.top << ".." << e.tap.bottom
+             << "; pressed " << narrow(e.pressed) << " at " << e.pressed_x << "," << e.pressed_y;
         lines.push_back(line.str());
     }
     for (const ReadingInfo& r : readings) {
         std::ostringstream line;
-        line << "reading " << r.kind << " " << r.name << ": menu entry "
+        line << "reading " << r.kind << " " << reading_name(r.kind) << ": menu entry "
              << screen_layout[r.menu_place].name << "; title " << narrow(r.title_picture) << "; "
              << r.card_count << (r.thumbnails ? " thumbnails" : " cards") << " at";
         for (int32_t p = 0; p < r.card_count; ++p)
@@ -66,7 +66,7 @@ TEST(Layout, places_tap_areas_and_spreads_are_the_pinned_ones) {
 
 TEST(Layout, readings_are_the_screens_of_their_kinds_and_their_tables_are_whole) {
     for (const ReadingInfo& r : readings) {
-        SCOPED_TRACE(r.name);
+        SCOPED_TRACE(reading_name(r.kind));
         EXPECT_EQ(reading_info(r.kind), &r);
         EXPECT_GE(r.card_count, 1);
         EXPECT_LE(r.card_count, SPREAD_MAX);

@@ -17,9 +17,6 @@ namespace {
 // What a step hook saw: the state before each screen step.
 struct Seen {
     AppState state;
-    int32_t ball_y;
-    int32_t last_position;
-    int32_t publisher_page;
     uint32_t clock;
     size_t log_size;
 };
@@ -29,9 +26,7 @@ std::vector<Seen> at_tap; // the state when each tap arrives: the result of the 
 std::function<void()> script;
 
 void record_step() {
-    if (app_state)
-        seen.push_back({*app_state, ball_y, last_position, publisher_page, headless_clock(),
-                        headless_log().size()});
+    if (app_state) seen.push_back({*app_state, headless_clock(), headless_log().size()});
 }
 
 void record_tap(const std::string& line) {
@@ -146,7 +141,7 @@ TEST(ReadingFlow, every_reading_runs_from_the_menu_to_a_scrolled_meaning_and_bac
         EXPECT_GT(reading.state.text_length, 184) << "every meaning is long enough to scroll";
         EXPECT_EQ(reading.state.top_row, 2);
         EXPECT_EQ(reading.state.bottom_row, 9);
-        EXPECT_GT(reading.ball_y, 67);
+        EXPECT_GT(reading.state.table.ball_y, 67);
         EXPECT_TRUE(log_has("sound \\sound\\shufflecard.WAV"));
         EXPECT_TRUE(headless_messages().empty()) << headless_messages().front();
         // Menu from the table, then a second reading starts unshuffled and fresh.
@@ -180,18 +175,18 @@ TEST(ReadingFlow, past_reading_keeps_each_cards_scrolled_page) {
     ASSERT_EQ(at_tap.size(), 10u);
     const Seen& scrolled = at_tap[7]; // when tap 8 arrives: after the second scroll
     EXPECT_EQ(scrolled.state.top_row, 2);
-    EXPECT_GT(scrolled.ball_y, 67);
+    EXPECT_GT(scrolled.state.table.ball_y, 67);
     const Seen& on_card_1 = at_tap[8];
-    EXPECT_EQ(on_card_1.last_position, 1);
+    EXPECT_EQ(on_card_1.state.table.last_position, 1);
     EXPECT_EQ(on_card_1.state.top_row, 0);
     const Seen& back_on_0 = at_tap[9];
-    EXPECT_EQ(back_on_0.last_position, 0);
+    EXPECT_EQ(back_on_0.state.table.last_position, 0);
     EXPECT_EQ(back_on_0.state.top_row, 2) << "position 0's scrolled page comes back";
     EXPECT_EQ(back_on_0.state.bottom_row, 9);
-    EXPECT_EQ(back_on_0.ball_y, scrolled.ball_y);
+    EXPECT_EQ(back_on_0.state.table.ball_y, scrolled.state.table.ball_y);
     const Seen& reset = last_seen();
     EXPECT_EQ(reset.state.top_row, 0) << "tapping the card on display resets its page";
-    EXPECT_EQ(reset.ball_y, 67);
+    EXPECT_EQ(reset.state.table.ball_y, 67);
 }
 
 TEST(ReadingFlow, desire_card_tapped_again_shows_its_meaning_from_the_top) {
@@ -338,7 +333,7 @@ TEST(ReadingFlow, publisher_pages_next_back_and_menu) {
     });
     EXPECT_EQ(last_seen().state.tap_pending, 0);
     EXPECT_EQ(last_seen().state.tap_x, 0);
-    EXPECT_EQ(last_seen().publisher_page, 0);
+    EXPECT_EQ(last_seen().state.publisher_page, 0);
     run(data_dir(), [] {
         tap(START);
         tap(MENU_ITEM[7]);
@@ -350,7 +345,7 @@ TEST(ReadingFlow, publisher_pages_next_back_and_menu) {
         headless_queue_steps(1);
     });
     EXPECT_EQ(last_seen().state.screen, 10);
-    EXPECT_EQ(last_seen().publisher_page, 0) << "entering again shows the first page";
+    EXPECT_EQ(last_seen().state.publisher_page, 0) << "entering again shows the first page";
     EXPECT_EQ(count_screen_visits(100), 2);
     run(data_dir(), [] {
         tap(START);

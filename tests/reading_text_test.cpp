@@ -104,7 +104,7 @@ void queue_reading_with_last_card_turned() {
     tap(DECK);
     tap(NEXT);
     queue_capture(); // every card face down
-    tap(card_centre(kind_under_test, EXPECTED_SIZES[kind_under_test - 2] - 1));
+    tap(card_centre(kind_under_test, spread_size(kind_under_test) - 1));
     queue_capture(); // the last card turned
     tap(TABLE_MENU);
     queue_capture(); // the menu
@@ -155,7 +155,7 @@ TEST(ReadingText, love_reading_with_three_turned_cards_gives_questions_names_and
 TEST(ReadingText, every_reading_names_itself_and_lists_each_position_face_down_then_turned) {
     for (int32_t kind = 2; kind <= 7; ++kind) {
         SCOPED_TRACE(READING_NAMES[kind - 2]);
-        const int32_t size = EXPECTED_SIZES[kind - 2];
+        const int32_t size = spread_size(kind);
         kind_under_test = kind;
         captures.clear();
         ASSERT_EQ(run_program(data_dir(), queue_reading_with_last_card_turned), 0);
@@ -350,7 +350,7 @@ TEST(ReadingText, a_damaged_record_gives_plain_ascii_and_a_record_without_its_la
     ASSERT_EQ(open_card_db(&state, 0, wide_path(folder + "/CardDB.dat").c_str()), 1);
     state.screen = 3; // today: one card, no question
     state.reading_shown = 1;
-    turned_positions[0] = 1;
+    state.table.turned_positions[0] = 1;
     char text[256];
     state.drawn_cards[0] = 1; // The Fool, reversed
     reading_text(&state, text, sizeof text);
@@ -361,6 +361,5 @@ TEST(ReadingText, a_damaged_record_gives_plain_ascii_and_a_record_without_its_la
     state.drawn_cards[0] = 40; // Judgement: no record at all, the name alone
     reading_text(&state, text, sizeof text);
     EXPECT_EQ(std::string(text), "Today reading\n\nJudgement, upright.\n");
-    turned_positions[0] = 0;
     close_file(state.card_db_file);
 }

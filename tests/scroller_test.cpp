@@ -56,7 +56,7 @@ class Scroller : public ::testing::Test {
     void begin_reading(int32_t kind) {
         app_state->screen = kind;
         app_state->shown_position = -1;
-        for (CardView& view : card_views) view.fresh = 1;
+        for (CardView& view : app_state->table.card_views) view.fresh = 1;
     }
 
     // A text of `rows` rows on a fresh page, as if just revealed.
@@ -64,15 +64,15 @@ class Scroller : public ::testing::Test {
         app_state->text_length = rows == 7 ? 165 : rows * 23 - 1;
         app_state->top_row = 0;
         app_state->bottom_row = 7;
-        ball_y = BALL_TOP;
-        ball_carry = 0;
+        app_state->table.ball_y = BALL_TOP;
+        app_state->table.ball_carry = 0;
     }
 
     std::vector<int32_t> ball_after_moves(int32_t mode, int32_t moves) {
         std::vector<int32_t> out;
         for (int32_t i = 0; i < moves; ++i) {
             draw_meaning_page(mode);
-            out.push_back(ball_y);
+            out.push_back(app_state->table.ball_y);
         }
         return out;
     }
@@ -86,16 +86,16 @@ TEST_F(Scroller, ball_fraction_formula_gives_the_hundredths_of_57_over_the_moves
     app_state->top_row = 0;
     app_state->bottom_row = 7;
     for (int32_t moves = 1; moves <= 52; ++moves) {
-        row_count = moves + 7;
+        app_state->table.row_count = moves + 7;
         update_scroll_ball();
-        EXPECT_EQ(ball_step, 57 / moves) << moves;
-        EXPECT_EQ(ball_fraction, 5700 / moves - 100 * (57 / moves)) << moves;
+        EXPECT_EQ(app_state->table.ball_step, 57 / moves) << moves;
+        EXPECT_EQ(app_state->table.ball_fraction, 5700 / moves - 100 * (57 / moves)) << moves;
     }
     for (int32_t rows : {0, 7}) {
-        row_count = rows;
+        app_state->table.row_count = rows;
         update_scroll_ball();
-        EXPECT_EQ(ball_step, 0);
-        EXPECT_EQ(ball_fraction, 0);
+        EXPECT_EQ(app_state->table.ball_step, 0);
+        EXPECT_EQ(app_state->table.ball_fraction, 0);
     }
 }
 
@@ -118,13 +118,13 @@ TEST_F(Scroller, eleven_rows_take_moves_of_14_14_14_15_and_fourteen_rows_seven_o
 
 TEST_F(Scroller, hundredths_carry_over_between_pages_until_a_text_only_page) {
     fresh_page_of(9);
-    ball_carry = 60; // left over from another card
+    app_state->table.ball_carry = 60; // left over from another card
     draw_meaning_page(2);
-    EXPECT_EQ(ball_y, 67 + 29);
-    EXPECT_EQ(ball_carry, 10);
+    EXPECT_EQ(app_state->table.ball_y, 67 + 29);
+    EXPECT_EQ(app_state->table.ball_carry, 10);
     draw_meaning_page(0);
-    EXPECT_EQ(ball_carry, 0);
-    EXPECT_EQ(ball_y, 96) << "a text-only page leaves the ball alone";
+    EXPECT_EQ(app_state->table.ball_carry, 0);
+    EXPECT_EQ(app_state->table.ball_y, 96) << "a text-only page leaves the ball alone";
 }
 
 // [SECTION] Window
@@ -170,9 +170,9 @@ TEST_F(Scroller, seven_row_text_counts_eight_rows_and_is_never_scrolled) {
     restore_reading_state(0);
     show_meaning(0);
     EXPECT_EQ(app_state->text_length, 165);
-    EXPECT_EQ(row_count, 8);
-    EXPECT_EQ(ball_step, 57) << "one move, no division by zero";
-    EXPECT_EQ(card_views[0].fresh, 1) << "a short text draws no ball";
+    EXPECT_EQ(app_state->table.row_count, 8);
+    EXPECT_EQ(app_state->table.ball_step, 57) << "one move, no division by zero";
+    EXPECT_EQ(app_state->table.card_views[0].fresh, 1) << "a short text draws no ball";
 
     const size_t sounds = lines_with(" sound ");
     const uint32_t presents = headless_present_count();
@@ -195,7 +195,7 @@ TEST_F(Scroller, arrows_at_the_ends_of_a_long_text_click_and_show_the_button_but
     restore_reading_state(1);
     show_meaning(1);
     EXPECT_EQ(app_state->text_length, 206);
-    EXPECT_EQ(card_views[1].fresh, 0) << "the first ball drawn clears fresh";
+    EXPECT_EQ(app_state->table.card_views[1].fresh, 0) << "the first ball drawn clears fresh";
 
     const size_t clicks = lines_with("sound \\sound\\ico.wav");
     const uint32_t presents = headless_present_count();
@@ -204,7 +204,7 @@ TEST_F(Scroller, arrows_at_the_ends_of_a_long_text_click_and_show_the_button_but
     EXPECT_EQ(lines_with("sound \\sound\\ico.wav"), clicks + 1);
     EXPECT_EQ(headless_present_count(), presents + 1);
     EXPECT_EQ(app_state->top_row, 0);
-    EXPECT_EQ(ball_y, 67);
+    EXPECT_EQ(app_state->table.ball_y, 67);
     EXPECT_EQ(app_state->scroll_up_pressed, 0);
 
     for (int i = 0; i < 3; ++i) {
@@ -215,7 +215,7 @@ TEST_F(Scroller, arrows_at_the_ends_of_a_long_text_click_and_show_the_button_but
     EXPECT_EQ(headless_present_count(), presents + 4);
     EXPECT_EQ(app_state->top_row, 2);
     EXPECT_EQ(app_state->bottom_row, 9);
-    EXPECT_EQ(ball_y, 124);
+    EXPECT_EQ(app_state->table.ball_y, 124);
     EXPECT_TRUE(headless_messages().empty());
 }
 
@@ -241,11 +241,11 @@ TEST_F(Scroller, desire_page_stays_fresh_and_draws_only_the_text) {
     app_state->drawn_cards[0] = 1;
     fresh_page_of(9);
     app_state->scroller_active = 1;
-    ball_carry = 40;
+    app_state->table.ball_carry = 40;
     show_meaning(0);
     EXPECT_EQ(app_state->text_length, 206);
-    EXPECT_EQ(card_views[0].fresh, 1);
-    EXPECT_EQ(ball_carry, 0) << "text-only drawing";
+    EXPECT_EQ(app_state->table.card_views[0].fresh, 1);
+    EXPECT_EQ(app_state->table.ball_carry, 0) << "text-only drawing";
 }
 
 // [SECTION] Questions

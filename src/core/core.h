@@ -14,7 +14,8 @@ enum : int32_t {
     SCREEN_HEIGHT = 320,
     CARD_COUNT = 78,               // cards in the deck
     CARD_BACK = 78,                // frame of the card sheet that shows the back
-    SPREAD_MAX = 10,               // most cards a reading deals
+    SPREAD_MAX = SCREEN_CARDS_MAX, // most cards a reading deals (10; the hosts' answer holds
+                                   // as many)
     DEALT_VALUES = 2 * CARD_COUNT, // a dealt value is 2 x card + 1 when reversed
     RECORD_TEXT_SIZE = 700,        // longest raw card text record kept
     WRAPPED_TEXT_SIZE = 1200,      // that text laid out in rows
@@ -24,6 +25,9 @@ enum : int32_t {
 };
 
 // [SECTION] Ids
+
+constexpr wchar_t PROGRAM_CLASS[] = L"Quarnel"; // the window's class and title
+constexpr char PROGRAM_NAME[] = "Quarnel";      // the title screen's name, for hosts
 
 // What AppState::screen holds: the reading kinds are screen ids too.
 enum ScreenId : int32_t {
@@ -43,6 +47,35 @@ enum ReadingKind : int32_t {
 };
 
 // [SECTION] Application state
+
+// The top-left corner of a card of a spread, display pixels.
+struct SpreadPoint {
+    int32_t x;
+    int32_t y;
+};
+
+// Where the meaning page of a spread position was left, so that it comes back as it was.
+struct CardView {
+    int32_t bottom_row;
+    int32_t top_row;
+    int32_t fresh; // 1 = the page opens at the top with the ball at the top of its track
+    int32_t ball_y;
+};
+
+// The card table of the reading on screen: the laid-out spread, which of its cards are face
+// up, each position's page, and the meaning window's scroll ball.
+struct TableState {
+    SpreadPoint spread_positions[SPREAD_MAX]; // top-left corners of the spread's cards
+    int32_t turned_positions[SPREAD_MAX];     // 1 = face up; set by reveal_card, cleared by
+                                              // draw_spread
+    int32_t last_position;                    // spread position revealed most recently
+    CardView card_views[SPREAD_MAX];
+    int32_t ball_y;        // y of the scroll ball; BALL_TOP at the top of a text
+    int32_t row_count;     // rows of the loaded text
+    int32_t ball_step;     // whole pixels the ball moves per row
+    int32_t ball_fraction; // hundredths of a pixel left over per row
+    int32_t ball_carry;    // running sum of hundredths
+};
 
 // The one record that carries the program's state from screen to screen.
 struct AppState {
@@ -65,7 +98,13 @@ struct AppState {
     int32_t scroller_active; // 1 = a meaning page is on screen and the arrows react
     int32_t deck_shuffled;   // 1 = the deck was shuffled on the current shuffle screen
     FileHandle card_db_file; // the open card text file; 0 when opening it failed
+    int32_t publisher_page;  // 0 first publisher page, 1 second
+    TableState table;
 };
+
+// Gives a new state record the values a run starts with (the title screen's own are set by
+// start-up): no text loaded, the scroll ball at the top of its track.
+void init_app_state(AppState* state);
 
 // A tap area in display pixels; every bound is strict (left < x < right, top < y < bottom).
 struct HitBox {

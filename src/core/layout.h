@@ -61,6 +61,9 @@ enum LayoutId : int32_t {
 
 struct LayoutEntry {
     const char* name;       // for people: logs, test messages, the generator
+    const char* label;      // the words on a button, as the generator draws them and hosts
+                            // name it ("Start", "About Tarot"); a reading's entry on the menu
+                            // is labelled with the reading's name; null when not a button
     const wchar_t* picture; // drawn with its top-left corner at (x, y); null when the place
                             // is part of a larger picture or its picture is chosen at run time
     int32_t x, y;

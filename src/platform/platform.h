@@ -165,6 +165,12 @@ void seed_random(uint32_t seed);
 // The next pseudo-random number, 0 to 32767.
 int32_t next_random();
 
+// [SECTION] Registry key
+
+// The program's key under the local-machine root; its string value "InstallDir" names the
+// install folder.
+constexpr wchar_t PROGRAM_REGISTRY_KEY[] = L"\\SOFTWARE\\Apps\\Vorn Quarnel";
+
 // [SECTION] Memory and strings
 
 // A block of at least size bytes, or null. The headless back end can be told to fail.
@@ -223,3 +229,75 @@ int key_tap_point(int32_t key, int32_t* highlight, int32_t* x, int32_t* y);
 // The outline of the highlighted card in display pixels (x, y, width, height). Returns 0, and
 // sets *highlight to -1, when no card of the current screen is highlighted.
 int key_highlight_rect(int32_t* highlight, int32_t* x, int32_t* y, int32_t* width, int32_t* height);
+
+// [SECTION] What is on screen (answered by the program, screens/screen_info.cpp)
+//
+// The back ends and the front-end extras (the clipboard, the journal, the page's text for
+// screen readers) ask these between screen steps, once the program has taken every tap. The
+// answers read the program's state and never change it: no frame, tap or file differs with
+// them. Strings handed out are the program's own tables and stay valid for the whole run.
+
+enum ScreenKind : int32_t {
+    SCREEN_NONE = 0,   // the program has no state yet, or no more
+    SCREEN_TITLE,      // the title screen
+    SCREEN_MENU,       // the main menu
+    SCREEN_SHUFFLE,    // a reading's shuffle screen
+    SCREEN_CARD_TABLE, // a reading's card table, its spread laid out
+    SCREEN_READING,    // a reading between its two screens (for one step)
+    SCREEN_ABOUT,      // the page about tarot
+    SCREEN_PUBLISHER,  // the publisher pages
+};
+
+enum ButtonRole : int32_t {
+    BUTTON_PLAIN = 0, // a button of the screen's art
+    BUTTON_CARD,      // a card of the spread
+    BUTTON_SCROLL,    // the meaning's Up and Down arrows
+};
+
+struct ScreenButton {
+    const char* label;           // the words on the button ("Start", "About Tarot", "Up");
+                                 // null for a card, whose position says which
+    int32_t role;                // a ButtonRole
+    int32_t position;            // a card's spread position, 0 up; -1 for other buttons
+    int32_t x, y, width, height; // the tap area in display pixels (a tap strictly inside it
+                                 // presses the button)
+};
+
+enum : int32_t { SCREEN_BUTTONS_MAX = 16, SCREEN_CARDS_MAX = 10 };
+
+struct ScreenInfo {
+    int32_t kind;             // a ScreenKind
+    const char* name;         // "Quarnel" (the title), "Menu", "About Tarot", "About Quarnel",
+                              // a reading's name ("Love"); "" for SCREEN_NONE
+    int32_t page, page_count; // the publisher pages: 1 or 2 of 2; 1 of 1 elsewhere
+    int32_t reading;          // a reading's kind, 2 (desire) to 7 (money); 0 off a reading
+    int32_t deck_shuffled;    // shuffle screen: 1 once the deck has been shuffled there
+    int32_t meaning_shown;    // card table: 1 while a meaning is on view and its arrows react
+    int32_t card_count;       // card table: the spread's positions; 0 elsewhere
+    int32_t cards[SCREEN_CARDS_MAX];    // card table: each position's card, 0 (The Fool) to 77
+    int32_t reversed[SCREEN_CARDS_MAX]; // 1 = the card lies reversed
+    int32_t turned[SCREEN_CARDS_MAX];   // 1 = face up
+    int32_t turned_count;
+    int32_t texts_open;   // 1 while the card text file is open (meanings can be read)
+    int32_t button_count; // the buttons of the screen, in the order a person meets them
+    ScreenButton buttons[SCREEN_BUTTONS_MAX];
+};
+
+// Fills *info with what is on screen now; returns 1.
+int screen_info(ScreenInfo* info);
+// A number that changes whenever screen_info's answer (and so the reading's text) would;
+// the same number means the same answer.
+uint32_t screen_version();
+// The reading on screen as plain text into out (zero-terminated, cut to capacity): its name,
+// then each position with its question, and each turned card's name, orientation and
+// meaning. Returns the length; 0 and "" off a reading. READING_TEXT_SIZE holds any reading.
+enum : int32_t { READING_TEXT_SIZE = 16384 };
+int32_t screen_reading_text(char* out, int32_t capacity);
+
+// [SECTION] Names (answered by the program, reading/names.cpp and reading/readings.cpp)
+
+// "The Fool" .. "King of Pentacles" for card 0 .. 77 (the card of dealt value v is v / 2);
+// null for any other number.
+const char* card_name(int32_t card);
+// A reading's name ("Love") by its kind (2 to 7), or null when the kind is no reading.
+const char* reading_name(int32_t kind);

@@ -35,3 +35,7 @@ const char* const card_names[CARD_COUNT] = {
     "Queen of Pentacles", "King of Pentacles",
 };
 // clang-format on
+
+const char* card_name(int32_t card) {
+    return card >= 0 && card < CARD_COUNT ? card_names[card] : nullptr;
+}

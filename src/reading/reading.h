@@ -11,18 +11,13 @@ struct Picture;
 
 // [SECTION] The readings
 
-struct SpreadPoint {
-    int32_t x;
-    int32_t y;
-};
-
 // Everything that tells one reading from another. Adding a reading is one entry here, with
 // its entry's place on the main menu in the layout, and its art.
 struct ReadingInfo {
     int32_t kind;                 // its ReadingKind, which is its screen id too: an id no
                                   // other screen uses
-    LayoutId menu_place;          // its entry on the main menu
-    const char* name;             // as its title shows it: "Love"
+    LayoutId menu_place;          // its entry on the main menu, whose label is the reading's
+                                  // name ("Love") on the menu, its title and in its text
     const wchar_t* title_picture; // "\title_love.nbf"
     int32_t card_count;           // 1 .. SPREAD_MAX positions
     const SpreadPoint* spread;    // top-left corner of each position's card
@@ -36,8 +31,6 @@ extern const ReadingInfo readings[READING_COUNT]; // in menu order
 
 // The reading of a kind (or of a screen id), or null when it is no reading.
 const ReadingInfo* reading_info(int32_t kind);
-// The reading's name as its title shows it ("Love"), or null when it is no reading.
-const char* reading_name(int32_t kind);
 
 // [SECTION] Card text file
 
@@ -56,7 +49,6 @@ int32_t card_record(FileHandle file, int32_t record, char* buffer, int32_t capac
 
 // [SECTION] The reading as text
 
-enum : int32_t { READING_TEXT_SIZE = 16384 }; // holds the text of any reading
 // Writes the reading on screen as plain text into out (zero-terminated, cut to capacity):
 // its name, then each spread position with its question, and the card's name, orientation
 // and meaning once it is turned. Returns the length written; 0 and an empty text outside a
@@ -81,11 +73,6 @@ const char* question_text(int32_t kind, int32_t position);
 
 // [SECTION] Spreads and reveal
 
-extern SpreadPoint spread_positions[SPREAD_MAX]; // top-left corners of the current spread's cards
-extern int32_t last_position;                    // spread position revealed most recently
-// 1 = face up; set by reveal_card, cleared by draw_spread
-extern int32_t turned_positions[SPREAD_MAX];
-
 // The title picture name of a reading kind ("\title_love.nbf"), or null for no reading.
 const wchar_t* title_picture_name(int32_t kind);
 // Number of positions of a reading kind (0 for no reading).
@@ -107,12 +94,7 @@ int32_t hit_spread_position(int32_t kind);
 void reveal_card(int32_t kind, int32_t position);
 
 // [SECTION] Meaning-text scroller
-
-extern int32_t ball_y;        // y of the scroll ball; 67 at the top of a text
-extern int32_t row_count;     // rows of the loaded text
-extern int32_t ball_step;     // whole pixels the ball moves per row
-extern int32_t ball_fraction; // hundredths of a pixel left over per row
-extern int32_t ball_carry;    // running sum of hundredths
+// Its state is the card table's, in app_state->table.
 
 // Shows (or scrolls) the meaning page of spread position p.
 void show_meaning(int32_t position);
@@ -125,19 +107,14 @@ void press_scroll_arrows(AppState* state, int32_t x, int32_t y);
 
 // [SECTION] Per-position pages
 
-struct CardView {
-    int32_t bottom_row;
-    int32_t top_row;
-    int32_t fresh;
-    int32_t ball_y;
-};
-
-extern CardView card_views[SPREAD_MAX];
-
+// A meaning page as it opens: its first rows, the ball at the top, the arrows live.
+void set_fresh_page(AppState* state);
+// Keeps the page on view as position p's, and brings position p's back (a fresh page when
+// the position's view is marked fresh).
 void save_reading_state(int32_t position);
 void restore_reading_state(int32_t position);
 
 // [SECTION] Lifetime
 
-// Closes the card text file and clears the reading's values, as a new process finds them.
+// Closes the card text file; the reading's state goes with the state record.
 void reset_reading();

@@ -144,7 +144,7 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         if (question) put_question(&text, question);
         if (size > 1 || question) put_char(&text, '\n');
         const int32_t value = state->drawn_cards[p];
-        if (turned_positions[p] == 1 && value >= 0 && value < DEALT_VALUES)
+        if (state->table.turned_positions[p] == 1 && value >= 0 && value < DEALT_VALUES)
             put_card(&text, state->card_db_file, value);
         else
             put_text(&text, "Face down.");

@@ -68,13 +68,13 @@ const char* const money_questions[8] = {
 
 // clang-format off
 const ReadingInfo readings[READING_COUNT] = {
-    // kind         menu entry             name        title picture             cards  spread          thumbnails  questions
-    {kind_desire,   place_menu_desire,     "Desire",   L"\\title_desire.nbf",    1,     one_card,       0,          nullptr},
-    {kind_today,    place_menu_today,      "Today",    L"\\title_today.nbf",     1,     one_card,       0,          nullptr},
-    {kind_past,     place_menu_past,       "Past",     L"\\title_past.nbf",      3,     past_cards,     0,          nullptr},
-    {kind_love,     place_menu_love,       "Love",     L"\\title_love.nbf",      10,    love_cards,     1,          love_questions},
-    {kind_business, place_menu_business,   "Business", L"\\title_business.nbf",  10,    business_cards, 1,          business_questions},
-    {kind_money,    place_menu_money,      "Money",    L"\\title_money.nbf",     8,     money_cards,    1,          money_questions},
+    // kind         menu entry             title picture             cards  spread          thumbnails  questions
+    {kind_desire,   place_menu_desire,     L"\\title_desire.nbf",    1,     one_card,       0,          nullptr},
+    {kind_today,    place_menu_today,      L"\\title_today.nbf",     1,     one_card,       0,          nullptr},
+    {kind_past,     place_menu_past,       L"\\title_past.nbf",      3,     past_cards,     0,          nullptr},
+    {kind_love,     place_menu_love,       L"\\title_love.nbf",      10,    love_cards,     1,          love_questions},
+    {kind_business, place_menu_business,   L"\\title_business.nbf",  10,    business_cards, 1,          business_questions},
+    {kind_money,    place_menu_money,      L"\\title_money.nbf",     8,     money_cards,    1,          money_questions},
 };
 // clang-format on
 
@@ -88,7 +88,7 @@ const ReadingInfo* reading_info(int32_t kind) {
 
 const char* reading_name(int32_t kind) {
     const ReadingInfo* r = reading_info(kind);
-    return r ? r->name : nullptr;
+    return r ? screen_layout[r->menu_place].label : nullptr;
 }
 
 const wchar_t* title_picture_name(int32_t kind) {

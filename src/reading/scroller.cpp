@@ -6,12 +6,6 @@
 
 #include <cstring>
 
-int32_t ball_y = BALL_TOP;
-int32_t row_count = 0;
-int32_t ball_step = 0;
-int32_t ball_fraction = 0;
-int32_t ball_carry = 0;
-
 namespace {
 
 int is_question_kind(int32_t kind) {
@@ -50,12 +44,12 @@ void draw_rows(int32_t first, int32_t last) {
 
 // The pixels the ball moves for one row: the whole step, plus one whenever the hundredths
 // carried over reach a full pixel.
-int32_t next_ball_step() {
-    int32_t step = ball_step;
-    ball_carry += ball_fraction;
-    if (ball_carry >= 100) {
+int32_t next_ball_step(TableState* table) {
+    int32_t step = table->ball_step;
+    table->ball_carry += table->ball_fraction;
+    if (table->ball_carry >= 100) {
         step += 1;
-        ball_carry %= 100;
+        table->ball_carry %= 100;
     }
     return step;
 }
@@ -65,28 +59,31 @@ int32_t next_ball_step() {
 // [SECTION] Ball
 
 void update_scroll_ball() {
-    const int32_t moves = row_count - app_state->bottom_row + app_state->top_row;
+    TableState& table = app_state->table;
+    const int32_t moves = table.row_count - app_state->bottom_row + app_state->top_row;
     if (moves <= 0) {
-        ball_step = 0;
-        ball_fraction = 0;
+        table.ball_step = 0;
+        table.ball_fraction = 0;
         return;
     }
-    ball_step = BALL_TRAVEL / moves;
-    // The hundredths of 57 / moves, worked out in single precision.
-    const float scaled = (-57.0f / float(moves)) * 100.0f;
-    ball_fraction = 100 * (-BALL_TRAVEL / moves) - int32_t(scaled);
+    table.ball_step = BALL_TRAVEL / moves;
+    // The hundredths of BALL_TRAVEL / moves, worked out in single precision.
+    const float scaled = (-float(BALL_TRAVEL) / float(moves)) * 100.0f;
+    table.ball_fraction = 100 * (-BALL_TRAVEL / moves) - int32_t(scaled);
 }
 
 // [SECTION] Page
 
 void draw_meaning_page(int32_t mode) {
     AppState* state = app_state;
-    row_count = state->text_length / TEXT_COLUMNS + (state->text_length % TEXT_COLUMNS != 0);
+    TableState& table = state->table;
+    const int32_t row_count = table.row_count =
+        state->text_length / TEXT_COLUMNS + (state->text_length % TEXT_COLUMNS != 0);
     update_scroll_ball();
     clear_area(MEANING_WINDOW);
 
     if (mode == 0) {
-        ball_carry = 0;
+        table.ball_carry = 0;
         draw_rows(0, state->bottom_row);
         return;
     }
@@ -95,18 +92,18 @@ void draw_meaning_page(int32_t mode) {
         if (state->top_row < 0) {
             state->top_row = 0;
         } else {
-            const int32_t step = next_ball_step();
+            const int32_t step = next_ball_step(&table);
             state->bottom_row -= 1;
-            ball_y -= step;
+            table.ball_y -= step;
         }
     } else if (mode == 2) {
         state->bottom_row += 1;
         if (state->bottom_row > row_count) {
             state->bottom_row = row_count;
         } else {
-            const int32_t step = next_ball_step();
+            const int32_t step = next_ball_step(&table);
             state->top_row += 1;
-            ball_y += step;
+            table.ball_y += step;
         }
     } else if (mode != 3) {
         return;
@@ -114,11 +111,11 @@ void draw_meaning_page(int32_t mode) {
     if (mode == 1 || mode == 2) {
         // The carried hundredths make up and down moves differ by a pixel now and then; the
         // ball never leaves its track, and the top of the text puts it at the top again.
-        if (state->top_row == 0 || ball_y < BALL_TOP) ball_y = BALL_TOP;
-        if (ball_y > BALL_TOP + BALL_TRAVEL) ball_y = BALL_TOP + BALL_TRAVEL;
+        if (state->top_row == 0 || table.ball_y < BALL_TOP) table.ball_y = BALL_TOP;
+        if (table.ball_y > BALL_TOP + BALL_TRAVEL) table.ball_y = BALL_TOP + BALL_TRAVEL;
     }
     show_place(place_scroll_bar);
-    show_picture(L"\\scroll_ball.nbf", BALL_X, ball_y);
+    show_picture(L"\\scroll_ball.nbf", BALL_X, table.ball_y);
     draw_rows(state->top_row, state->bottom_row);
 }
 
@@ -151,7 +148,7 @@ void show_meaning(int32_t position) {
         read_card_text(state, state->drawn_cards[p]);
     }
 
-    CardView* view = &card_views[p];
+    CardView* view = &state->table.card_views[p];
     const int long_text = state->text_length > SHORT_TEXT_MAX;
     if (is_multi_card_kind(kind) && long_text) {
         if (view->fresh == 1) {
@@ -185,10 +182,4 @@ void show_meaning(int32_t position) {
 
 void reset_reading() {
     close_card_db(app_state);
-    ball_y = BALL_TOP;
-    row_count = ball_step = ball_fraction = ball_carry = 0;
-    last_position = 0;
-    std::memset(card_views, 0, sizeof card_views);
-    std::memset(spread_positions, 0, sizeof spread_positions);
-    std::memset(turned_positions, 0, sizeof turned_positions);
 }

@@ -4,10 +4,6 @@
 #include "reading/reading.h"
 #include "graphics/graphics.h"
 
-SpreadPoint spread_positions[SPREAD_MAX] = {};
-int32_t last_position = 0;
-int32_t turned_positions[SPREAD_MAX] = {};
-
 // [SECTION] Layouts
 
 namespace {
@@ -38,14 +34,6 @@ void draw_card_frame(int32_t x, int32_t y, int32_t frame, int32_t mode) {
                        card_sheet, mode);
 }
 
-// The fresh page of a meaning: first rows, ball at the top, arrows live.
-void set_fresh_page(AppState* state) {
-    ball_y = BALL_TOP;
-    state->top_row = 0;
-    state->bottom_row = 7;
-    state->scroller_active = 1;
-}
-
 } // namespace
 
 // [SECTION] Laying the spread out
@@ -57,12 +45,13 @@ void show_reading_title(int32_t kind) {
 
 void draw_spread(int32_t kind) {
     app_state->reading_shown = 1;
-    for (int32_t& face_up : turned_positions) face_up = 0;
+    TableState& table = app_state->table;
+    for (int32_t& face_up : table.turned_positions) face_up = 0;
     const ReadingInfo* reading = reading_info(kind);
     if (!reading) return;
     const SpreadPoint* layout = reading->spread;
     for (int32_t p = 0; p < reading->card_count; ++p) {
-        spread_positions[p] = layout[p];
+        table.spread_positions[p] = layout[p];
         if (!uses_thumbnails(kind)) {
             draw_card_frame(layout[p].x, layout[p].y, CARD_BACK, plain);
         } else if (card_thumbnail(CARD_BACK)) {
@@ -105,7 +94,7 @@ int spread_card_box(int32_t kind, int32_t position, HitBox* box) {
     if (position < 0 || position >= spread_size(kind)) return 0;
     const int thumbs = uses_thumbnails(kind);
     if (thumbs && !thumb_picture) return 0;
-    const SpreadPoint at = spread_positions[position];
+    const SpreadPoint at = app_state->table.spread_positions[position];
     box->left = at.x;
     box->right = at.x + (thumbs ? thumb_picture->width : CARD_WIDTH);
     box->top = at.y;
@@ -114,16 +103,12 @@ int spread_card_box(int32_t kind, int32_t position, HitBox* box) {
 }
 
 int32_t hit_spread_position(int32_t kind) {
-    const int32_t count = spread_size(kind);
     const int thumbs = uses_thumbnails(kind);
-    if (thumbs && !thumb_picture) return -1;
-    const int32_t x = app_state->tap_x;
-    const int32_t y = app_state->tap_y;
-    for (int32_t p = 0; p < count; ++p) {
-        const int32_t width = thumbs ? thumb_picture->width : CARD_WIDTH;
-        const int32_t height = thumbs ? thumb_picture->height : CARD_HEIGHT;
-        const SpreadPoint at = spread_positions[p];
-        if (!(at.x < x && x < at.x + width && at.y < y && y < at.y + height)) continue;
+    for (int32_t p = 0; p < spread_size(kind); ++p) {
+        HitBox box;
+        if (!spread_card_box(kind, p, &box) ||
+            !box_contains(box, app_state->tap_x, app_state->tap_y))
+            continue;
         const int32_t value = app_state->drawn_cards[p];
         if (thumbs && (value < 0 || value >= DEALT_VALUES || !card_thumbnail(value / 2))) continue;
         return p;
@@ -135,11 +120,12 @@ int32_t hit_spread_position(int32_t kind) {
 
 void reveal_card(int32_t kind, int32_t position) {
     AppState* state = app_state;
+    TableState& table = state->table;
     const int32_t p = position;
     if (p < 0 || p >= spread_size(kind)) return;
     const int32_t value = state->drawn_cards[p];
     if (value < 0 || value >= DEALT_VALUES) return;
-    turned_positions[p] = 1;
+    table.turned_positions[p] = 1;
     const int32_t card = value / 2;
     const int32_t mode = (value % 2 == 1) ? turned : plain;
     const int single = spread_size(kind) == 1; // one card: its meaning opens at the top
@@ -153,7 +139,7 @@ void reveal_card(int32_t kind, int32_t position) {
     const int thumb_made = thumbs && card_thumbnail(card);
     play_sound(L"\\shufflecard.WAV");
 
-    const SpreadPoint at = spread_positions[p];
+    const SpreadPoint at = table.spread_positions[p];
     if (!thumbs) {
         draw_card_frame(at.x, at.y, card, mode);
     } else if (thumb_made) {
@@ -173,7 +159,7 @@ void reveal_card(int32_t kind, int32_t position) {
     }
     show_reading_title(kind);
     // Tapping the card on display again brings its meaning back to the top.
-    if (p == last_position) set_fresh_page(state);
+    if (p == table.last_position) set_fresh_page(state);
     show_meaning(p);
-    last_position = p;
+    table.last_position = p;
 }

@@ -15,5 +15,5 @@ void show_card_table(const wchar_t* title_path) {
     show_place(place_table_menu);
     present_screen();
     app_state->tap_pending = 0;
-    for (CardView& view : card_views) view.fresh = 1;
+    for (CardView& view : app_state->table.card_views) view.fresh = 1;
 }

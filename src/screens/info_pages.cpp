@@ -3,8 +3,6 @@
 #include "screens/screens.h"
 #include "graphics/graphics.h"
 
-int32_t publisher_page = 0;
-
 // Back to the main menu; Back buttons play the start sound just before the menu shows.
 static void return_to_menu(bool start_sound) {
     AppState* s = app_state;
@@ -29,7 +27,7 @@ void about_step() {
 
 void publisher_step() {
     AppState* s = app_state;
-    if (publisher_page == 0) {
+    if (s->publisher_page == 0) {
         show_place(place_publisher_1);
         present_screen();
         if (s->tap_pending == 1) {
@@ -38,18 +36,18 @@ void publisher_step() {
                 return_to_menu(true);
             } else if (tapped(place_publisher_1_next)) {
                 button_feedback(L"\\ico.wav", place_publisher_1_next);
-                publisher_page = 1;
+                s->publisher_page = 1;
             }
         }
         s->tap_x = 0;
         s->tap_y = 0;
         s->tap_pending = 0;
-    } else if (publisher_page == 1) {
+    } else if (s->publisher_page == 1) {
         show_place(place_publisher_2);
         present_screen();
         if (tapped(place_publisher_2_back)) {
             button_feedback(L"\\ico.wav", place_publisher_2_back);
-            publisher_page = 0;
+            s->publisher_page = 0;
             s->tap_pending = 0;
         } else if (tapped(place_publisher_2_menu)) {
             play_sound(L"\\ico.wav");
@@ -57,7 +55,7 @@ void publisher_step() {
             show_pressed(place_publisher_2_menu);
             present_screen();
             sleep_ms(100);
-            publisher_page = 0;
+            s->publisher_page = 0;
             return_to_menu(false);
         }
     }

@@ -20,17 +20,23 @@ enum KeyScreen {
 };
 
 KeyScreen key_screen() {
-    const AppState* s = app_state;
-    if (!s) return on_none;
-    if (s->screen == screen_title) return on_title;
-    if (s->screen == screen_menu) return on_menu;
-    if (s->screen == screen_about) return on_about;
-    if (s->screen == screen_publisher) return publisher_page == 0 ? on_publisher_1 : on_publisher_2;
-    if (reading_info(s->screen)) {
-        if (s->shuffling == 1) return on_shuffle;
-        if (s->reading_shown == 1) return on_table;
+    int32_t page = 1;
+    switch (current_screen(&page)) {
+    case SCREEN_TITLE:
+        return on_title;
+    case SCREEN_MENU:
+        return on_menu;
+    case SCREEN_ABOUT:
+        return on_about;
+    case SCREEN_PUBLISHER:
+        return page == 1 ? on_publisher_1 : on_publisher_2;
+    case SCREEN_SHUFFLE:
+        return on_shuffle;
+    case SCREEN_CARD_TABLE:
+        return on_table;
+    default:
+        return on_none;
     }
-    return on_none;
 }
 
 // [SECTION] Keys that press a button

@@ -18,8 +18,8 @@ void reading_step(int32_t kind) {
     s->tap_pending = 0;
     const bool multi_card = spread_size(kind) > 1;
     if (s->scroll_up_pressed == 1 || s->scroll_down_pressed == 1)
-        show_meaning(multi_card ? last_position : 0);
+        show_meaning(multi_card ? s->table.last_position : 0);
     present_screen();
-    if (multi_card) save_reading_state(last_position);
+    if (multi_card) save_reading_state(s->table.last_position);
     end_screen_step();
 }

@@ -91,7 +91,3 @@ void screen_step() {
     else if (screen == screen_menu)
         menu_step();
 }
-
-void reset_screens() {
-    publisher_page = 0;
-}

@@ -4,7 +4,11 @@
 #include "core/core.h"
 #include "core/layout.h"
 
-extern int32_t publisher_page; // 0 first publisher page, 1 second
+// [SECTION] The screen on display
+
+// Which screen is on display (for the keys and the hosts' questions); *page is the
+// publisher page, 1 or 2, and 1 elsewhere.
+ScreenKind current_screen(int32_t* page);
 
 // [SECTION] Main menu
 
@@ -40,8 +44,3 @@ void shut_down();
 // Copies a title path into a fresh private buffer (the shared path buffer is overwritten by
 // the next path); release it with release_memory. Null when it cannot be allocated.
 wchar_t* copy_title_path(const wchar_t* title_path);
-
-// [SECTION] Lifetime
-
-// Clears the screens' own values, as a new process finds them.
-void reset_screens();

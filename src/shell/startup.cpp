@@ -9,10 +9,6 @@
 #include <cstring>
 #include <cwchar>
 
-static const wchar_t CLASS_NAME[] = L"Quarnel";
-static const wchar_t REGISTRY_KEY[] = L"\\SOFTWARE\\Apps\\Vorn Quarnel";
-static intptr_t program_instance = 0;
-
 enum : uint32_t { CLASS_STYLE = 3, CLASS_ICON = 102, BLACK_BRUSH = 4, HIDE_TASK_BAR = 2 };
 
 // [SECTION] Entry and main loop
@@ -35,10 +31,9 @@ int app_main(intptr_t instance, intptr_t, const wchar_t*, int) {
 }
 
 int start_up(intptr_t instance) {
-    register_window_class(instance, CLASS_NAME);
-    WindowHandle window = create_window(CLASS_NAME, CLASS_NAME);
+    register_window_class(instance, PROGRAM_CLASS);
+    WindowHandle window = create_window(PROGRAM_CLASS, PROGRAM_CLASS);
     if (!window) return 0;
-    program_instance = instance;
     main_window = window;
     if (!GXOpenDisplay(main_window, GX_FULLSCREEN)) return 0;
     GXOpenInput();
@@ -94,7 +89,7 @@ int32_t window_procedure(WindowHandle window, uint32_t message, uintptr_t wparam
 void read_install_dir() {
     install_dir[0] = 0;
     RegistryKey key;
-    if (!registry_open_key(REGISTRY_KEY, &key)) {
+    if (!registry_open_key(PROGRAM_REGISTRY_KEY, &key)) {
         message_box(0, L"This is a problem in process of installation please reinstall", L"Message",
                     MB_OK);
         return;
@@ -134,10 +129,7 @@ void create_objects() {
     card_sheet = create_picture(CARD_SHEET_SIZE);
     frame_picture = create_picture(FRAME_PICTURE_SIZE);
     AppState* state = allocate_record<AppState>();
-    if (state) {
-        state->bottom_row = 3;
-        state->shown_position = -1;
-    }
+    if (state) init_app_state(state);
     app_state = state;
 }
 
@@ -146,9 +138,7 @@ void create_objects() {
 // Each part of the program frees and clears its own, the highest layer first: the reading
 // closes its card file before the state record that holds the handle is freed.
 void release_objects() {
-    reset_screens();
     reset_reading();
     release_graphics();
     reset_core();
-    program_instance = 0;
 }

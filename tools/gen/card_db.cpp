@@ -41,7 +41,7 @@ int read_text_file(const std::string& path, std::vector<Entry>& entries) {
             size_t comma = rest.rfind(", ");
             std::string orientation = comma == std::string::npos ? "" : rest.substr(comma + 2);
             int reversed = orientation == "reversed" ? 1 : orientation == "upright" ? 0 : -1;
-            if (card < 0 || card > 77 || reversed < 0 || rest.substr(0, comma) != card_name(card)) {
+            if (card < 0 || card > 77 || reversed < 0 || rest.substr(0, comma) != face_name(card)) {
                 std::fprintf(stderr, "%s:%d: bad entry heading\n", path.c_str(), line_number);
                 return 0;
             }

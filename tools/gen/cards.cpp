@@ -1081,7 +1081,7 @@ Canvas draw_back() {
 
 // [SECTION] Interface
 
-const char* card_name(int card) {
+const char* face_name(int card) {
     if (card >= 0 && card < CARD_COUNT) return card_names[card];
     return card == CARD_COUNT ? "Card Back" : "";
 }

@@ -409,7 +409,7 @@ int sheet_of_cards(const std::string& picture_dir, const std::string& sheet_dir,
                         all.rgba[(static_cast<size_t>(y) * all.width + card * fw + x) * 4 + k];
         int x = 8 + (card % columns) * cell_w, y = 8 + (card / columns) * cell_h;
         blit(sheet, scaled(one, 2), x, y);
-        std::string name = card_name(card) != nullptr ? card_name(card) : "?";
+        std::string name = face_name(card) != nullptr ? face_name(card) : "?";
         double size =
             std::min(10.0, 10.0 * (cell_w - 4) / std::max(1.0, string_width(name, 10, face_sans)));
         draw_string(sheet, name, x + fw, y + fh * 2 + 13, size, {230, 230, 230}, face_sans, 1);

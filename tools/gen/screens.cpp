@@ -6,6 +6,7 @@
 #include "reading/reading.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -481,7 +482,8 @@ Canvas fan_card(int kind) {
 // 3 from the top and 1 from the foot.
 const int kTitleButtonW = 68, kTitleButtonH = 24;
 
-void title_button(Canvas& c, LayoutId place, const char* label, bool pressed) {
+void title_button(Canvas& c, LayoutId place, bool pressed) {
+    const char* label = screen_layout[place].label;
     const LayoutEntry& e = screen_layout[place];
     button(c, e.pressed_x + 2, e.pressed_y + 3, e.pressed_x + kTitleButtonW - 2,
            e.pressed_y + kTitleButtonH - 1, label, pressed ? button_down : button_up, 12);
@@ -519,8 +521,8 @@ Canvas title_screen(int pressed) {
     draw_turned(c, fan_card(1), 120, 176, 0.0, 1.08);
     rule(c, 24, 216, 256, kGold, 0.8);
     // Buttons at the bottom right, the studio's name at the left.
-    title_button(c, place_title_start, "Start", pressed == 1);
-    title_button(c, place_title_exit, "Exit", pressed == 2);
+    title_button(c, place_title_start, pressed == 1);
+    title_button(c, place_title_exit, pressed == 2);
     crescent(c, 22, 292, 7, 3.5, -2, 0.85, kGoldLight);
     draw_string(c, "Vorn Games", 34, 290, 10, kCream, face_serif_bold, 0);
     draw_string(c, "version 1.0", 34, 303, 9, kPale, face_sans, 0);
@@ -538,22 +540,24 @@ void write_title(Output& out) {
 
 // [SECTION] Main menu
 
-// The entries' art; their tap areas and pressed pictures' places are the program's layout,
-// from place_menu_desire on.
+// The entries' art; their labels, tap areas and pressed pictures' places are the program's
+// layout, from place_menu_desire on.
 struct MenuArt {
-    const char* label;
     int pw, ph; // size of the pressed picture
     double size;
 };
 
 const MenuArt kMenu[9] = {
-    {"Desire", 240, 20, 11},        {"Today", 240, 20, 11},           {"Past", 240, 20, 11},
-    {"Love", 240, 20, 11},          {"Business", 240, 20, 11},        {"Money", 240, 20, 11},
-    {"About Tarot", 236, 26, 12.5}, {"About Quarnel", 236, 28, 12.5}, {"Exit", 236, 33, 12.5},
+    {240, 20, 11}, {240, 20, 11},   {240, 20, 11},   {240, 20, 11},   {240, 20, 11},
+    {240, 20, 11}, {236, 26, 12.5}, {236, 28, 12.5}, {236, 33, 12.5},
 };
 
 LayoutId menu_place(int i) {
     return LayoutId(place_menu_desire + i);
+}
+
+const char* menu_label(int i) {
+    return screen_layout[menu_place(i)].label;
 }
 
 // The plate of an entry: the pixels of its tap rectangle, kept clear of its neighbours.
@@ -565,7 +569,7 @@ void menu_plate_box(int i, double& x0, double& y0, double& x1, double& y1) {
     y0 = tap.top + 1;
     y1 = tap.bottom;
     // Labels keep one size; a plate narrower than its label grows by a few pixels.
-    double need = string_width(m.label, m.size, face_serif_bold) + 10;
+    double need = string_width(menu_label(i), m.size, face_serif_bold) + 10;
     double cx = (x0 + x1) / 2;
     x0 = std::min(x0, std::floor(cx - need / 2));
     x1 = std::max(x1, std::ceil(cx + need / 2));
@@ -588,7 +592,7 @@ Canvas menu_screen(int pressed) {
     for (int i = 0; i < 9; ++i) {
         double x0, y0, x1, y1;
         menu_plate_box(i, x0, y0, x1, y1);
-        menu_plate(c, x0, y0, x1, y1, kMenu[i].label, pressed == i ? button_down : button_up,
+        menu_plate(c, x0, y0, x1, y1, menu_label(i), pressed == i ? button_down : button_up,
                    kMenu[i].size);
     }
     fill_rect(c, 70, 227.5, 170, 228.5, kGold, 0.5);
@@ -620,7 +624,8 @@ void info_page(Canvas& c, uint32_t seed) {
 }
 
 // A button body placed for the place's pressed picture.
-void info_button(Canvas& c, LayoutId place, const char* label, bool pressed) {
+void info_button(Canvas& c, LayoutId place, bool pressed) {
+    const char* label = screen_layout[place].label;
     const int px = screen_layout[place].pressed_x, py = screen_layout[place].pressed_y;
     button(c, px + kBodyX, py + kBodyY, px + kBodyX + kBodyW, py + kBodyY + kBodyH, label,
            pressed ? button_down : button_up, 11);
@@ -662,7 +667,7 @@ Canvas about_page(bool back_pressed) {
             "to turn it over and read its meaning; scroll with the arrows. Menu and Exit wait "
             "in the bottom corners.",
             y + 2);
-    info_button(c, place_about_back, "Back", back_pressed);
+    info_button(c, place_about_back, back_pressed);
     return c;
 }
 
@@ -690,8 +695,8 @@ Canvas publisher_page(int page, int pressed) {
             y += 34;
         }
         star(c, 120, 276, 4, 0.3, 4, kGold, 0.9);
-        info_button(c, place_publisher_1_back, "Back", pressed == 1);
-        info_button(c, place_publisher_1_next, "Next", pressed == 2);
+        info_button(c, place_publisher_1_back, pressed == 1);
+        info_button(c, place_publisher_1_next, pressed == 2);
         draw_string(c, "1 / 2", 120, 308, 9, kPale, face_sans, 1);
     } else {
         page_heading(c, "Licence", 32, 19);
@@ -711,8 +716,8 @@ Canvas publisher_page(int page, int pressed) {
                       14, y + 40, 212, 9.5, 11.5, kCream, face_sans);
         sun(c, 120, y + 30, 9, {255, 230, 150}, kGold, 0.95);
         draw_string(c, "Thank you for playing.", 120, y + 66, 12, kGoldLight, face_serif_bold, 1);
-        info_button(c, place_publisher_2_back, "Back", pressed == 1);
-        info_button(c, place_publisher_2_menu, "Menu", pressed == 2);
+        info_button(c, place_publisher_2_back, pressed == 1);
+        info_button(c, place_publisher_2_menu, pressed == 2);
         draw_string(c, "2 / 2", 120, 308, 9, kPale, face_sans, 1);
     }
     return c;
@@ -806,7 +811,7 @@ void write_frame(Output& out) {
     save_canvas(out, "title_frame.nbf", frame, true);
     for (int k = 0; k < READING_COUNT; ++k) {
         Canvas c = frame;
-        title_plaque(c, readings[k].name);
+        title_plaque(c, reading_name(readings[k].kind));
         std::vector<uint8_t> indices = canvas_to_indices(c, true);
         save_crop(out, picture_file(readings[k].title_picture).c_str(), indices, kFrameW, kTitleX,
                   kTitleY, kTitleW, kTitleH);
@@ -1068,18 +1073,20 @@ void write_tables(Output& out) {
     struct Corner {
         LayoutId place;
         CornerIcon icon;
-        const char* label;
     };
-    const Corner corners[4] = {{place_shuffle_back, icon_back, "BACK"},
-                               {place_shuffle_next, icon_next, "NEXT"},
-                               {place_table_exit, icon_exit, "EXIT"},
-                               {place_table_menu, icon_menu, "MENU"}};
+    const Corner corners[4] = {{place_shuffle_back, icon_back},
+                               {place_shuffle_next, icon_next},
+                               {place_table_exit, icon_exit},
+                               {place_table_menu, icon_menu}};
     for (const Corner& k : corners) {
         const LayoutEntry& e = screen_layout[k.place];
-        save_canvas(out, picture_file(e.picture).c_str(), corner_button(k.icon, k.label, false),
-                    false);
-        save_canvas(out, picture_file(e.pressed).c_str(), corner_button(k.icon, k.label, true),
-                    false);
+        // The corner buttons' labels are set in capitals.
+        std::string label = e.label;
+        for (char& ch : label) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+        save_canvas(out, picture_file(e.picture).c_str(),
+                    corner_button(k.icon, label.c_str(), false), false);
+        save_canvas(out, picture_file(e.pressed).c_str(),
+                    corner_button(k.icon, label.c_str(), true), false);
     }
 }
 

@@ -7,7 +7,6 @@
 
 // [SECTION] Registry: one key, one value
 
-static const wchar_t PROGRAM_KEY[] = L"\\SOFTWARE\\Apps\\Vorn Quarnel";
 static std::string registry_folder;
 static bool registry_has_key = false;
 
@@ -22,7 +21,8 @@ std::string registry_install_dir() {
 }
 
 int registry_open_key(const wchar_t* key_path, RegistryKey* key) {
-    if (!key_path || !key || !registry_has_key || std::wcscmp(key_path, PROGRAM_KEY) != 0) return 0;
+    if (!key_path || !key || !registry_has_key || std::wcscmp(key_path, PROGRAM_REGISTRY_KEY) != 0)
+        return 0;
     *key = 1;
     return 1;
 }

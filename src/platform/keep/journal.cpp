@@ -2,8 +2,7 @@
 // Markdown entry appended to the user's file, and the reading's text for the clipboard
 
 #include "platform/keep/keep.h"
-#include "reading/reading.h"
-#include "screens/screens.h"
+#include "platform/platform.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +14,7 @@
 
 std::string reading_as_text() {
     std::string text(READING_TEXT_SIZE, '\0');
-    text.resize(size_t(reading_text(app_state, &text[0], READING_TEXT_SIZE)));
+    text.resize(size_t(screen_reading_text(&text[0], READING_TEXT_SIZE)));
     return text;
 }
 
@@ -29,7 +28,7 @@ struct Journal {
     // The card table last seen with a card turned, and its text as it was then: when the
     // table is left, the card text file may already be closed (Exit).
     bool table_seen = false;
-    uint32_t signature = 0;
+    uint32_t version = 0; // screen_version when the text was taken
     std::string text;
 };
 
@@ -80,18 +79,6 @@ std::string markdown_entry(const std::string& text, std::time_t when) {
         at = end + 1;
     }
     return entry;
-}
-
-// Which table, which cards, which of them turned: changes whenever the text would.
-uint32_t table_signature(const AppState* state, int32_t size) {
-    uint32_t hash = 2166136261u;
-    auto mix = [&hash](int32_t v) { hash = (hash ^ uint32_t(v)) * 16777619u; };
-    mix(state->screen);
-    for (int32_t p = 0; p < size; ++p) {
-        mix(state->drawn_cards[p]);
-        mix(turned_positions[p]);
-    }
-    return hash;
 }
 
 } // namespace
@@ -146,15 +133,13 @@ int journal_append(const std::string& text, std::time_t when) {
 
 void journal_watch() {
     if (journal.path.empty()) return;
-    const AppState* state = app_state;
-    const int32_t size = state ? spread_size(state->screen) : 0;
-    int32_t turned = 0;
-    for (int32_t p = 0; p < size; ++p) turned += turned_positions[p] == 1;
-    if (state && state->reading_shown == 1 && turned > 0) {
-        uint32_t signature = table_signature(state, size);
-        if (!journal.table_seen || signature != journal.signature) {
+    ScreenInfo info;
+    screen_info(&info);
+    if (info.kind == SCREEN_CARD_TABLE && info.turned_count > 0) {
+        const uint32_t version = screen_version();
+        if (!journal.table_seen || version != journal.version) {
             journal.text = reading_as_text();
-            journal.signature = signature;
+            journal.version = version;
         }
         journal.table_seen = true;
         return;
