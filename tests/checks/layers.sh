@@ -11,6 +11,8 @@
 # - platform/common includes platform.h and its own headers;
 # - a host includes platform.h, platform/common, the front-end extras (platform/keep) and its
 #   own folder; never the program's own headers nor another back end's;
+# - the card library (cards) stands above the program as the tools do: it includes the
+#   program's core, graphics and reading, platform/common and its own headers;
 # - platform/platform.h includes no project header at all.
 # Lists every include that breaks a rule and fails when there is one.
 set -euo pipefail
@@ -32,6 +34,8 @@ allowed() {
       [ "$(rank "$top")" -le "$(rank "$folder")" ] ;;
     platform/common)
       [[ $target == platform/common/* ]] ;;
+    cards)
+      [[ $target == cards/* || $target == platform/common/* ]] || [ "$(rank "$top")" -le 3 ] ;;
     platform/sdl | platform/web | platform/headless | platform/keep)
       [[ $target == platform/common/* || $target == platform/keep/* || $target == "$folder"/* ]] ;;
     *) return 1 ;;
