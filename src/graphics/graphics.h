@@ -41,6 +41,12 @@ extern struct Palette* palette; // the palette block, created by create_objects
 Picture* init_picture(Picture* picture, uint16_t capacity_width, uint16_t capacity_height);
 // Loads a picture file; returns 1, or 0 after showing the failure's message.
 int load_picture(Picture* picture, const wchar_t* path);
+// Decodes a whole picture file held in memory exactly as load_picture decodes it from disk:
+// the header's fields (where the bytes stop short of them, the fields stay as they were),
+// then the pixels, the rest of the buffer 0. Shows nothing: returns 1, or 0 with the message
+// load_picture would show in *fault (when fault is not null).
+int decode_picture(const uint8_t* bytes, size_t size, Picture* picture,
+                   const wchar_t** fault = nullptr);
 // Frees the buffer; later loads fail and blitters refuse the picture.
 void release_picture(Picture* picture);
 
