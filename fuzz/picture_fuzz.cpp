@@ -89,8 +89,9 @@ void load_and_check(Picture* p, Picture* twin, const std::wstring& path, const u
     const size_t messages = fuzz_message_count();
     const int ok = load_picture(p, path.c_str());
     const size_t shown = fuzz_message_count();
-    const wchar_t* fault = nullptr;
-    fuzz_require(decode_picture(data, size, twin, &fault) == ok, "memory decodes as disk loads");
+    PictureDecoding decoding{};
+    fuzz_require(decode_picture(data, size, twin, &decoding) == ok, "memory decodes as disk loads");
+    const wchar_t* fault = decoding.fault;
     fuzz_require(fuzz_message_count() == shown, "decoding shows nothing");
     if (!ok)
         fuzz_require(

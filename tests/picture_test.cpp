@@ -261,9 +261,18 @@ TEST(PictureDecode, memory_and_disk_decode_alike_also_with_runs_cut_between_read
     init_picture(&from_disk, w, h);
     init_picture(&from_memory, w, h);
     ASSERT_EQ(load_picture(&from_disk, write_file("halves.nbf", file).c_str()), 1);
-    ASSERT_EQ(decode_picture(file.data(), file.size(), &from_memory), 1);
+    PictureDecoding whole{};
+    ASSERT_EQ(decode_picture(file.data(), file.size(), &from_memory, &whole), 1);
     EXPECT_EQ(buffer_of(from_disk), expected);
     EXPECT_EQ(buffer_of(from_memory), expected);
+    EXPECT_EQ(whole.delivered, whole.wanted);
+    EXPECT_EQ(whole.used, file.size());
+    // A byte after the last pixel is never read; a file cut short delivers fewer pixels.
+    file.push_back(9);
+    decode_picture(file.data(), file.size(), &from_memory, &whole);
+    EXPECT_EQ(whole.used, file.size() - 1);
+    decode_picture(file.data(), file.size() - 100, &from_memory, &whole);
+    EXPECT_LT(whole.delivered, whole.wanted);
 
     // Cut anywhere, or too big for the buffer, the file gives the same fields, pixels and
     // message either way; a header cut short keeps the fields it does not reach.
@@ -278,8 +287,9 @@ TEST(PictureDecode, memory_and_disk_decode_alike_also_with_runs_cut_between_read
         }
         const size_t messages = headless_messages().size();
         const int loaded = load_picture(&from_disk, path.c_str());
-        const wchar_t* fault = nullptr;
-        EXPECT_EQ(decode_picture(part.data(), part.size(), &from_memory, &fault), loaded);
+        PictureDecoding decoding{};
+        EXPECT_EQ(decode_picture(part.data(), part.size(), &from_memory, &decoding), loaded);
+        const wchar_t* fault = decoding.fault;
         EXPECT_EQ(headless_messages().size(), messages + (loaded ? 0 : 1));
         if (!loaded) {
             EXPECT_EQ(headless_messages().back(), "|" + std::string(fault, fault + wcslen(fault)));

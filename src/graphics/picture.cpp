@@ -78,6 +78,7 @@ struct PictureDecoder {
     int32_t raw;                         // 1: the pixels are the file's bytes as they are
     int64_t done;                        // pixels written (run-length) or bytes copied (raw)
     int64_t total;                       // the pixel count, or the raw data size
+    size_t used;                         // bytes of the file taken
     int32_t run;                         // a run's code whose value byte has not arrived; -1
     const wchar_t* fault;                // the failure's message
 };
@@ -98,6 +99,7 @@ void start_decoding(PictureDecoder* d, Picture* picture) {
     d->raw = 0;
     d->done = 0;
     d->total = 0;
+    d->used = 0;
     d->run = -1;
     d->fault = nullptr;
 }
@@ -135,7 +137,7 @@ void take_header(PictureDecoder* d) {
 
 // Run-length pixels: a byte below 0xC0 is one pixel, 0xC0 + n then a value byte is n pixels of
 // that value. Decoding stops at the pixel count; what is not reached stays 0.
-void decode_runs(PictureDecoder* d, const uint8_t* bytes, size_t size) {
+size_t decode_runs(PictureDecoder* d, const uint8_t* bytes, size_t size) {
     uint8_t* out = d->picture->pixels;
     const int64_t total = d->total;
     int64_t done = d->done;
@@ -163,6 +165,7 @@ void decode_runs(PictureDecoder* d, const uint8_t* bytes, size_t size) {
         done += run;
     }
     d->done = done;
+    return at;
 }
 
 // Takes the next bytes of the file.
@@ -172,6 +175,7 @@ void decode_bytes(PictureDecoder* d, const uint8_t* bytes, size_t size) {
         if (n > size) n = size;
         std::memcpy(d->header + d->header_taken, bytes, n);
         d->header_taken += uint32_t(n);
+        d->used += n;
         bytes += n;
         size -= n;
         if (d->header_taken < PICTURE_HEADER_SIZE) return;
@@ -183,8 +187,9 @@ void decode_bytes(PictureDecoder* d, const uint8_t* bytes, size_t size) {
         if (n > size) n = size;
         std::memcpy(d->picture->pixels + d->done, bytes, n);
         d->done += int64_t(n);
+        d->used += n;
     } else {
-        decode_runs(d, bytes, size);
+        d->used += decode_runs(d, bytes, size);
     }
     if (d->done == d->total) d->stage = stage_done;
 }
@@ -201,17 +206,17 @@ int finish_decoding(PictureDecoder* d) {
 
 } // namespace
 
-int decode_picture(const uint8_t* bytes, size_t size, Picture* picture, const wchar_t** fault) {
-    if (fault) *fault = nullptr;
-    if (!picture) {
-        if (fault) *fault = L"143468465";
-        return 0;
+int decode_picture(const uint8_t* bytes, size_t size, Picture* picture, PictureDecoding* decoding) {
+    PictureDecoding result = {L"143468465", 0, 0, 0};
+    int decoded = 0;
+    if (picture) {
+        PictureDecoder decoder;
+        start_decoding(&decoder, picture);
+        if (bytes) decode_bytes(&decoder, bytes, size);
+        decoded = finish_decoding(&decoder);
+        result = {decoder.fault, decoder.total, decoder.done, decoder.used};
     }
-    PictureDecoder decoder;
-    start_decoding(&decoder, picture);
-    if (bytes) decode_bytes(&decoder, bytes, size);
-    const int decoded = finish_decoding(&decoder);
-    if (fault) *fault = decoder.fault;
+    if (decoding) *decoding = result;
     return decoded;
 }
 
