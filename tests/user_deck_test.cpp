@@ -144,7 +144,7 @@ void write_test_deck(const std::string& folder) {
     }
 }
 
-// The deck's frames by the program's picture loader, and the palette.
+// The deck's frames by the program's picture decoder, and the palette.
 struct LoadedDeck {
     std::vector<uint8_t> strip;
     uint8_t palette[256][3];
@@ -154,7 +154,8 @@ LoadedDeck load_deck(const std::string& card_nbf) {
     LoadedDeck deck;
     Problems problems;
     std::string summary;
-    EXPECT_TRUE(check_card_sheet(card_nbf, &deck.strip, &summary, &problems))
+    EXPECT_TRUE(
+        check_card_sheet(card_nbf, read_test_file(card_nbf), &deck.strip, &summary, &problems))
         << (problems.empty() ? "" : problems[0]);
     headless_reset();
     Palette palette;
