@@ -82,5 +82,3 @@ int write_web_files(const std::string& web_dir);
 // The title screen's night sky, at its top and at its foot.
 void title_sky(Rgb* top, Rgb* bottom);
 int write_card_db(const std::string& texts_dir, const std::string& path); // CardDB.dat
-// Contact sheets for people to look at: every picture, and the 79 cards with names.
-int write_contact_sheets(const std::string& picture_dir, const std::string& sheet_dir);
