@@ -85,12 +85,12 @@ struct CardText {
 };
 
 // Parses a card text file: "== N Name, upright|reversed" headings, each followed by its
-// text; '#' lines and blank lines are skipped. Fills records (resized to 156) and adds one
-// problem a fault, each with file, line and card. Entries already present (from an earlier
-// file) count as given.
+// text; '#' lines and blank lines are skipped. Fills records (resized to DEALT_VALUES) and
+// adds one problem a fault, each with file, line and card. Entries already present (from an
+// earlier file) count as given.
 void parse_card_texts(const std::string& bytes, const std::string& file_name,
                       std::vector<CardText>* records, Problems* problems);
-// Adds a problem for each of the 156 records that no file gave.
+// Adds a problem for each of the DEALT_VALUES records that no file gave.
 void report_missing_texts(const std::vector<CardText>& records, Problems* problems);
 // The CardDB.dat bytes of the DEALT_VALUES records.
 std::vector<uint8_t> encode_card_db(const std::vector<CardText>& records);

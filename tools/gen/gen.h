@@ -70,7 +70,7 @@ void put_u32le(std::vector<uint8_t>& out, uint32_t v);
 
 int write_screen_pictures(const std::string& picture_dir); // screens, buttons, titles
 int write_card_sheet(const std::string& picture_dir);      // card.nbf
-Canvas draw_card_face(int card);                           // 60 x 100, card 0..78
+Canvas draw_card_face(int card);                           // one frame of card.nbf, 0..CARD_BACK
 const char* card_name(int card);                           // "The Fool", "Ace of Wands"
 int write_font(const std::string& picture_dir);            // font.nbf
 int write_sounds(const std::string& sound_dir);            // the WAV files
