@@ -310,6 +310,40 @@ TEST(DeckPictures, pad_shows_the_whole_picture_between_black_bars_and_crop_fills
     EXPECT_GT(mean[1] + mean[2], 400);
 }
 
+TEST(DeckPictures, error_diffusion_keeps_every_8_by_8_block_of_a_gradient_at_its_mean_colour) {
+    // A card of smooth gradients across hues, whose colours mostly fall between the palette's:
+    // the nearest colour alone is off by up to half a palette step, and diffusing the error
+    // to the neighbours brings each small block back to the colour it shows.
+    Image card;
+    card.width = CARD_WIDTH;
+    card.height = CARD_HEIGHT;
+    card.pixels.resize(size_t(CARD_WIDTH) * CARD_HEIGHT * 4);
+    for (int y = 0; y < CARD_HEIGHT; y++)
+        for (int x = 0; x < CARD_WIDTH; x++) {
+            uint8_t* p = &card.pixels[(size_t(y) * CARD_WIDTH + size_t(x)) * 4];
+            p[0] = uint8_t(30 + 190 * x / (CARD_WIDTH - 1));
+            p[1] = uint8_t(50 + 140 * y / (CARD_HEIGHT - 1));
+            p[2] = uint8_t(210 - 160 * (x + y) / (CARD_WIDTH + CARD_HEIGHT - 2));
+            p[3] = 255;
+        }
+    const LoadedDeck palette = load_deck(built_in_sheet());
+    const std::vector<uint8_t> mapped = dither_to_palette(card, palette.palette);
+    double worst = 0;
+    for (int by = 0; by + 8 <= CARD_HEIGHT; by += 8)
+        for (int bx = 0; bx + 8 <= CARD_WIDTH; bx += 8)
+            for (int c = 0; c < 3; c++) {
+                double source = 0, shown = 0;
+                for (int y = by; y < by + 8; y++)
+                    for (int x = bx; x < bx + 8; x++) {
+                        const size_t at = size_t(y) * CARD_WIDTH + size_t(x);
+                        source += card.pixels[at * 4 + size_t(c)];
+                        shown += palette.palette[mapped[at]][c];
+                    }
+                worst = std::max(worst, std::fabs(source - shown) / 64);
+            }
+    EXPECT_LT(worst, 4.0) << "levels between a block's mean colour and the source's";
+}
+
 // [SECTION] Refusals: named, all at once, nothing written
 
 TEST(DeckRefusals, every_fault_of_a_pictures_folder_is_named_at_once_and_nothing_is_written) {
