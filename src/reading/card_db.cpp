@@ -3,6 +3,8 @@
 
 #include "reading/reading.h"
 
+#include <cstring>
+
 // [SECTION] Opening the file
 
 void close_card_db(AppState* state) {
@@ -52,7 +54,9 @@ RecordScan start_scan(int32_t record) {
 // Takes the next bytes; 1 once the closing separator is among them.
 int scan_bytes(RecordScan* scan, const char* bytes, uint32_t count) {
     for (uint32_t k = 0; k < count; ++k) {
-        if (bytes[k] != '$') continue;
+        const void* hit = std::memchr(bytes + k, '$', count - k);
+        if (!hit) break;
+        k = uint32_t(static_cast<const char*>(hit) - bytes);
         scan->separators += 1;
         if (scan->separators == scan->first) scan->start = scan->taken + k + 1;
         if (scan->separators == scan->first + 1) {
