@@ -72,7 +72,7 @@ int scan_bytes(RecordScan* scan, const char* bytes, uint32_t count) {
 int find_record(FileHandle file, int32_t record, uint32_t* start, uint32_t* end) {
     if (file == 0 || !seek_file(file, 0)) return 0;
     RecordScan scan = start_scan(record);
-    char piece[512];
+    char piece[4096];
     for (;;) {
         uint32_t bytes_read = 0;
         if (!read_file(file, piece, sizeof piece, &bytes_read) || bytes_read == 0) return 0;
