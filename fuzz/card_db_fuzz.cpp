@@ -41,14 +41,15 @@ void read_and_check(AppState* state, int32_t record, const char* file, size_t si
     fuzz_require(canary_intact(*state), "only the text buffers and text_length change");
     const char* text = nullptr;
     int32_t held = 0, length = 0;
-    static char rows[WRAPPED_TEXT_SIZE];
-    std::memset(rows, 0, sizeof rows);
+    static char laid_out[WRAPPED_TEXT_SIZE];
+    std::memset(laid_out, 0, sizeof laid_out);
     const int found = find_card_record(file, size, record, &text, &held, &length);
     if (open) fuzz_require(found == (state->card_db_file != 0), "memory finds what disk finds");
     if (found && open) {
-        fuzz_require(lay_out_card_text(text, held, length, rows, WRAPPED_TEXT_SIZE) == result,
+        fuzz_require(lay_out_card_text(text, held, length, laid_out, WRAPPED_TEXT_SIZE) == result,
                      "memory lays out as disk does");
-        fuzz_require(std::memcmp(rows, state->wrapped_text, sizeof rows) == 0, "to the same rows");
+        fuzz_require(std::memcmp(laid_out, state->wrapped_text, sizeof laid_out) == 0,
+                     "to the same rows");
     }
     if (result == 0) {
         fuzz_require(state->text_length >= 0 && state->text_length <= RECORD_TEXT_SIZE,
