@@ -45,6 +45,8 @@ inline void widen_pixel(uint16_t v, uint32_t format, uint8_t rgb[3]) {
     rgb[1] = uint8_t(g << (8 - green_bits) | g >> (2 * green_bits - 8));
     rgb[2] = uint8_t(b << (8 - blue_bits) | b >> (2 * blue_bits - 8));
 }
+// The plain ASCII of a wide string, '?' for every other character; null gives "".
+std::string narrow(const wchar_t* text);
 // Every allocation after the next `allowed` ones fails; negative: none fails.
 void memory_fail_after(int allowed);
 // Calls of allocate_memory (failed ones included) and of release_memory with a block, since

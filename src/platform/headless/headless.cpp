@@ -69,12 +69,6 @@ void log_event(const std::string& what) {
     if (h.log_hook) h.log_hook(line);
 }
 
-std::string narrow(const wchar_t* text) {
-    std::string out;
-    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
-    return out;
-}
-
 // A program path shown relative to the install folder.
 std::string relative_path(const wchar_t* path) {
     std::string p = narrow(path);

@@ -54,12 +54,6 @@ struct Desktop {
 
 Desktop d;
 
-std::string narrow(const wchar_t* text) {
-    std::string out;
-    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
-    return out;
-}
-
 // The display's rectangle inside the window: the largest whole scale that fits, centred.
 SDL_Rect display_rect() {
     int w = DISPLAY_WIDTH, h = DISPLAY_HEIGHT;

@@ -43,12 +43,6 @@ struct Web {
 
 Web w;
 
-std::string narrow(const wchar_t* text) {
-    std::string out;
-    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
-    return out;
-}
-
 // 1 when two frames are the same. Eight bytes at a time: the C library's memcmp goes byte
 // by byte in WebAssembly, a third of a millisecond a frame.
 bool same_frame(const uint16_t* a, const uint16_t* b) {
