@@ -36,8 +36,7 @@ Web w;
 
 // Moves the taps the page has recorded into the message queue.
 void take_taps() {
-    for (int32_t tap = web_next_tap(); tap >= 0; tap = web_next_tap())
-        queue_tap(tap & 0xFFFF, tap >> 16);
+    for (int32_t x = 0, y = 0; web_next_tap(&x, &y);) queue_tap(x, y);
 }
 
 // Puts a new frame on the canvas.
