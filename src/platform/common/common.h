@@ -136,10 +136,12 @@ struct FrameBuffer {
 // The GX calls work on this record from now on (null: none; the display does not open).
 // GXOpenDisplay opens it for the main window only.
 void display_use(FrameBuffer* frame_buffer);
-// The record of the desktop's and the web page's display, DISPLAY_WIDTH x DISPLAY_HEIGHT
-// 5-6-5 pixels with packed rows: frame and shown hold DISPLAY_PIXELS each, and show puts
-// shown on screen.
-FrameBuffer window_frame_buffer(uint16_t* frame, uint16_t* shown, void (*show)());
+// The GX calls work on the desktop's and the web page's display from now on:
+// DISPLAY_WIDTH x DISPLAY_HEIGHT 5-6-5 pixels with packed rows, held here. show puts
+// window_display_shown() on screen.
+void use_window_display(void (*show)());
+// That display's frame on screen (DISPLAY_PIXELS pixels), or null before the first frame.
+const uint16_t* window_display_shown();
 // 1 when count pixels at a and at b are the same: 32 bytes at a time, their differences
 // or-ed together before one test. In WebAssembly the C library's memcmp takes about two and a
 // half times as long (a 240 x 320 frame: 19 against 7.5 us in V8).

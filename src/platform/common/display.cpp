@@ -1,12 +1,18 @@
-// display.cpp -- the GAPI display every back end shares: open or closed, the frame handed out
-// between GXBeginDraw and GXEndDraw, and a new frame told from one already on screen; the
-// back end's FrameBuffer says where the pixels are and what becomes of a new frame
+// display.cpp -- the GAPI display every back end shares (see common.h), and the desktop's and
+// the web page's 240 x 320 frame
 
 #include "platform/common/common.h"
 #include <cstring>
 
 namespace {
 FrameBuffer* display = nullptr;
+
+struct WindowDisplay {
+    FrameBuffer record;
+    uint16_t frame[DISPLAY_PIXELS];
+    uint16_t shown[DISPLAY_PIXELS]; // the frame on screen
+};
+WindowDisplay window_display;
 } // namespace
 
 // [SECTION] The back ends' side
@@ -15,13 +21,18 @@ void display_use(FrameBuffer* frame_buffer) {
     display = frame_buffer;
 }
 
-FrameBuffer window_frame_buffer(uint16_t* frame, uint16_t* shown, void (*show)()) {
-    FrameBuffer record;
+void use_window_display(void (*show)()) {
+    FrameBuffer& record = window_display.record;
+    record = FrameBuffer();
     record.properties = {DISPLAY_WIDTH, DISPLAY_HEIGHT, 2, DISPLAY_WIDTH * 2, 16, kfDirect565};
-    record.first_pixel = frame;
-    record.shown = shown;
+    record.first_pixel = window_display.frame;
+    record.shown = window_display.shown;
     record.show = show;
-    return record;
+    display_use(&record);
+}
+
+const uint16_t* window_display_shown() {
+    return window_display.record.shown_valid ? window_display.shown : nullptr;
 }
 
 int same_pixels(const uint16_t* a, const uint16_t* b, size_t count) {

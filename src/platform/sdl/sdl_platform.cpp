@@ -36,11 +36,8 @@ struct Desktop {
     SDL_Window* sdl_window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    FrameBuffer display;
-    uint16_t frame[DISPLAY_PIXELS];
-    uint16_t shown[DISPLAY_PIXELS]; // the frame on screen now
-    bool texture_wide = false;      // the texture takes 32-bit pixels in the window's own format
-    int steps_since_input = 1;      // screen steps run since the last tap was queued
+    bool texture_wide = false; // the texture takes 32-bit pixels in the window's own format
+    int steps_since_input = 1; // screen steps run since the last tap was queued
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audio_spec;
     int scale = 2;           // the window's first size, in display sizes
@@ -64,12 +61,12 @@ SDL_Rect display_rect() {
 
 // Writes the frame on screen into the 32-bit texture, each 5-6-5 value widened to 8-8-8
 // with opaque alpha, its high bits repeated below as SDL widens them.
-void widen_frame() {
+void widen_frame(const uint16_t* shown) {
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(d.texture, nullptr, &pixels, &pitch) != 0) return;
     for (int y = 0; y < DISPLAY_HEIGHT; ++y) {
-        const uint16_t* from = d.shown + y * DISPLAY_WIDTH;
+        const uint16_t* from = shown + y * DISPLAY_WIDTH;
         uint32_t* to = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
         for (int x = 0; x < DISPLAY_WIDTH; ++x) {
             uint8_t c[3];
@@ -80,12 +77,15 @@ void widen_frame() {
     SDL_UnlockTexture(d.texture);
 }
 
+// Puts the frame on screen into the window, with the highlight over it (nothing before the
+// first frame).
 void show_frame() {
-    if (!d.renderer) return;
+    const uint16_t* shown = window_display_shown();
+    if (!d.renderer || !shown) return;
     if (d.texture_wide)
-        widen_frame();
+        widen_frame(shown);
     else
-        SDL_UpdateTexture(d.texture, nullptr, d.shown, DISPLAY_WIDTH * 2);
+        SDL_UpdateTexture(d.texture, nullptr, shown, DISPLAY_WIDTH * 2);
     SDL_Rect r = display_rect();
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(d.renderer, &w, &h);
@@ -120,9 +120,8 @@ void tap_window(int window_x, int window_y) {
 
 // The keys act once the program has taken every tap made before them.
 void keep_between_steps() {
-    desktop_between_steps(d.steps_since_input > 0 && !queue_waiting(),
-                          d.display.shown_valid ? d.shown : nullptr, DISPLAY_WIDTH, DISPLAY_HEIGHT,
-                          display_rect().w / DISPLAY_WIDTH);
+    desktop_between_steps(d.steps_since_input > 0 && !queue_waiting(), window_display_shown(),
+                          DISPLAY_WIDTH, DISPLAY_HEIGHT, display_rect().w / DISPLAY_WIDTH);
 }
 
 // The program's key for an SDL key with its modifiers; KEY_NONE for keys the program leaves.
@@ -193,7 +192,7 @@ void key_down(const SDL_KeyboardEvent& e) {
     if (e.repeat && !repeats) return;
     int32_t before = d.highlight, x = 0, y = 0;
     if (key_tap_point(key, &d.highlight, &x, &y)) queue_tap(x, y);
-    if (d.highlight != before && d.display.shown_valid) show_frame();
+    if (d.highlight != before) show_frame();
 }
 
 // Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
@@ -225,7 +224,7 @@ void pump_events(int timeout_ms) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-                if (d.display.shown_valid) show_frame();
+                show_frame();
             break;
         default:
             break;
@@ -306,8 +305,7 @@ WindowHandle create_window(const wchar_t*, const wchar_t* title) {
             SDL_FreeSurface(image);
         }
     }
-    d.display = window_frame_buffer(d.frame, d.shown, show_frame);
-    display_use(&d.display);
+    use_window_display(show_frame);
     return open_main_window(1);
 }
 
@@ -322,7 +320,7 @@ int destroy_window(WindowHandle window) {
 
 int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int repaint) {
     if (!is_main_window(window)) return 0;
-    if (repaint && d.display.shown_valid) show_frame();
+    if (repaint) show_frame();
     return 1;
 }
 

@@ -23,11 +23,8 @@
 
 namespace {
 struct Web {
-    FrameBuffer display;
-    uint16_t frame[DISPLAY_PIXELS];
-    uint16_t shown[DISPLAY_PIXELS]; // the frame on the canvas now
-    uint32_t rgba[DISPLAY_PIXELS];  // the canvas's pixels, bytes r, g, b, a
-    bool test_clock = false;        // the clock moves only with sleep_ms, as in the headless runner
+    uint32_t rgba[DISPLAY_PIXELS]; // the canvas's pixels, bytes r, g, b, a
+    bool test_clock = false;       // the clock moves only with sleep_ms, as in the headless runner
     uint32_t clock_start = 0;
     uint32_t slept = 0;
 };
@@ -41,7 +38,7 @@ void take_taps() {
 
 // Puts a new frame on the canvas.
 void show_frame() {
-    widen_565(w.shown, w.rgba, DISPLAY_PIXELS);
+    widen_565(window_display_shown(), w.rgba, DISPLAY_PIXELS);
     web_put_frame(reinterpret_cast<const uint8_t*>(w.rgba));
 }
 } // namespace
@@ -63,8 +60,7 @@ void web_start_clock() {
 WindowHandle create_window(const wchar_t*, const wchar_t*) {
     if (!main_window_may_open()) return 0;
     web_page_init();
-    w.display = window_frame_buffer(w.frame, w.shown, show_frame);
-    display_use(&w.display);
+    use_window_display(show_frame);
     return open_main_window(1);
 }
 
