@@ -12,7 +12,7 @@ mergeInto(LibraryManager.library, {
   $WebPage: {
     canvas: null,
     context: null,
-    taps: [],        // [x | y << 16, event time] not yet taken by the program
+    taps: [],        // [x, y, event time] in display pixels, not yet taken by the program
     wake: null,      // resumes the program waiting in web_wait_input
     audio: null,     // the AudioContext, made at the first tap
     sounds: {},      // path -> {rate, channels: [Float32Array...]} or null (not playable)
@@ -119,7 +119,7 @@ mergeInto(LibraryManager.library, {
       var x = Math.floor((event.clientX - box.left) * 240 / box.width);
       var y = Math.floor((event.clientY - box.top) * 320 / box.height);
       if (x < 0 || y < 0 || x >= 240 || y >= 320) return;
-      WebPage.taps.push([x | (y << 16), event.timeStamp]);
+      WebPage.taps.push([x, y, event.timeStamp]);
       quarnel.taps_seen++;
       if (WebPage.wake) {
         var wake = WebPage.wake;
@@ -148,15 +148,17 @@ mergeInto(LibraryManager.library, {
   },
 
   web_next_tap__deps: ['$WebPage'],
-  web_next_tap: function() {
+  web_next_tap: function(x_pointer, y_pointer) {
     var tap = WebPage.taps.shift();
-    if (!tap) return -1;
+    if (!tap) return 0;
     quarnel.taps_taken++;
     if (WebPage.pending_tap < 0) {
-      WebPage.pending_tap = tap[1];
+      WebPage.pending_tap = tap[2];
       WebPage.pending_slept = quarnel.slept_ms;
     }
-    return tap[0];
+    HEAP32[x_pointer >> 2] = tap[0];
+    HEAP32[y_pointer >> 2] = tap[1];
+    return 1;
   },
 
   web_wait_input__deps: ['$WebPage'],
