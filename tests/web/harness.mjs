@@ -11,7 +11,7 @@ import puppeteer from 'puppeteer-core';
 export const CHROMIUM = process.env.QUARNEL_CHROMIUM || '/usr/bin/chromium';
 
 const TYPES = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
   '.data': 'application/octet-stream', '.png': 'image/png',
   '.webmanifest': 'application/manifest+json',
 };
