@@ -64,6 +64,8 @@ mergeInto(LibraryManager.library, {
     playing: null,   // the AudioBufferSourceNode playing now
     waiting_sound: null, // the path the program played before the first gesture's end
     in_event: '',    // the type of the page event whose handler runs now
+    rest_timer: 0,   // suspends the AudioContext a second after the last sound
+    resuming: false, // the AudioContext has been asked to run and has not answered yet
     pending_tap: -1, // event time of the oldest tap whose frame has not been put yet
     pending_slept: 0,
 
@@ -111,12 +113,16 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // A running AudioContext keeps an audio thread busy, so the page suspends it whenever
-    // no sound plays. A suspended context may be resumed again from any later tap's handler
-    // (the page has had the user's gesture); one the system interrupted (iOS: a call, the
-    // page hidden) only from inside a gesture, which unlock_audio does.
+    // A running AudioContext keeps an audio thread busy, so the page suspends it once no
+    // sound has played for a second (the sounds of one tap's animation follow each other
+    // closer than that). A suspended context may be resumed again from any later tap's
+    // handler (the page has had the user's gesture); one the system interrupted (iOS: a
+    // call, the page hidden) only from inside a gesture, which unlock_audio does.
     rest_audio: function() {
-      if (WebPage.audio && !WebPage.playing && WebPage.audio.state === 'running') WebPage.audio.suspend();
+      clearTimeout(WebPage.rest_timer);
+      WebPage.rest_timer = setTimeout(function() {
+        if (WebPage.audio && !WebPage.playing && WebPage.audio.state === 'running') WebPage.audio.suspend().catch(function() {});
+      }, 1000);
     },
 
     // Records an AudioContext call for the tests: the handler it ran in and whether the
@@ -124,7 +130,7 @@ mergeInto(LibraryManager.library, {
     note_audio: function(call) {
       var activation = navigator.userActivation;
       quarnel.audio_calls.push({call: call, event: WebPage.in_event, active: activation ? activation.isActive : null,
-                                state: WebPage.audio ? WebPage.audio.state : 'none'});
+                                state: WebPage.audio ? WebPage.audio.state : 'none', resuming: WebPage.resuming});
     },
 
     // The samples of a WAV file of the packed folder, decoded the first time it is asked for.
@@ -152,6 +158,14 @@ mergeInto(LibraryManager.library, {
       next();
     },
 
+    // Asks the context to run; until it answers, later sounds need not ask again.
+    resume_audio: function() {
+      WebPage.note_audio('resume');
+      WebPage.resuming = true;
+      var done = function() { WebPage.resuming = false; };
+      WebPage.audio.resume().then(done, done);
+    },
+
     // Starts a sound on the context (suspended or not: a suspended context plays it once
     // resumed).
     start_sound: function(path) {
@@ -166,13 +180,11 @@ mergeInto(LibraryManager.library, {
       source.buffer = buffer;
       source.connect(audio.destination);
       source.onended = function() {
+        quarnel.sounds_ended++;
         if (WebPage.playing === source) WebPage.playing = null;
         WebPage.rest_audio();
       };
-      if (audio.state !== 'running') {
-        WebPage.note_audio('resume');
-        audio.resume().catch(function() {});
-      }
+      if (audio.state !== 'running' && !WebPage.resuming) WebPage.resume_audio();
       WebPage.note_audio('start');
       source.start();
       WebPage.playing = source;
@@ -196,11 +208,11 @@ mergeInto(LibraryManager.library, {
           WebPage.note_audio('make');
           WebPage.audio = new Context();
           WebPage.buffers = {};
+          WebPage.audio.onstatechange = function() { quarnel.audio_states.push(WebPage.audio.state); };
         }
         var audio = WebPage.audio;
         if (first || audio.state === 'interrupted' || (audio.state !== 'running' && (WebPage.playing || WebPage.waiting_sound))) {
-          WebPage.note_audio('resume');
-          audio.resume().catch(function() {});
+          WebPage.resume_audio();
           var silence = audio.createBufferSource();
           silence.buffer = audio.createBuffer(1, 1, audio.sampleRate);
           silence.connect(audio.destination);
@@ -224,7 +236,7 @@ mergeInto(LibraryManager.library, {
       if (document.visibilityState !== 'hidden') return;
       WebPage.stop_sound();
       WebPage.waiting_sound = null;
-      if (WebPage.audio && WebPage.audio.state === 'running') WebPage.audio.suspend();
+      if (WebPage.audio && WebPage.audio.state === 'running') WebPage.audio.suspend().catch(function() {});
     },
 
     on_pointer_down: function(event) {

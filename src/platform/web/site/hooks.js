@@ -11,16 +11,26 @@ var quarnel = {
   // Each AudioContext call that can start sound: {call: 'make', 'resume', 'silence' or
   // 'start', event: the handler it ran in ('' outside any), active: whether the browser
   // counted a user activation then (navigator.userActivation; null where it has none),
-  // state: the context's state before the call}.
+  // state: the context's state before the call, resuming: whether a resume() had not yet
+  // answered}.
   audio_calls: [],
+  audio_states: [], // the context's states as they change
+  sounds_ended: 0, // sources that played to their end (a suspended context ends none)
   screen_text: '', screen_texts: 0,
   packed_folder: 'loading', // then 'ready', or 'damaged' (the program then finds no files)
   notice: '', // the notice bar's kind: 'update', 'install', 'ios-install' or ''
   update_checked_ms: null, // when the page last asked for a new version (performance.now())
   csp_violations: [],
+  errors: [], // uncaught exceptions and rejections
   ended: false, exit_code: null, failure: null
 };
 
+window.addEventListener('error', function(event) {
+  quarnel.errors.push('exception: ' + event.message);
+});
+window.addEventListener('unhandledrejection', function(event) {
+  quarnel.errors.push('rejection: ' + (event.reason && event.reason.message || event.reason));
+});
 document.addEventListener('securitypolicyviolation', function(event) {
   quarnel.csp_violations.push(event.violatedDirective + ' ' + (event.blockedURI || ''));
 });

@@ -35,13 +35,32 @@ function packed_folder() {
     var encoded = /gzip/i.test(response.headers.get('Content-Encoding') || '');
     return response.arrayBuffer().then(function(bytes) {
       if (encoded) return bytes;
-      var inflated = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-      return new Response(inflated).arrayBuffer().catch(function(error) {
+      return inflate(bytes).catch(function(error) {
         console.warn('quarnel.data.gz is damaged: ' + error);
         return null;
       });
     });
   });
+}
+
+// The bytes of a gzip stream, read chunk by chunk (a Response would report a damaged stream
+// on the console as an error of its own).
+function inflate(bytes) {
+  var reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')).getReader();
+  var chunks = [], size = 0;
+  var next = function() {
+    return reader.read().then(function(part) {
+      if (!part.done) {
+        chunks.push(part.value);
+        size += part.value.length;
+        return next();
+      }
+      var whole = new Uint8Array(size), at = 0;
+      chunks.forEach(function(chunk) { whole.set(chunk, at); at += chunk.length; });
+      return whole.buffer;
+    });
+  };
+  return next();
 }
 
 var downloads = {wasm: compile_program(), data: packed_folder()};
