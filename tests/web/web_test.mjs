@@ -354,16 +354,23 @@ test('an Install button where the browser offers one, an iOS hint in Safari, bot
   await with_site(null, async (server, context) => {
     const page = await context.open(server.url, PHONE);
     await settled(page);
-    // What Android's browsers send when the page may be installed (chromium may send its own).
+    const display = await page.evaluate(() => JSON.stringify(document.getElementById('display').getBoundingClientRect()));
+    // What Android's browsers send when the page may be installed (chromium may send its own):
+    // offered once the display has been tapped.
     const offer = () => {
       window.prompted = [];
       const event = new Event('beforeinstallprompt', {cancelable: true});
       event.prompt = () => { prompted.push('prompt'); return Promise.resolve(); };
       event.userChoice = Promise.resolve({outcome: 'dismissed', platform: 'web'});
       window.dispatchEvent(event);
-      return quarnel.notice;
+      return new Promise((resolve) => setTimeout(() => resolve(quarnel.notice), 50));
     };
-    assert.equal(await page.evaluate(offer), 'install');
+    assert.equal(await page.evaluate(offer), '');
+    await tap(page, 200, 280);
+    await page.wait_for(() => quarnel.notice === 'install', {timeout: 5000});
+    // The notice's room was kept free: the display has not moved.
+    assert.equal(await page.evaluate(() => JSON.stringify(document.getElementById('display').getBoundingClientRect())),
+                 display);
     await assert_notice_clear_of_display(page);
     await page.screenshot(path.join(OUT, 'phone-install-button.png'));
     await tap_element(page, '#notice-action');
@@ -372,7 +379,10 @@ test('an Install button where the browser offers one, an iOS hint in Safari, bot
     assert.equal(await page.evaluate(() => quarnel.notice), '');
     await page.reload();
     await settled(page);
-    assert.equal(await page.evaluate(offer), '', 'the Install button came back after it was dismissed');
+    await page.evaluate(offer);
+    await tap(page, 200, 280);
+    await sleep(100);
+    assert.equal(await page.evaluate(() => quarnel.notice), '', 'the Install button came back after it was dismissed');
 
     // Safari on an iPhone, in a tab.
     const ios = () => {
@@ -384,7 +394,7 @@ test('an Install button where the browser offers one, an iOS hint in Safari, bot
     assert.deepEqual(await page.evaluate(ios), ['ios-install', 'Add to Home Screen from the Share menu to keep Quarnel offline']);
     await assert_notice_clear_of_display(page);
     await page.screenshot(path.join(OUT, 'phone-ios-hint.png'));
-    await tap(page, 200, 280); // the program goes on under the hint
+    await tap(page, 115, 178); // the program goes on beside the hint
     await tap_element(page, '#notice-close');
     await page.wait_for(() => quarnel.notice === '', {timeout: 5000});
     await page.reload();

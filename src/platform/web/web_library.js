@@ -353,10 +353,10 @@ mergeInto(LibraryManager.library, {
     WebPage.waiting_sound = null;
     if (!path_pointer) return 0;
     var path = UTF8ToString(path_pointer);
-    if (!WebPage.samples(path)) return 0;
-    // Before the first tap the page may not make sound; until the first gesture ends the
-    // sound waits for it (unlock_audio).
+    // Before the first tap the page may not make sound (and decodes none, to start sooner);
+    // until the first gesture ends the sound waits for it (unlock_audio).
     if (quarnel.taps_seen === 0) return 1;
+    if (!WebPage.samples(path)) return 0;
     if (!WebPage.audio) {
       WebPage.waiting_sound = path;
       return 1;

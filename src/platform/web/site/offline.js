@@ -98,12 +98,21 @@ if ('serviceWorker' in navigator) {
 
 // [SECTION] Installing
 
+// Both are offered once the user has tapped the display, not to a page just opened.
+var first_tap = new Promise(function(resolve) {
+  document.getElementById('display').addEventListener('pointerup', resolve, {once: true});
+});
+
 // Where the browser offers to install the page (Chrome, Edge, Samsung Internet on Android):
 // an Install button in the notice bar rather than the browser's own banner.
 window.addEventListener('beforeinstallprompt', function(event) {
   if (dismissed('install')) return;
   event.preventDefault();
-  if (quarnel.notice === 'update') return;
+  first_tap.then(function() { offer_install(event); });
+});
+
+function offer_install(event) {
+  if (quarnel.notice !== '' || dismissed('install')) return;
   show_notice('install', 'Keep Quarnel on this device, offline', 'Install', function() {
     hide_notice('install');
     event.prompt();
@@ -114,7 +123,7 @@ window.addEventListener('beforeinstallprompt', function(event) {
     remember_dismissed('install');
     hide_notice('install');
   });
-});
+}
 window.addEventListener('appinstalled', function() { hide_notice('install'); });
 
 // Safari on an iPhone or iPad has no install prompt: a one-time hint, in a tab only
@@ -126,4 +135,4 @@ function offer_ios_hint() {
   show_notice('ios-install', 'Add to Home Screen from the Share menu to keep Quarnel offline', null, null,
               function() { hide_notice('ios-install'); });
 }
-window.addEventListener('load', offer_ios_hint);
+first_tap.then(offer_ios_hint);

@@ -69,20 +69,36 @@ var downloads = {wasm: compile_program(), data: packed_folder()};
 
 // The largest whole scale, in device pixels, that fits inside the safe area; below one,
 // the display shrinks smoothly, keeping its 3:4 shape. Placed on whole device pixels.
+// Where the room of the notice bar (offline.js) costs the display nothing, it is kept free,
+// so that a notice never moves the display.
 function fit_display() {
   var fit = document.getElementById('fit'), canvas = document.getElementById('display');
   var ratio = window.devicePixelRatio || 1;
-  var width = fit.clientWidth, height = fit.clientHeight;
-  var scale = Math.floor(Math.min(width * ratio / 240, height * ratio / 320));
+  var room = function() {
+    var width = fit.clientWidth, height = fit.clientHeight;
+    return {width: width, height: height, factor: Math.min(width / 240, height / 320),
+            scale: Math.floor(Math.min(width * ratio / 240, height * ratio / 320))};
+  };
+  document.body.classList.add('reserve');
+  var kept = room();
+  if (quarnel.notice === '') {
+    document.body.classList.remove('reserve');
+    var all = room();
+    if (all.scale === kept.scale && (kept.scale >= 1 || all.factor === kept.factor)) {
+      document.body.classList.add('reserve');
+    } else {
+      kept = all;
+    }
+  }
+  var width = kept.width, height = kept.height, scale = kept.scale;
   var css_width, css_height;
   if (scale >= 1) {
     css_width = 240 * scale / ratio;
     css_height = 320 * scale / ratio;
     canvas.classList.add('whole');
   } else {
-    var factor = Math.min(width / 240, height / 320);
-    css_width = 240 * factor;
-    css_height = 320 * factor;
+    css_width = 240 * kept.factor;
+    css_height = 320 * kept.factor;
     canvas.classList.remove('whole');
   }
   canvas.style.width = css_width + 'px';
