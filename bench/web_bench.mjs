@@ -14,7 +14,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import {execFileSync, spawnSync} from 'node:child_process';
+import {execFileSync, spawn, spawnSync} from 'node:child_process';
 import {fileURLToPath} from 'node:url';
 import {serve, launch, settled, tap, sleep, PHONE} from '../tests/web/harness.mjs';
 
@@ -163,9 +163,8 @@ function cpu_ticks(pid) {
 // Every process of the engine: chromium's renderers and GPU process, Firefox's content and
 // main processes, MiniBrowser and WebKit's web and network processes.
 function process_kind(pid) {
-  const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split('\0');
-  const name = path.basename(command[0]);
-  const type = /--type=([a-z-]+)/.exec(command.join(' '));
+  const name = fs.readFileSync(`/proc/${pid}/comm`, 'utf8').trim();
+  const type = /--type=([a-z-]+)/.exec(fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split('\0').join(' '));
   return type ? `${name} ${type[1]}` : name;
 }
 
@@ -300,10 +299,12 @@ async function lighthouse() {
   console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|');
   for (let run = 1; run <= 3; run++) {
     const out = path.join(os.tmpdir(), `quarnel-lighthouse-${process.pid}.json`);
-    const result = spawnSync(cli, [server.url, '--quiet', '--output=json', `--output-path=${out}`,
+    // Not spawnSync: the server answering Lighthouse runs in this process.
+    const run_cli = spawn(cli, [server.url, '--quiet', '--output=json', `--output-path=${out}`,
       '--chrome-flags=--headless=new --no-sandbox --disable-gpu'],
-      {encoding: 'utf8', env: {...process.env, CHROME_PATH: '/usr/bin/chromium'}});
-    if (result.status !== 0) throw new Error(`lighthouse failed: ${result.stderr}`);
+      {stdio: ['ignore', 'ignore', 'inherit'], env: {...process.env, CHROME_PATH: '/usr/bin/chromium'}});
+    const status = await new Promise((resolve) => run_cli.on('exit', resolve));
+    if (status !== 0) throw new Error(`lighthouse failed (exit ${status})`);
     const report = JSON.parse(fs.readFileSync(out, 'utf8'));
     fs.rmSync(out);
     const score = (name) => Math.round(report.categories[name].score * 100);

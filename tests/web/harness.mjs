@@ -209,7 +209,10 @@ class PuppeteerPage {
     await this.raw.waitForFunction(fn, {timeout, polling}, ...args);
   }
   tap_at(x, y) { return this.raw.touchscreen.tap(x, y); }
-  screenshot(file) { return this.raw.screenshot({path: file}); }
+  async screenshot(file) {
+    await this.evaluate(painted);
+    await this.raw.screenshot({path: file});
+  }
   // Another tab in front, then this one again: the page is hidden, then shown.
   async hide_and_show() {
     const other = await this.raw.browserContext().newPage();
@@ -220,6 +223,11 @@ class PuppeteerPage {
     await other.close();
   }
   close() { return this.raw.close(); }
+}
+
+// In the page: resolves once what the page shows now has been painted.
+function painted() {
+  return new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
 }
 
 // [SECTION] WebKitGTK over W3C WebDriver
@@ -355,6 +363,7 @@ class WebDriverPage {
     }]});
   }
   async screenshot(file) {
+    await this.evaluate(painted);
     fs.writeFileSync(file, Buffer.from(await this.command('GET', '/screenshot'), 'base64'));
   }
   // The window minimised, then given its size again: hidden, then shown.

@@ -1,9 +1,10 @@
 // start.js -- the page's start: the program's downloads, the canvas's place in the viewport,
 // the program's script, and the page's own message when it cannot start.
 //
-// The program (quarnel.wasm) is compiled while it arrives; the packed install folder
-// (quarnel.data.gz, see make_site.cmake) is fetched at the same time, and quarnel.js, which
-// runs the program, waits only for the folder to be unpacked (web_library.js, WebFiles).
+// Once the page is painted: the program (quarnel.wasm) is compiled while it arrives; the
+// packed install folder (quarnel.data.gz, see make_site.cmake) is fetched at the same time,
+// and so is quarnel.js, which runs the program once the folder is unpacked (web_library.js,
+// WebFiles).
 
 // [SECTION] Downloads
 
@@ -63,7 +64,17 @@ function inflate(bytes) {
   return next();
 }
 
-var downloads = {wasm: compile_program(), data: packed_folder()};
+// Everything starts once every part of the page has run (the program calls into keep.js)
+// and the page has been painted, so that neither the downloads nor the program's start hold
+// back the page's first paint; in a page that paints nothing (a background tab) a moment
+// later all the same.
+var page_painted = new Promise(function(resolve) {
+  document.addEventListener('DOMContentLoaded', function() {
+    requestAnimationFrame(function() { setTimeout(resolve, 0); });
+    setTimeout(resolve, 250);
+  });
+});
+var downloads = {wasm: page_painted.then(compile_program), data: page_painted.then(packed_folder)};
 
 // [SECTION] The canvas
 
@@ -149,9 +160,9 @@ var Module = {
 downloads.wasm.catch(function() {});
 downloads.data.catch(show_failure);
 
-(function() {
+page_painted.then(function() {
   var script = document.createElement('script');
   script.src = 'quarnel.js';
   script.onerror = function() { show_failure('quarnel.js could not be loaded'); };
   document.body.appendChild(script);
-})();
+});
