@@ -5,7 +5,6 @@
 #include "graphics/graphics.h"
 #include "platform/common/common.h"
 #include "reading/reading.h"
-#include "cards/pending_decoders.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,12 +12,6 @@
 // [SECTION] Faces
 
 namespace {
-
-std::string narrow(const wchar_t* text) {
-    std::string out;
-    for (; text && *text; ++text) out += *text < 0x80 ? char(*text) : '?';
-    return out;
-}
 
 std::string number_text(int64_t n) {
     return std::to_string(n);
@@ -34,15 +27,19 @@ int read_card_faces(const uint8_t* sheet, size_t sheet_size, const uint8_t* pale
         *fault = "there is no memory for its pictures";
         return 0;
     }
-    const wchar_t* message = nullptr;
-    int ok = decode_picture(sheet, sheet_size, &picture, &message);
+    PictureDecoding decoding = {};
+    int ok = decode_picture(sheet, sheet_size, &picture, &decoding);
     if (!ok) {
-        *fault = "the program refuses it with its message " + narrow(message);
+        *fault = "the program refuses it with its message " + narrow(decoding.fault);
     } else if (picture.width != CARD_SHEET_WIDTH || picture.height != CARD_HEIGHT ||
                picture.frame_width != CARD_WIDTH || picture.frame_height != CARD_HEIGHT) {
         *fault = "it is a picture of " + number_text(picture.width) + " x " +
                  number_text(picture.height) + " in frames of " + number_text(picture.frame_width) +
                  " x " + number_text(picture.frame_height) + ", not a deck's 79 cards of 60 x 100";
+        ok = 0;
+    } else if (decoding.delivered < decoding.wanted) {
+        *fault = "it ends after " + number_text(decoding.delivered) + " of its " +
+                 number_text(decoding.wanted) + " pixels";
         ok = 0;
     }
     if (ok) {
