@@ -3,10 +3,14 @@
 #include "test_support.h"
 #include "shell/shell.h"
 #include <gtest/gtest.h>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -47,6 +51,35 @@ std::wstring wide_path(const std::string& host) {
     std::wstring out;
     for (char c : host) out.push_back(c == '/' ? L'\\' : wchar_t(c));
     return out;
+}
+
+ToolRun run_tool(const std::string& program, const std::vector<std::string>& args, long file_limit,
+                 bool kill_at_limit) {
+    static int runs = 0;
+    const std::string base = make_test_folder("runs") + "/" + std::to_string(runs++);
+    const std::string out_path = base + ".out", err_path = base + ".err";
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen(out_path.c_str(), "w", stdout);
+        std::freopen(err_path.c_str(), "w", stderr);
+        if (file_limit > 0) {
+            rlimit limit = {rlim_t(file_limit), rlim_t(file_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, kill_at_limit ? SIG_DFL : SIG_IGN);
+        }
+        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ToolRun run;
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = read_test_file(out_path);
+    run.err = read_test_file(err_path);
+    return run;
 }
 
 std::string data_dir() {

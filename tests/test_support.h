@@ -24,6 +24,15 @@ std::string full_rows(int32_t count);
 // Resets the back end, points it at an install folder, and runs the program with the
 // script queued by `script`. Returns the exit code; the log is headless_log().
 int run_program(const std::string& install, void (*script)() = nullptr);
+// A tool run as a user runs it, its output caught in files.
+struct ToolRun {
+    int code = -1; // exit code, or 128 + the signal that ended it
+    std::string out, err;
+};
+// Runs a program with these arguments; file_limit > 0 caps the size of any file it writes (a
+// full disk), and kill_at_limit lets the system end it there (a crash mid-write).
+ToolRun run_tool(const std::string& program, const std::vector<std::string>& args,
+                 long file_limit = 0, bool kill_at_limit = false);
 // Log lines containing `what`.
 std::vector<std::string> log_lines_with(const std::string& what);
 // True when some log line contains `what`.

@@ -9,57 +9,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 // [SECTION] Running the tools
 
 namespace {
-
-struct ToolRun {
-    int code = -1; // exit code, or 128 + the signal that ended it
-    std::string out, err;
-};
-
-// Runs a program with its output caught in files; file_limit > 0 caps the size of any file it
-// writes (a full disk), and kill_at_limit lets the system end it there (a crash mid-write).
-ToolRun run_tool(const std::string& program, const std::vector<std::string>& args,
-                 long file_limit = 0, bool kill_at_limit = false) {
-    static int runs = 0;
-    const std::string base = make_test_folder("runs") + "/" + std::to_string(runs++);
-    const std::string out_path = base + ".out", err_path = base + ".err";
-    const pid_t child = fork();
-    if (child == 0) {
-        std::freopen(out_path.c_str(), "w", stdout);
-        std::freopen(err_path.c_str(), "w", stderr);
-        if (file_limit > 0) {
-            rlimit limit = {rlim_t(file_limit), rlim_t(file_limit)};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            std::signal(SIGXFSZ, kill_at_limit ? SIG_DFL : SIG_IGN);
-        }
-        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ToolRun run;
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = read_test_file(out_path);
-    run.err = read_test_file(err_path);
-    return run;
-}
 
 ToolRun deck_tool(const std::vector<std::string>& args, long file_limit = 0,
                   bool kill_at_limit = false) {

@@ -23,13 +23,15 @@ set(WEB_ASYNC_IMPORTS web_wait_input,web_message_box)
 # Bulk memory: memset and memcpy (every picture load clears its whole buffer) as single
 # instructions rather than loops.
 set(WEB_CODE_OPTIONS -mbulk-memory)
-foreach(target quarnel_program quarnel_platform_common)
+foreach(target quarnel_program quarnel_platform_common quarnel_cards)
   target_compile_options(${target} PRIVATE ${WEB_CODE_OPTIONS})
 endforeach()
 
 add_executable(quarnel-web ${WEB_DIR}/web_main.cpp ${WEB_DIR}/web_platform.cpp
                ${WEB_DIR}/widen.cpp ${WEB_DIR}/web_screen_text.cpp)
-target_link_libraries(quarnel-web PRIVATE quarnel_program quarnel_platform_common)
+# The Cards panel's calls into the card library (src/cards) are part of the page's program.
+target_sources(quarnel-web PRIVATE ${CMAKE_SOURCE_DIR}/src/cards/web_cards.cpp)
+target_link_libraries(quarnel-web PRIVATE quarnel_cards quarnel_program quarnel_platform_common)
 target_compile_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS})
 set_target_properties(quarnel-web PROPERTIES OUTPUT_NAME quarnel SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR})
