@@ -9,7 +9,9 @@ import fs from 'node:fs';
 import path from 'node:path';
 import os from 'node:os';
 import net from 'node:net';
-import {spawn} from 'node:child_process';
+import {spawn, spawnSync} from 'node:child_process';
+import {fileURLToPath} from 'node:url';
+import assert from 'node:assert/strict';
 import puppeteer from 'puppeteer-core';
 
 // [SECTION] The server
@@ -209,6 +211,9 @@ class PuppeteerPage {
     await this.raw.waitForFunction(fn, {timeout, polling}, ...args);
   }
   tap_at(x, y) { return this.raw.touchscreen.tap(x, y); }
+  // A key by its KeyboardEvent.key name ('Enter', 'ArrowDown'), and text typed key by key.
+  press(key) { return this.raw.keyboard.press(key); }
+  type(text) { return this.raw.keyboard.type(text); }
   async screenshot(file) {
     await this.evaluate(painted);
     await this.raw.screenshot({path: file});
@@ -298,7 +303,8 @@ async function launch_webkit() {
     close: async () => {
       driver.kill();
       await new Promise((resolve) => (driver.exitCode !== null ? resolve() : driver.on('exit', resolve)));
-      fs.rmSync(config, {recursive: true, force: true});
+      // The browser may still be writing its caches as it goes: a few tries.
+      fs.rmSync(config, {recursive: true, force: true, maxRetries: 10, retryDelay: 50});
     },
   };
 }
@@ -313,6 +319,11 @@ async function webdriver(base, method, where, body) {
     throw new Error(`WebDriver ${method} ${where}: ${answer.value.error}: ${answer.value.message}`);
   return answer.value;
 }
+
+// The keys the tests press, as W3C WebDriver codes them.
+const WEBDRIVER_KEYS = {Enter: '\uE007', Escape: '\uE00C', Tab: '\uE004', ArrowLeft: '\uE012',
+                        ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015', Home: '\uE011',
+                        End: '\uE010', Backspace: '\uE003'};
 
 // A page of MiniBrowser: its session's one window.
 class WebDriverPage {
@@ -366,6 +377,13 @@ class WebDriverPage {
     await this.evaluate(painted);
     fs.writeFileSync(file, Buffer.from(await this.command('GET', '/screenshot'), 'base64'));
   }
+  press(key) { return this.keys([WEBDRIVER_KEYS[key] || key]); }
+  type(text) { return this.keys(Array.from(text)); }
+  keys(values) {
+    const actions = [];
+    for (const value of values) actions.push({type: 'keyDown', value}, {type: 'keyUp', value});
+    return this.command('POST', '/actions', {actions: [{type: 'key', id: 'keyboard', actions}]});
+  }
   // The window minimised, then given its size again: hidden, then shown.
   async hide_and_show() {
     await this.command('POST', '/window/minimize', {});
@@ -374,6 +392,22 @@ class WebDriverPage {
     await this.wait_for(() => document.visibilityState === 'visible', {timeout: 5000});
   }
   close() { return Promise.resolve(); }
+}
+
+// [SECTION] quarnel-headless
+
+export const HEADLESS = process.env.QUARNEL_HEADLESS ||
+    path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../build/tools/quarnel-headless');
+
+// Runs the runner on a script; returns its log lines. Shots go into shots_dir.
+export function run_headless(script, shots_dir, options = []) {
+  fs.mkdirSync(shots_dir, {recursive: true});
+  const script_file = path.join(shots_dir, 'session.script');
+  fs.writeFileSync(script_file, script);
+  const run = spawnSync(HEADLESS, ['--script', script_file, '--shots', shots_dir, ...options],
+                        {encoding: 'utf8'});
+  assert.equal(run.status, 0, `quarnel-headless failed: ${run.stderr}`);
+  return run.stdout.split('\n').filter((line) => line !== '');
 }
 
 // [SECTION] What the tests do on any engine's page
@@ -386,6 +420,20 @@ export function sleep(ms) {
 export async function problems(page) {
   const own = await page.evaluate(() => (typeof quarnel === 'undefined' ? [] : quarnel.errors));
   return [...page.seen, ...own];
+}
+
+// No console error, uncaught exception or Content-Security-Policy violation (`allowed`
+// matches the problems a test causes on purpose).
+export async function assert_clean(page, allowed = null) {
+  const found = (await problems(page)).filter((problem) => !allowed || !allowed.test(problem));
+  assert.deepEqual(found, [], 'console errors or uncaught exceptions');
+  assert.deepEqual(await page.evaluate(() => quarnel.csp_violations), [], 'Content-Security-Policy violations');
+}
+
+// Waits until the service worker has kept every file and controls the page.
+export async function worker_in_charge(page) {
+  await page.wait_for(() => navigator.serviceWorker && navigator.serviceWorker.controller !== null &&
+                            navigator.serviceWorker.controller.state === 'activated', {timeout: 30000, polling: 50});
 }
 
 // Waits until the program rests (waits for a tap, ended, or shows the message dialog) with

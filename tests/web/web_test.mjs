@@ -10,36 +10,23 @@
 
 import {test, before, after} from 'node:test';
 import assert from 'node:assert/strict';
-import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import zlib from 'node:zlib';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
-import {serve, launch, problems, settled, tap, tap_element, next_document, canvas_pixels, sleep, PHONE,
-        DESKTOP} from './harness.mjs';
+import {serve, launch, settled, tap, tap_element, next_document, canvas_pixels, sleep, PHONE,
+        DESKTOP, HEADLESS, run_headless, assert_clean, worker_in_charge} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
 const ENGINE = process.env.QUARNEL_ENGINE || 'chromium';
 const SITE = process.env.QUARNEL_SITE || path.join(root, 'build-web/site');
-const HEADLESS = process.env.QUARNEL_HEADLESS || path.join(root, 'build/tools/quarnel-headless');
 const INSTALL = process.env.QUARNEL_INSTALL || path.join(root, 'build/install_folder');
 const OUT = process.env.QUARNEL_TEST_OUT || path.join(root, 'build/test_output/web', ENGINE);
 const CLOCK = 4242; // the deal of both readings
 
 // [SECTION] quarnel-headless
-
-// Runs the runner on a script; returns its log lines. Shots go into shots_dir.
-function run_headless(script, shots_dir, options = []) {
-  fs.mkdirSync(shots_dir, {recursive: true});
-  const script_file = path.join(shots_dir, 'session.script');
-  fs.writeFileSync(script_file, script);
-  const run = spawnSync(HEADLESS, ['--script', script_file, '--shots', shots_dir, ...options],
-                        {encoding: 'utf8'});
-  assert.equal(run.status, 0, `quarnel-headless failed: ${run.stderr}`);
-  return run.stdout.split('\n').filter((line) => line !== '');
-}
 
 // The message boxes of a runner's log, "caption|text" each.
 function logged_messages(log) {
@@ -133,14 +120,6 @@ async function dismiss_messages(page) {
   return seen;
 }
 
-// No console error, uncaught exception or Content-Security-Policy violation (`allowed`
-// matches the problems a test causes on purpose).
-async function assert_clean(page, allowed = null) {
-  const found = (await problems(page)).filter((problem) => !allowed || !allowed.test(problem));
-  assert.deepEqual(found, [], 'console errors or uncaught exceptions');
-  assert.deepEqual(await page.evaluate(() => quarnel.csp_violations), [], 'Content-Security-Policy violations');
-}
-
 // [SECTION] Set-up
 
 let browser;
@@ -170,12 +149,6 @@ async function with_site(change, body, headers = {}) {
     await context.close();
     await server.close();
   }
-}
-
-// Waits until the service worker has kept every file and controls the page.
-async function worker_in_charge(page) {
-  await page.wait_for(() => navigator.serviceWorker && navigator.serviceWorker.controller !== null &&
-                            navigator.serviceWorker.controller.state === 'activated', {timeout: 30000, polling: 50});
 }
 
 // [SECTION] Frames and taps

@@ -26,6 +26,7 @@ var cards = {
 };
 // For the tests and the benchmark: what the panel did and how long it took.
 quarnel.cards = {opened: 0, shown_ms: [], search_ms: [], faces_drawn: 0, deck: 'built-in',
+                 deck_at_start: 'built-in',
                  refusals: [], daily: null};
 
 var DB_NAME = 'quarnel-cards', DB_STORE = 'deck';
@@ -122,7 +123,7 @@ function prepare_deck() {
                         texts: read_file('/quarnel/picture/CardDB.dat')};
       if (own) {
         cards.own = own;
-        quarnel.cards.deck = 'own';
+        quarnel.cards.deck = quarnel.cards.deck_at_start = 'own';
         if (own.sheet) FS.writeFile('/quarnel/picture/card.nbf', new Uint8Array(own.sheet));
         if (own.texts) FS.writeFile('/quarnel/picture/CardDB.dat', new Uint8Array(own.texts));
       }
@@ -149,6 +150,7 @@ function when_ready() {
   button.disabled = !cards.ready;
   if (!cards.ready) return;
   fill_words();
+  if (cards.own) say_deck(word('cards.deck_in_use'), false, false);
   if (cards.pending_hash || /^#card\//.test(location.hash)) follow_hash();
   else setTimeout(show_card_of_the_day, 0);
 }
@@ -180,9 +182,8 @@ function fill_words() {
   document.getElementById('cards-deck-hint').textContent = word('cards.use_deck_hint');
   document.getElementById('cards-deck-pick-label').textContent = word('cards.use_deck');
   document.getElementById('cards-deck-built-in').textContent = word('cards.built_in_deck');
-  document.getElementById('cards-deck-restart').textContent = word('cards.deck_restart');
+  document.getElementById('cards-deck-restart').textContent = word('cards.restart');
   document.getElementById('daily-title').textContent = word('cards.of_the_day');
-  document.getElementById('daily-more').textContent = word('cards.read_more');
   var dismiss = document.getElementById('daily-close');
   dismiss.setAttribute('aria-label', word('cards.dismiss'));
   dismiss.title = word('cards.dismiss');
@@ -480,13 +481,14 @@ window.addEventListener('popstate', follow_hash);
 
 // [SECTION] Use a deck
 
-function say_deck(text, refused) {
+// Says how the deck stands; `restart` offers to start again with a deck just chosen.
+function say_deck(text, refused, restart) {
   var status = document.getElementById('cards-deck-status');
-  status.textContent = text;
+  status.textContent = text + (restart ? ' ' + word('cards.next_start') : '');
   status.setAttribute('role', refused ? 'alert' : 'status');
   status.classList.toggle('refused', !!refused);
   document.getElementById('cards-deck-built-in').hidden = !cards.own;
-  document.getElementById('cards-deck-restart').hidden = refused || !text;
+  document.getElementById('cards-deck-restart').hidden = !restart;
 }
 
 // The files of a deck folder the user chose or dropped: card.nbf and/or CardDB.dat. Each is
@@ -522,7 +524,7 @@ function use_deck(files) {
       quarnel.cards.deck = 'own';
       draw_grid();
       search(document.getElementById('cards-search').value);
-      say_deck(word('cards.deck_in_use'), false);
+      say_deck(word('cards.deck_in_use'), false, true);
       return '';
     }, function(error) {
       open_current_deck();
@@ -534,7 +536,7 @@ function use_deck(files) {
 
 function refuse_deck(text) {
   quarnel.cards.refusals.push(text);
-  say_deck(text, true);
+  say_deck(text, true, false);
   return text;
 }
 
@@ -560,7 +562,7 @@ document.getElementById('cards-deck-built-in').addEventListener('click', functio
     open_current_deck();
     draw_grid();
     search(document.getElementById('cards-search').value);
-    say_deck(word('cards.built_in_deck'), false);
+    say_deck(word('cards.built_in_in_use'), false, quarnel.cards.deck_at_start === 'own');
   });
 });
 document.getElementById('cards-deck-restart').addEventListener('click', function() {
