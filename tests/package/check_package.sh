@@ -26,9 +26,10 @@ root=$work/root
 
 has_files() {
   local missing=0
-  for f in usr/games/quarnel usr/games/quarnel-deck usr/share/quarnel/picture/main.nbf usr/share/quarnel/picture/CardDB.dat \
-    usr/share/quarnel/sound/start.wav "usr/share/applications/$app.desktop" \
+  for f in usr/games/quarnel usr/games/quarnel-deck usr/games/quarnel-cards usr/share/quarnel/picture/main.nbf \
+    usr/share/quarnel/picture/CardDB.dat usr/share/quarnel/sound/start.wav "usr/share/applications/$app.desktop" \
     "usr/share/metainfo/$app.metainfo.xml" usr/share/man/man6/quarnel.6.gz usr/share/man/man6/quarnel-deck.6.gz \
+    usr/share/man/man6/quarnel-cards.6.gz \
     usr/share/doc/quarnel/copyright usr/share/doc/quarnel/changelog.gz; do
     [ -f "$root/$f" ] || { echo "missing /$f"; missing=1; }
   done
@@ -65,6 +66,17 @@ own_dependencies() { # Depends names exactly the packages of the libraries the b
 check "dependencies are the binaries' libraries (dpkg-shlibdeps)" own_dependencies
 
 check "--version from the unpacked program" "$root/usr/games/quarnel" --version
+
+# quarnel-cards from the unpacked files alone: it finds the installed cards beside itself.
+unpacked_cards() {
+  local cards=(env -u QUARNEL_INSTALL_DIR "$root/usr/games/quarnel-cards")
+  "${cards[@]}" show "the tower" --reversed | head -1 | grep -qx "16 The Tower, reversed" &&
+    "${cards[@]}" book "$work/book.html" &&
+    [ "$(grep -c '<section class="card"' "$work/book.html")" -eq 78 ] &&
+    [ "$(stat -c %s "$work/book.html")" -lt 3145728 ] &&
+    zcat "$root/usr/share/man/man6/quarnel-cards.6.gz" | grep -q "card of the day"
+}
+check "quarnel-cards show and book from the unpacked package; its man page" unpacked_cards
 unpacked_window() {
   SMOKE_DATA_DIR=$root/usr/share/quarnel env -u QUARNEL_INSTALL_DIR \
     "$here/../desktop/window_smoke.sh" "$root/usr/games/quarnel" "$work/window.png"

@@ -134,6 +134,25 @@ function prepare_deck() {
 }
 Module.preRun = (Module.preRun || []).concat([prepare_deck]);
 
+// Opens the deck shown the first time it is needed; false when there is none to show. A stored
+// deck the library no longer takes gives way to the built-in one; a built-in deck it refuses
+// (a damaged install folder, of which the program has said its own word) leaves no panel.
+function open_once() {
+  if (cards.opened) return true;
+  var refused = open_current_deck();
+  if (refused && cards.own) {
+    quarnel.cards.refusals.push(refused);
+    cards.own = null;
+    refused = open_current_deck();
+  }
+  if (refused) {
+    quarnel.cards.refusals.push(refused);
+    cards.ready = false;
+    document.getElementById('cards-button').disabled = true;
+  }
+  return !refused;
+}
+
 // The deck shown: the user's where there is one, else the built-in one. '' or a refusal.
 function open_current_deck() {
   var own = cards.own, built = cards.built_in;
@@ -153,6 +172,30 @@ function when_ready() {
   if (cards.own) say_deck(word('cards.deck_in_use'), false, false);
   if (cards.pending_hash || /^#card\//.test(location.hash)) follow_hash();
   else setTimeout(show_card_of_the_day, 0);
+  when_idle(prepare_panel);
+}
+
+// Where the browser says when it is idle, then; elsewhere a moment later.
+function when_idle(step) {
+  if (window.requestIdleCallback) requestIdleCallback(step, {timeout: 2000});
+  else setTimeout(step, 50);
+}
+
+// Once the program rests, the panel is made ready a little at a time while the page is idle:
+// the deck decoded, the grid made, its faces drawn a group of cards at a time. The first
+// tap on Cards then only shows it. Opening it sooner finishes the work at once.
+function prepare_panel() {
+  if (!quarnel.waiting) { setTimeout(function() { when_idle(prepare_panel); }, 100); return; }
+  if (!cards.ready) return;
+  var steps = [open_once, build_grid];
+  for (var first = 0; first < 78; first += 13) steps.push(draw_faces.bind(null, first, first + 13));
+  steps.push(function() { cards.drawn = true; });
+  var next = function() {
+    if (cards.drawn || !cards.ready) return;
+    steps.shift()();
+    if (steps.length) when_idle(next);
+  };
+  next();
 }
 var cards_started = Module.onRuntimeInitialized;
 Module.onRuntimeInitialized = function() {
@@ -261,17 +304,22 @@ function build_grid() {
 }
 
 function draw_grid() {
+  draw_faces(0, 78);
   cards.drawn = true;
+}
+
+function draw_faces(first, end) {
   var scale = grid_scale();
   set_grid_width(scale);
-  document.querySelectorAll('#cards-grid canvas').forEach(function(canvas, card) {
-    draw_face(canvas, card);
-    size_face(canvas, scale);
-  });
+  var faces = document.querySelectorAll('#cards-grid canvas');
+  for (var card = first; card < end; card++) {
+    draw_face(faces[card], card);
+    size_face(faces[card], scale);
+  }
 }
 
 function resize_faces() {
-  if (!cards.opened) return;
+  if (!cards.drawn) return;
   var scale = grid_scale();
   set_grid_width(scale);
   document.querySelectorAll('#cards-grid canvas').forEach(function(canvas) { size_face(canvas, scale); });
@@ -281,7 +329,7 @@ window.addEventListener('resize', resize_faces);
 
 // Opens the panel (on the grid, or on a card's page) from any state of the page.
 function open_panel() {
-  if (!cards.ready) return false;
+  if (!cards.ready || !open_once()) return false;
   var dialog = document.getElementById('cards');
   var started = performance.now();
   if (!dialog.open) {
@@ -290,21 +338,8 @@ function open_panel() {
     quarnel.cards.opened++;
   }
   build_grid();
-  if (!cards.opened) {
-    var refused = open_current_deck();
-    if (refused) { // a stored deck the library no longer takes: back to the built-in one
-      quarnel.cards.refusals.push(refused);
-      cards.own = null;
-      open_current_deck();
-    }
-  }
-  var decoded = performance.now();
-  if (!cards.drawn) draw_grid();
-  var drawn = performance.now();
-  requestAnimationFrame(function() {
-    quarnel.cards.shown_ms.push(performance.now() - started);
-    quarnel.cards.phases = [decoded - started, drawn - decoded];
-  });
+  if (!cards.drawn) draw_grid(); else resize_faces();
+  requestAnimationFrame(function() { quarnel.cards.shown_ms.push(performance.now() - started); });
   return true;
 }
 
@@ -592,8 +627,8 @@ function show_card_of_the_day() {
   var seen = null;
   try { seen = localStorage.getItem(key); } catch (e) { seen = null; }
   if (seen === day) return;
+  if (!open_once()) return;
   try { localStorage.setItem(key, day); } catch (e) {}
-  if (!cards.opened) open_current_deck();
   var card = record >> 1, reversed = record & 1, name = name_of(card);
   var orientation = word(reversed ? 'cards.reversed' : 'cards.upright');
   var sentence = UTF8ToString(_cards_first_sentence(record));
