@@ -64,5 +64,7 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "Quarnel lays out tarot readings: choose one of six readings, shuffle the\n"
        "78-card deck, turn the cards of the spread and read each card's upright or\n"
        "reversed meaning. It shows a 240 x 320 portrait touch screen in a window,\n"
-       "and can be used with the mouse, a touch screen or the keyboard.")
+       "and can be used with the mouse, a touch screen or the keyboard.\n"
+       "quarnel-cards looks any card up in the terminal, draws the card of the day\n"
+       "and writes a deck's printable guidebook.")
 include(CPack)

@@ -144,7 +144,7 @@ h1, h2, h3 { font-family: "DejaVu Sans", Helvetica, Arial, sans-serif; line-heig
   .contents h2 { margin-top: 0; }
   .contents li { font-size: 9pt; line-height: 1.35; }
   .card { break-before: page; border: 0; margin: 0; padding: 0; gap: 8mm; }
-  .card img { width: 60mm; height: 100mm; }
+  .card img { width: 75mm; height: 125mm; }
   a { color: inherit; text-decoration: none; }
 }
 )";

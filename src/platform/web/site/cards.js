@@ -103,33 +103,55 @@ function store_deck(deck) {
       var transaction = db.transaction(DB_STORE, 'readwrite');
       var store = transaction.objectStore(DB_STORE);
       if (deck) store.put(deck, 'deck'); else store.delete('deck');
-      transaction.oncomplete = function() { resolve(); };
+      transaction.oncomplete = function() {
+        mark_own_deck(!!deck);
+        resolve();
+      };
       transaction.onerror = function() { reject(transaction.error); };
     });
   });
 }
 
-// Before the program starts: once the packed folder is unpacked, the install folder's own
-// files are kept aside, and a stored deck takes their place, so that readings use it too.
+// Whether a deck of the user's own is stored: a mark beside it in localStorage, read at once,
+// so that a page without one never waits for the browser's database before it starts.
+var OWN_DECK_MARK = 'quarnel.own_deck';
+function own_deck_marked() {
+  try { return localStorage.getItem(OWN_DECK_MARK) === '1'; } catch (e) { return false; }
+}
+function mark_own_deck(stored) {
+  try {
+    if (stored) localStorage.setItem(OWN_DECK_MARK, '1'); else localStorage.removeItem(OWN_DECK_MARK);
+  } catch (e) {}
+}
+
+// The install folder's own files, kept aside before a deck of the user's own takes their
+// place in the program's file system. Null when the install folder lacks them (the program
+// then says so itself, and there is no Cards panel).
+function keep_built_in() {
+  try {
+    cards.built_in = {sheet: read_file('/quarnel/picture/card.nbf'),
+                      palette: read_file('/quarnel/picture/main.plf'),
+                      texts: read_file('/quarnel/picture/CardDB.dat')};
+  } catch (e) {
+    cards.built_in = null;
+  }
+}
+
+// Before the program starts, where a deck of the user's own is stored: once the packed folder
+// is unpacked, its files take the install folder's place, so that readings deal it too.
 function prepare_deck() {
+  if (!own_deck_marked()) return;
   addRunDependency('cards-deck');
   Promise.all([Module.packed_folder, stored_deck()]).then(function(results) {
     // The folder is unpacked in a reaction to the same download: let it run first.
     return new Promise(function(resolve) { setTimeout(function() { resolve(results[1]); }, 0); });
   }).then(function(own) {
-    try {
-      cards.built_in = {sheet: read_file('/quarnel/picture/card.nbf'),
-                        palette: read_file('/quarnel/picture/main.plf'),
-                        texts: read_file('/quarnel/picture/CardDB.dat')};
-      if (own) {
-        cards.own = own;
-        quarnel.cards.deck = quarnel.cards.deck_at_start = 'own';
-        if (own.sheet) FS.writeFile('/quarnel/picture/card.nbf', new Uint8Array(own.sheet));
-        if (own.texts) FS.writeFile('/quarnel/picture/CardDB.dat', new Uint8Array(own.texts));
-      }
-    } catch (e) {
-      cards.built_in = null; // no install folder: the program says so; no Cards panel
-    }
+    keep_built_in();
+    if (!own || !cards.built_in) return;
+    cards.own = own;
+    quarnel.cards.deck = quarnel.cards.deck_at_start = 'own';
+    if (own.sheet) FS.writeFile('/quarnel/picture/card.nbf', new Uint8Array(own.sheet));
+    if (own.texts) FS.writeFile('/quarnel/picture/CardDB.dat', new Uint8Array(own.texts));
   }).catch(function() {}).then(function() { removeRunDependency('cards-deck'); });
 }
 Module.preRun = (Module.preRun || []).concat([prepare_deck]);
@@ -162,6 +184,7 @@ function open_current_deck() {
 }
 
 function when_ready() {
+  if (!cards.own) keep_built_in();
   cards.words = JSON.parse(UTF8ToString(_cards_words()));
   cards.ready = cards.built_in !== null;
   var button = document.getElementById('cards-button');
