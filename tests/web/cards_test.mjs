@@ -14,8 +14,8 @@ import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
 import {HtmlValidate} from 'html-validate';
-import {serve, launch, settled, tap, tap_element, next_document, canvas_pixels, problems, PHONE, DESKTOP, HEADLESS,
-        run_headless, assert_clean, worker_in_charge} from './harness.mjs';
+import {launch, settled, tap, tap_element, next_document, canvas_pixels, problems, PHONE, DESKTOP, HEADLESS,
+        run_headless, assert_clean, worker_in_charge, site_in_context} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -65,15 +65,8 @@ after(async () => {
   if (browser) await browser.close();
 });
 
-async function with_site(body, change = null) {
-  const server = await serve(SITE, change);
-  const context = await browser.new_context();
-  try {
-    await body(server, context);
-  } finally {
-    await context.close();
-    await server.close();
-  }
+function with_site(body) {
+  return site_in_context(browser, SITE, null, body);
 }
 
 async function open_cards(page) {
@@ -371,9 +364,8 @@ test('quarnel-cards book writes a guidebook that validates, opens, and prints a 
   tool(CARDS_TOOL, ['--install-dir', INSTALL, 'book', book]);
   const report = await new HtmlValidate({extends: ['html-validate:recommended']}).validateFile(book);
   assert.ok(report.valid, JSON.stringify(report.results.map((r) => r.messages.slice(0, 5))));
-  const server = await serve(OUT, null, {}, {'favicon.ico': Buffer.alloc(0)});
-  const context = await browser.new_context();
-  try {
+  fs.writeFileSync(path.join(OUT, 'favicon.ico'), ''); // what a browser asks any site for
+  await site_in_context(browser, OUT, null, async (server, context) => {
     const page = await context.open(server.url + 'book.html', DESKTOP);
     await page.wait_for(() => document.readyState === 'complete');
     const seen = await page.evaluate(() => ({
@@ -389,8 +381,5 @@ test('quarnel-cards book writes a guidebook that validates, opens, and prints a 
       }
     }
     assert.deepEqual(await problems(page), []);
-  } finally {
-    await context.close();
-    await server.close();
-  }
+  });
 });

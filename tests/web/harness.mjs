@@ -81,6 +81,20 @@ export async function serve(folder, change = null, headers = {}, extra = {}) {
   };
 }
 
+// Serves a folder at a port of its own, and so an origin of its own: no service worker, cache
+// or storage of another test reaches it; calls body(server, context) with a browser context
+// of its own, then closes both.
+export async function site_in_context(browser, folder, change, body, headers = {}) {
+  const server = await serve(folder, change, headers);
+  const context = await browser.new_context();
+  try {
+    await body(server, context);
+  } finally {
+    await context.close();
+    await server.close();
+  }
+}
+
 // [SECTION] The engines
 
 export const ENGINES = ['chromium', 'firefox', 'webkit'];
@@ -303,8 +317,16 @@ async function launch_webkit() {
     close: async () => {
       driver.kill();
       await new Promise((resolve) => (driver.exitCode !== null ? resolve() : driver.on('exit', resolve)));
-      // The browser may still be writing its caches as it goes: a few tries.
-      fs.rmSync(config, {recursive: true, force: true, maxRetries: 10, retryDelay: 50});
+      // MiniBrowser, which the driver started, may still be writing its caches as it goes.
+      for (let tries = 1; ; tries++) {
+        try {
+          fs.rmSync(config, {recursive: true, force: true});
+          break;
+        } catch (error) {
+          if (tries === 50) throw error;
+          await sleep(100);
+        }
+      }
     },
   };
 }

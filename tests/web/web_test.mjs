@@ -15,8 +15,8 @@ import zlib from 'node:zlib';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
-import {serve, launch, settled, tap, tap_element, next_document, canvas_pixels, sleep, PHONE,
-        DESKTOP, HEADLESS, run_headless, assert_clean, worker_in_charge} from './harness.mjs';
+import {launch, settled, tap, tap_element, next_document, canvas_pixels, sleep, PHONE,
+        DESKTOP, HEADLESS, run_headless, assert_clean, worker_in_charge, site_in_context} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -138,17 +138,9 @@ after(async () => {
   if (browser) await browser.close();
 });
 
-// Each test serves the site at its own port: its own origin, so no service worker, cache or
-// storage of another test reaches it; and has a browser context of its own.
-async function with_site(change, body, headers = {}) {
-  const server = await serve(SITE, change, headers);
-  const context = await browser.new_context();
-  try {
-    await body(server, context);
-  } finally {
-    await context.close();
-    await server.close();
-  }
+// Each test serves the site at its own port, in a browser context of its own (site_in_context).
+function with_site(change, body, headers = {}) {
+  return site_in_context(browser, SITE, change, body, headers);
 }
 
 // [SECTION] Frames and taps

@@ -664,8 +664,7 @@ function show_card_of_the_day() {
   document.getElementById('daily-text').textContent = sentence;
   document.getElementById('daily-more').href = '#card/' + slug_of(card);
   document.getElementById('daily').hidden = false;
-  document.body.classList.add('daily');
-  fit_display();
+  place_card_of_the_day();
   quarnel.cards.daily = {date: day, record: record, name: name, reversed: reversed, sentence: sentence};
   if (typeof journal_keep_card_of_the_day === 'function') {
     try {
@@ -675,10 +674,32 @@ function show_card_of_the_day() {
   }
 }
 
+// The card of the day stands in the room the display leaves free below it where there is
+// enough, so that the display does not move; elsewhere the display makes room for it.
+var DAILY_HEIGHT = 92, DAILY_LEAST = 72;
+function place_card_of_the_day() {
+  var daily = document.getElementById('daily');
+  if (daily.hidden) return;
+  document.body.classList.remove('daily');
+  daily.style.height = '';
+  fit_display();
+  var free = Math.floor(document.getElementById('fit').getBoundingClientRect().bottom -
+                        document.getElementById('display').getBoundingClientRect().bottom);
+  if (free >= DAILY_LEAST) {
+    daily.style.height = Math.min(DAILY_HEIGHT, free) + 'px';
+  } else {
+    document.body.classList.add('daily');
+    fit_display();
+  }
+}
+window.addEventListener('resize', place_card_of_the_day);
+
 function hide_card_of_the_day() {
   document.getElementById('daily').hidden = true;
-  document.body.classList.remove('daily');
-  fit_display();
+  if (document.body.classList.contains('daily')) {
+    document.body.classList.remove('daily');
+    fit_display();
+  }
 }
 document.getElementById('daily-close').addEventListener('click', hide_card_of_the_day);
 document.getElementById('daily-more').addEventListener('click', function(event) {
