@@ -95,6 +95,9 @@ enum CardWord : int32_t {
     word_next_start,
     word_restart,
     word_deck_refused,
+    word_not_deck_file,
+    word_no_deck_file,
+    word_no_storage,
     word_back_of_cards,
     word_book_title,
     word_book_subtitle,
@@ -102,8 +105,9 @@ enum CardWord : int32_t {
     word_count
 };
 struct CardWordText {
+    CardWord word;    // its place in the table
     const char* key;  // "cards.search"
-    const char* text; // "Search cards"
+    const char* text; // "Search by name or meaning"
 };
 extern const CardWordText card_words[word_count];
 inline const char* card_word(CardWord word) {

@@ -41,7 +41,9 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE uint8_t* cards_buffer(int32_t size) {
     return static_cast<uint8_t*>(std::malloc(size_t(size > 0 ? size : 1)));
 }
-EMSCRIPTEN_KEEPALIVE void cards_release(void* buffer) { std::free(buffer); }
+EMSCRIPTEN_KEEPALIVE void cards_release(void* buffer) {
+    std::free(buffer);
+}
 
 // Takes a deck: a card sheet (card.nbf) with the palette (main.plf), and the card texts
 // (CardDB.dat), checked by the program's own decoders. Returns 1 when the library shows them
@@ -64,10 +66,14 @@ EMSCRIPTEN_KEEPALIVE int32_t cards_open(const uint8_t* sheet, int32_t sheet_size
     return 1;
 }
 
-EMSCRIPTEN_KEEPALIVE const char* cards_fault() { return library.fault.c_str(); }
+EMSCRIPTEN_KEEPALIVE const char* cards_fault() {
+    return library.fault.c_str();
+}
 
 // The RGBA pixels of every frame, CARD_WIDTH x CARD_HEIGHT each, the faces and then the back.
-EMSCRIPTEN_KEEPALIVE const uint8_t* cards_faces() { return library.faces.data(); }
+EMSCRIPTEN_KEEPALIVE const uint8_t* cards_faces() {
+    return library.faces.data();
+}
 
 // The text of a record (2c card c upright, 2c + 1 reversed), and the sentence a short note of
 // it gives.
@@ -90,14 +96,20 @@ EMSCRIPTEN_KEEPALIVE const char* cards_slug(int32_t card) {
     library.answer = card_slug(card);
     return library.answer.c_str();
 }
-EMSCRIPTEN_KEEPALIVE int32_t cards_group(int32_t card) { return card_group(card); }
-EMSCRIPTEN_KEEPALIVE int32_t cards_match(const char* words) { return match_card_name(words); }
+EMSCRIPTEN_KEEPALIVE int32_t cards_group(int32_t card) {
+    return card_group(card);
+}
+EMSCRIPTEN_KEEPALIVE int32_t cards_match(const char* words) {
+    return match_card_name(words);
+}
 
 // Searches the deck shown; cards_matches() then holds 1 for each card that matches.
 EMSCRIPTEN_KEEPALIVE int32_t cards_search(const char* query) {
     return search_cards(library.index, query, library.matches);
 }
-EMSCRIPTEN_KEEPALIVE const uint8_t* cards_matches() { return library.matches; }
+EMSCRIPTEN_KEEPALIVE const uint8_t* cards_matches() {
+    return library.matches;
+}
 
 EMSCRIPTEN_KEEPALIVE int32_t cards_of_the_day(int32_t year, int32_t month, int32_t day) {
     return card_of_the_day(year, month, day);

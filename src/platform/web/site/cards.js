@@ -19,7 +19,8 @@ var cards = {
   drawn: false,      // the grid shows the open deck's faces
   words: null,       // the library's words by key (cards_words)
   built_in: null,    // {sheet, palette, texts}: the install folder's files, as Uint8Arrays
-  own: null,         // the user's deck from the browser's storage: {sheet, texts, names}
+  own: null,         // the user's deck from the browser's storage: {sheet, texts}, each an
+                     // ArrayBuffer, or null where the deck takes the built-in file
   current: -1,       // the card whose page is open; -1: the grid
   last_focus: null,  // where the focus was when the panel opened
   pending_hash: false
@@ -559,10 +560,9 @@ function use_deck(files) {
     if (name === 'card.nbf') chosen.sheet = file;
     else if (name === 'carddb.dat') chosen.texts = file;
     else refusal = refusal || word('cards.deck_refused').replace('{file}', file.name)
-        .replace('{reason}', 'a deck holds card.nbf and CardDB.dat, made by quarnel-deck');
+        .replace('{reason}', word('cards.not_deck_file'));
   });
-  if (!refusal && !chosen.sheet && !chosen.texts)
-    refusal = word('cards.deck_refused').replace('{file}', '-').replace('{reason}', 'no file was given');
+  if (!refusal && !chosen.sheet && !chosen.texts) refusal = word('cards.no_deck_file');
   if (refusal) return Promise.resolve(refuse_deck(refusal));
   var read = function(file) {
     return file ? file.arrayBuffer().then(function(buffer) { return new Uint8Array(buffer); })
@@ -572,10 +572,7 @@ function use_deck(files) {
     var sheet = bytes[0] || cards.built_in.sheet, texts = bytes[1] || cards.built_in.texts;
     var refused = open_deck(sheet, texts, {sheet: chosen.sheet ? chosen.sheet.name : 'card.nbf',
                                            texts: chosen.texts ? chosen.texts.name : 'CardDB.dat'});
-    if (refused) {
-      open_current_deck(); // the library shows the deck it showed before
-      return refuse_deck(refused);
-    }
+    if (refused) return refuse_deck(refused); // the library keeps the deck it shows
     var own = {sheet: bytes[0] && bytes[0].buffer, texts: bytes[1] && bytes[1].buffer};
     return store_deck(own).then(function() {
       cards.own = own;
@@ -585,9 +582,8 @@ function use_deck(files) {
       say_deck(word('cards.deck_in_use'), false, true);
       return '';
     }, function(error) {
-      open_current_deck();
-      return refuse_deck(word('cards.deck_refused').replace('{file}', 'card.nbf')
-          .replace('{reason}', 'the browser keeps no files here (' + (error && error.message || error) + ')'));
+      open_current_deck(); // the deck shown before: the new one could not be kept
+      return refuse_deck(word('cards.no_storage') + ' (' + (error && error.message || error) + ')');
     });
   });
 }
