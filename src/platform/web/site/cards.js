@@ -41,9 +41,13 @@ function capital(text) { return text.charAt(0).toUpperCase() + text.slice(1); }
 function with_bytes(list, use) {
   var pointers = list.map(function(bytes) {
     var pointer = _cards_buffer(bytes.length);
-    HEAPU8.set(bytes, pointer);
+    if (pointer) HEAPU8.set(bytes, pointer);
     return pointer;
   });
+  if (pointers.indexOf(0) >= 0) {
+    pointers.forEach(function(pointer) { _cards_release(pointer); });
+    throw new Error('the page has no memory left for ' + list.length + ' files');
+  }
   try {
     return use(pointers);
   } finally {
@@ -256,11 +260,12 @@ function fill_words() {
   dismiss.title = word('cards.dismiss');
 }
 
+var CARD_WIDTH = 60, CARD_HEIGHT = 100, CARD_FRAME_BYTES = 60 * 100 * 4;
+
 // A whole number of device pixels per card pixel, for a face about `css` CSS pixels wide.
 function face_scale(css) {
   return Math.max(1, Math.floor(css * (window.devicePixelRatio || 1) / CARD_WIDTH));
 }
-var CARD_WIDTH = 60, CARD_HEIGHT = 100, CARD_FRAME_BYTES = 60 * 100 * 4;
 
 // Draws a frame of the deck on a canvas of its own size; CSS scales it by whole factors.
 function draw_face(canvas, frame) {
@@ -316,7 +321,10 @@ function build_grid() {
     face.setAttribute('role', 'img');
     face.setAttribute('aria-label', name_of(card));
     button.appendChild(face);
-    button.appendChild(element('span', 'cards-name', name_of(card)));
+    // The face's image names the button; the caption under it says the same to the eye alone.
+    var caption = element('span', 'cards-name', name_of(card));
+    caption.setAttribute('aria-hidden', 'true');
+    button.appendChild(caption);
     item.appendChild(button);
     groups[_cards_group(card)].appendChild(item);
   }
