@@ -1,6 +1,7 @@
 // card_db.cpp -- the card text file: finding a card's record and laying it out in 23-column rows
 
 #include "reading/reading.h"
+#include "core/encoding.h"
 
 // [SECTION] Opening the file
 
@@ -63,8 +64,10 @@ int find_record(FileHandle file, int32_t record, uint32_t* start, uint32_t* end)
 
 namespace {
 
+// The letters of Windows-1252, the card text file's encoding: A to Z, a to z and the accented
+// letters above 127, so that a word keeps its accented letters on its row.
 int is_letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return is_cp1252_letter(uint8_t(c));
 }
 
 // The record being laid out: its bytes in record_text, `held` of them read. Every look past
