@@ -596,16 +596,27 @@ std::string menu_label(int i) {
     return words(screen_layout[menu_place(i)].label);
 }
 
+// The size of an entry's label: its own, or smaller (down to four fifths) where the plate
+// would otherwise grow more than 12 pixels past either end of the tap area.
+double menu_label_size(int i) {
+    const HitBox& tap = screen_layout[menu_place(i)].tap;
+    const double most = tap.right - tap.left - 1 + 2 * 12 - 10;
+    double size = kMenu[i].size;
+    while (size - 0.5 >= kMenu[i].size * 0.8 &&
+           string_width(menu_label(i), size, face_serif_bold) > most)
+        size -= 0.5;
+    return size;
+}
+
 // The plate of an entry: the pixels of its tap rectangle, kept clear of its neighbours.
 void menu_plate_box(int i, double& x0, double& y0, double& x1, double& y1) {
-    const MenuArt& m = kMenu[i];
     const HitBox& tap = screen_layout[menu_place(i)].tap;
     x0 = tap.left + 1;
     x1 = tap.right;
     y0 = tap.top + 1;
     y1 = tap.bottom;
-    // Labels keep one size; a plate narrower than its label grows by a few pixels.
-    double need = string_width(menu_label(i), m.size, face_serif_bold) + 10;
+    // A plate narrower than its label grows by a few pixels.
+    double need = string_width(menu_label(i), menu_label_size(i), face_serif_bold) + 10;
     double cx = (x0 + x1) / 2;
     x0 = std::min(x0, std::floor(cx - need / 2));
     x1 = std::max(x1, std::ceil(cx + need / 2));
@@ -631,7 +642,7 @@ Canvas menu_screen(int pressed) {
         double x0, y0, x1, y1;
         menu_plate_box(i, x0, y0, x1, y1);
         menu_plate(c, x0, y0, x1, y1, menu_label(i), pressed == i ? button_down : button_up,
-                   kMenu[i].size);
+                   menu_label_size(i));
     }
     fill_rect(c, 70, 227.5, 170, 228.5, kGold, 0.5);
     return c;
