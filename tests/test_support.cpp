@@ -58,6 +58,7 @@ std::string language_dir(int32_t language) {
 }
 
 void copy_install_into(const std::string& folder, int32_t language) {
+    fs::create_directories(folder);
     for (const char* part : {"picture", "sound"})
         fs::copy(language_dir(language) + "/" + part, folder + "/" + part,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
