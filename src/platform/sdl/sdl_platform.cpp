@@ -17,6 +17,7 @@
 
 #include "platform/common/common.h"
 #include "platform/sdl/desktop.h"
+#include "platform/sdl/options.h"
 #include <SDL.h>
 #include <csignal>
 #include <cstdio>
@@ -264,7 +265,7 @@ int desktop_window_failed() {
 }
 
 static WindowHandle window_failure() {
-    std::fprintf(stderr, "quarnel: cannot open a window: %s\n", SDL_GetError());
+    std::fputs(message("quarnel: cannot open a window: %s\n", SDL_GetError()).c_str(), stderr);
     d.window_failed = true;
     return 0;
 }
