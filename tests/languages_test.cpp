@@ -4,8 +4,10 @@
 
 #include "test_support.h"
 #include "core/encoding.h"
+#include "reading/reading.h"
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace {
@@ -100,4 +102,69 @@ TEST(Encoding, a_byte_that_starts_no_well_formed_character_stands_alone) {
     const char* text = "\xF0\x9F\x83\x8F!"; // a playing card, four bytes, then "!"
     EXPECT_EQ(next_utf8(text, &at), 0x1F0CFu);
     EXPECT_EQ(next_utf8(text, &at), uint32_t('!'));
+}
+
+namespace {
+
+// The characters of a UTF-8 text, as code points.
+std::vector<uint32_t> characters(const char* text) {
+    std::vector<uint32_t> out;
+    size_t at = 0;
+    for (uint32_t c; (c = next_utf8(text, &at)) != 0;) out.push_back(c);
+    return out;
+}
+
+// The placeholders of a text: "{name}{count}".
+std::string placeholders(const std::string& text) {
+    std::string out;
+    for (size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1))
+        out += text.substr(at, text.find('}', at) - at + 1);
+    return out;
+}
+
+} // namespace
+
+TEST(Words, every_row_and_card_name_is_in_every_language_with_the_same_placeholders) {
+    for (int32_t id = 0; id < WORD_COUNT; ++id) {
+        const WordRow& row = word_table[id];
+        EXPECT_EQ(find_word(row.key), id) << row.key << " is the only row of its key";
+        for (int32_t language = 0; language < LANGUAGE_COUNT; ++language) {
+            ASSERT_NE(row.text[language], nullptr) << row.key;
+            EXPECT_NE(row.text[language][0], 0) << row.key << " in " << language_code(language);
+            EXPECT_EQ(placeholders(row.text[language]), placeholders(row.text[0]))
+                << row.key << " in " << language_code(language);
+            for (uint32_t c : characters(row.text[language]))
+                EXPECT_NE(c, 0xFFFDu) << row.key << " is UTF-8";
+        }
+    }
+    for (int32_t language = 0; language < LANGUAGE_COUNT; ++language) {
+        std::set<std::string> names;
+        for (int32_t card = 0; card < CARD_COUNT; ++card)
+            EXPECT_TRUE(names.insert(language_card_name(language, card)).second)
+                << language_code(language) << " names two cards "
+                << card_name_table[card][language];
+    }
+}
+
+// The board shows two rows of 37 characters, each a byte of the font: every question fits,
+// every character is in Windows-1252, and the second row starts a word (the English questions
+// keep the program's old spacing and are pinned by the golden sessions instead).
+TEST(Words, every_question_fits_the_board_in_every_language) {
+    for (const ReadingKind kind : {kind_love, kind_business, kind_money}) {
+        const ReadingInfo* reading = reading_info(kind);
+        for (int32_t p = 0; p < reading->card_count; ++p) {
+            for (int32_t language = 0; language < LANGUAGE_COUNT; ++language) {
+                const char* question = word_in(language, reading->first_question + p);
+                SCOPED_TRACE(question);
+                const std::vector<uint32_t> cells = characters(question);
+                EXPECT_LE(cells.size(), size_t(2 * QUESTION_GRID.columns));
+                for (uint32_t c : cells) EXPECT_NE(unicode_to_cp1252(c), 0) << c;
+                const size_t row = size_t(QUESTION_GRID.columns);
+                if (language > 0 && cells.size() > row) {
+                    EXPECT_TRUE(cells[row - 1] == ' ' || cells[row] == ' ')
+                        << "the rows part between words";
+                }
+            }
+        }
+    }
 }
