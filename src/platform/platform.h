@@ -320,7 +320,7 @@ const char* language_name(int32_t language);
 int32_t language_of_code(const char* code);
 // The language of the running program's install folder; 0 (English) outside a run.
 int32_t program_language();
-// A row of the words table by its key ("web.copy", "text.face_down") in a language; null
+// A row of the words table by its key ("page.copy", "text.face_down") in a language; null
 // for an unknown key or language.
 const char* language_word(int32_t language, const char* key);
 // A card's name in a language ("El Loco" for card 0 in Spanish); null out of range.

@@ -97,6 +97,8 @@ int write_icons(const std::string& picture_dir); // window icons
 int write_theme_icons(const std::string& icons_dir, const std::string& name);
 // The web page's home-screen icons (192, 512, maskable 512), its manifest and colours.txt.
 int write_web_files(const std::string& web_dir);
+// words.js: the web page's own words in every language and the languages' names.
+int write_web_words(const std::string& web_dir);
 // The title screen's night sky, at its top and at its foot.
 void title_sky(Rgb* top, Rgb* bottom);
 // CardDB.dat of the drawn language from the meaning files of texts_dir, in Windows-1252.

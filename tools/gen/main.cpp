@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     }
     drawn_language = language_en;
     if (!web.empty()) ok &= step("web icons", write_web_files(web));
+    if (!web.empty()) ok &= step("web page's words", write_web_words(web));
     ok &= step("contact sheets", write_contact_sheets(out + "/picture", sheets));
     if (!icons.empty()) ok &= step("theme icons", write_theme_icons(icons, app_id));
     return ok ? 0 : 1;
