@@ -149,6 +149,18 @@ TEST(Words, every_row_and_card_name_is_in_every_language_with_the_same_placehold
 // The board shows two rows of 37 characters, each a byte of the font: every question fits,
 // every character is in Windows-1252, and the second row starts a word (the English questions
 // keep the program's old spacing and are pinned by the golden sessions instead).
+TEST(Words, a_card_name_in_any_language_is_its_card) {
+    int32_t language = -1;
+    EXPECT_EQ(card_of_name("The Fool", &language), 0);
+    EXPECT_EQ(language, 0);
+    EXPECT_EQ(card_of_name("El Loco", &language), 0);
+    EXPECT_EQ(language, language_of_code("es"));
+    EXPECT_EQ(card_of_name("K\xC3\xB6nig der M\xC3\xBCnzen", &language), 77);
+    EXPECT_EQ(language, language_of_code("de"));
+    EXPECT_EQ(card_of_name("La Papesse", nullptr), -1);
+    EXPECT_EQ(card_of_name(nullptr, nullptr), -1);
+}
+
 TEST(Words, every_question_fits_the_board_in_every_language) {
     for (const ReadingKind kind : {kind_love, kind_business, kind_money}) {
         const ReadingInfo* reading = reading_info(kind);

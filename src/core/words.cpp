@@ -806,6 +806,16 @@ const char* language_card_name(int32_t language, int32_t card) {
     return card_name_table[card][language];
 }
 
+int32_t card_of_name(const char* name, int32_t* language) {
+    for (int32_t in = 0; name && in < LANGUAGE_COUNT; ++in)
+        for (int32_t card = 0; card < CARD_COUNT; ++card)
+            if (std::strcmp(card_name_table[card][in], name) == 0) {
+                if (language) *language = in;
+                return card;
+            }
+    return -1;
+}
+
 const char* card_name(int32_t card) {
     return language_card_name(current_language, card);
 }

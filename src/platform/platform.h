@@ -325,3 +325,6 @@ int32_t program_language();
 const char* language_word(int32_t language, const char* key);
 // A card's name in a language ("El Loco" for card 0 in Spanish); null out of range.
 const char* language_card_name(int32_t language, int32_t card);
+// The card a name stands for in any language ("El Loco" and "The Fool" are both card 0), or
+// -1; the language it is written in goes to *language when that is not null.
+int32_t card_of_name(const char* name, int32_t* language);
