@@ -39,38 +39,40 @@ std::string where(const std::string& file, int line) {
 }
 
 // The Windows-1252 bytes of a UTF-8 line of text, one a letter as the program shows them. The
-// first character the card texts cannot hold is named in *fault ("" when there is none).
+// first character the card texts cannot hold is named in *fault ("" when there is none); it
+// and any other such character stand as '?' in the bytes.
 std::string card_bytes(const std::string& line, std::string* fault) {
     std::string out;
     fault->clear();
+    auto refuse = [&](const std::string& why) {
+        if (fault->empty()) *fault = why;
+        out.push_back('?');
+    };
     for (size_t at = 0; at < line.size();) {
         const size_t start = at;
-        const uint32_t c = line[at] == 0 ? 0 : next_utf8(line.c_str(), &at);
+        uint32_t c = 0;
+        if (line[at] == 0)
+            at += 1;
+        else
+            c = next_utf8(line.c_str(), &at);
         char code[16];
         if (c == 0xFFFD && at - start == 1) {
             std::snprintf(code, sizeof code, "0x%02X", uint8_t(line[start]));
-            *fault = std::string("byte ") + code +
-                     " is not UTF-8 (save the file as UTF-8; the texts are converted to the "
-                     "program's Windows-1252)";
-            return out;
-        }
-        if (c == '$') {
-            *fault = "'$' separates the records and cannot be in a text";
-            return out;
-        }
-        const uint8_t byte = unicode_to_cp1252(c);
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+            refuse(std::string("byte ") + code +
+                   " is not UTF-8 (save the file as UTF-8; the texts are converted to the "
+                   "program's Windows-1252)");
+        } else if (c == '$') {
+            refuse("'$' separates the records and cannot be in a text");
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
             std::snprintf(code, sizeof code, "0x%02X", unsigned(c));
-            *fault = std::string("control character ") + code + " cannot be in a text";
-            return out;
-        }
-        if (byte == 0) {
+            refuse(std::string("control character ") + code + " cannot be in a text");
+        } else if (unicode_to_cp1252(c) == 0) {
             std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
-            *fault = "character \"" + line.substr(start, at - start) + "\" (" + code +
-                     ") is not in Windows-1252, the program's one byte per letter";
-            return out;
+            refuse("character \"" + line.substr(start, at - start) + "\" (" + code +
+                   ") is not in Windows-1252, the program's one byte per letter");
+        } else {
+            out.push_back(char(unicode_to_cp1252(c)));
         }
-        out.push_back(char(byte));
     }
     return out;
 }
