@@ -71,9 +71,10 @@ int read_text_file(const std::string& path, std::vector<Entry>& entries) {
             size_t comma = rest.rfind(", ");
             std::string orientation = comma == std::string::npos ? "" : rest.substr(comma + 2);
             int reversed = orientation == "reversed" ? 1 : orientation == "upright" ? 0 : -1;
-            if (card < 0 || card > 77 || reversed < 0 || rest.substr(0, comma) != face_name(card)) {
+            if (card < 0 || card >= CARD_COUNT || reversed < 0 ||
+                rest.substr(0, comma) != face_name(card)) {
                 std::fprintf(stderr, "%s: bad entry heading (card %d is \"%s\")\n", where.c_str(),
-                             card, card >= 0 && card <= 77 ? face_name(card) : "?");
+                             card, card >= 0 && card < CARD_COUNT ? face_name(card) : "?");
                 return 0;
             }
             current = &entries[size_t(card * 2 + reversed)];

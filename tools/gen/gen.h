@@ -87,7 +87,7 @@ void put_u32le(std::vector<uint8_t>& out, uint32_t v);
 
 int write_screen_pictures(const std::string& picture_dir); // screens, buttons, titles
 int write_card_sheet(const std::string& picture_dir);      // card.nbf
-Canvas draw_card_face(int card);                           // 60 x 100, card 0..78
+Canvas draw_card_face(int card);                           // one frame of card.nbf, 0..CARD_BACK
 const char* face_name(int card); // "The Fool", "Ace of Wands", in the drawn language
 // font.nbf: the glyphs of ASCII, and with high_glyphs those of Windows-1252 above 127 too.
 int write_font(const std::string& picture_dir, bool high_glyphs);
@@ -106,5 +106,3 @@ int write_card_db(const std::string& texts_dir, const std::string& path);
 // The glossary.txt of texts_dir names every card, orientation, suit and reading as the words
 // table does in the drawn language; 0 after naming each line that differs.
 int check_glossary(const std::string& texts_dir);
-// Contact sheets for people to look at: every picture, and the 79 cards with names.
-int write_contact_sheets(const std::string& picture_dir, const std::string& sheet_dir);

@@ -1,4 +1,4 @@
-// main.cpp -- quarnel-gen: writes the install folder of every language and the contact sheets
+// main.cpp -- quarnel-gen: writes the install folder of every language
 
 #include "gen.h"
 #include "core/words.h"
@@ -9,7 +9,7 @@
 #include <system_error>
 
 static void usage() {
-    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR --sheets DIR [--web DIR] "
+    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR [--web DIR] "
                          "[--icons DIR --app-id ID]\n"
                          "  writes the English install folder into DIR and each other "
                          "language's into DIR/CODE,\n"
@@ -80,12 +80,11 @@ static int write_language(int language, const std::string& out, const std::strin
 }
 
 int main(int argc, char** argv) {
-    std::string out, texts, sheets, web, icons, app_id;
+    std::string out, texts, web, icons, app_id;
     for (int i = 1; i < argc; ++i) {
         std::string* target = nullptr;
         if (std::strcmp(argv[i], "--out") == 0) target = &out;
         if (std::strcmp(argv[i], "--texts") == 0) target = &texts;
-        if (std::strcmp(argv[i], "--sheets") == 0) target = &sheets;
         if (std::strcmp(argv[i], "--icons") == 0) target = &icons;
         if (std::strcmp(argv[i], "--app-id") == 0) target = &app_id;
         if (std::strcmp(argv[i], "--web") == 0) target = &web; // the web page's icons
@@ -95,11 +94,10 @@ int main(int argc, char** argv) {
         }
         *target = argv[++i];
     }
-    if (out.empty() || texts.empty() || sheets.empty() || icons.empty() != app_id.empty()) {
+    if (out.empty() || texts.empty() || icons.empty() != app_id.empty()) {
         usage();
         return 2;
     }
-    if (!make_folder(sheets)) return 1;
     if (!web.empty() && !make_folder(web)) return 1;
 
     int ok = 1;
@@ -112,7 +110,6 @@ int main(int argc, char** argv) {
     drawn_language = language_en;
     if (!web.empty()) ok &= step("web icons", write_web_files(web));
     if (!web.empty()) ok &= step("web page's words", write_web_words(web));
-    ok &= step("contact sheets", write_contact_sheets(out + "/picture", sheets));
     if (!icons.empty()) ok &= step("theme icons", write_theme_icons(icons, app_id));
     return ok ? 0 : 1;
 }
