@@ -102,6 +102,9 @@ TEST(Encoding, a_byte_that_starts_no_well_formed_character_stands_alone) {
     const char* text = "\xF0\x9F\x83\x8F!"; // a playing card, four bytes, then "!"
     EXPECT_EQ(next_utf8(text, &at), 0x1F0CFu);
     EXPECT_EQ(next_utf8(text, &at), uint32_t('!'));
+    char written[5] = {};
+    EXPECT_EQ(put_utf8(0x1F0CF, written), 4);
+    EXPECT_EQ(std::string(written), std::string(text, 4));
 }
 
 namespace {
