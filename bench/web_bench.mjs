@@ -16,7 +16,7 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import {execFileSync, spawn, spawnSync} from 'node:child_process';
 import {fileURLToPath} from 'node:url';
-import {serve, launch, settled, tap, sleep, PHONE} from '../tests/web/harness.mjs';
+import {serve, launch, settled, tap, sleep, PHONE, choose_language} from '../tests/web/harness.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
 const SITE = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
@@ -72,11 +72,7 @@ async function download(browser, language = 'en') {
 // again). quarnel.switch_ms runs from the choice to the new run's first rest, its title screen
 // on the canvas.
 async function switch_language(page, code) {
-  await page.evaluate((code) => {
-    const menu = document.getElementById('language');
-    menu.value = code;
-    menu.dispatchEvent(new Event('change'));
-  }, code);
+  await choose_language(page, code);
   await page.wait_for(() => quarnel.switch_ms !== null, {timeout: 10000});
   return page.evaluate(() => quarnel.switch_ms);
 }

@@ -452,3 +452,13 @@ export async function canvas_pixels(page) {
   });
   return Buffer.from(data, 'base64');
 }
+
+// Chooses a language in the page's menu as a user does (its change event); the page then starts
+// the program again in that language.
+export async function choose_language(page, code) {
+  await page.evaluate((code) => {
+    const menu = document.getElementById('language');
+    menu.value = code;
+    menu.dispatchEvent(new Event('change'));
+  }, code);
+}

@@ -17,7 +17,7 @@ import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
 import {serve, launch, problems, settled, tap, tap_element, next_document, canvas_pixels, sleep, PHONE,
-        DESKTOP} from './harness.mjs';
+        DESKTOP, choose_language} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -273,15 +273,6 @@ test('a reload with the network cut off starts from the service worker', async (
     await assert_clean(page);
   });
 });
-
-// The language menu: chosen as a user would, by its change event.
-async function choose_language(page, code) {
-  await page.evaluate((code) => {
-    const menu = document.getElementById('language');
-    menu.value = code;
-    menu.dispatchEvent(new Event('change'));
-  }, code);
-}
 
 test('the page speaks the language asked for, switches to another from its menu, and keeps both offline', async () => {
   const shots = {};
