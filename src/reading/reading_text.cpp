@@ -114,6 +114,7 @@ void put_words(TextOut* out, Characters chars, int* pending) {
         *pending = 0;
         char bytes[4];
         const int32_t count = put_utf8(c, bytes);
+        if (out->length + count >= out->capacity) out->capacity = out->length + 1; // all or none
         for (int32_t k = 0; k < count; ++k) put_char(out, bytes[k]);
     }
 }
