@@ -308,8 +308,12 @@ test('the page speaks the language asked for, switches to another from its menu,
     await page.wait_for(() => quarnel.switch_ms !== null, {timeout: 10000});
     await settled(page);
     assert_same_frame(await canvas_pixels(page), path.join(shots.es, 'title.png'));
+    // A language never used cannot be fetched offline: the page stays in the one it speaks.
+    await choose_language(page, 'fr');
+    await page.wait_for(() => document.documentElement.lang === 'es', {timeout: 10000});
+    assert.deepEqual(await words(page), ['es', 'Copiar lectura', 'es']);
     assert.equal(await page.evaluate(() => quarnel.failure), null);
-    await assert_clean(page);
+    await assert_clean(page, /quarnel-fr\.data\.gz|Failed to (fetch|load resource)|NetworkError|network|Load failed/i);
   });
 });
 

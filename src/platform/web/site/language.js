@@ -76,26 +76,44 @@ page_language.code = first_language();
   show_words();
 })();
 
+function remember_language(code) {
+  try { localStorage.setItem('quarnel-language', code); } catch (e) {}
+}
+
 // The user's choice: kept on this device, the page's words at once, and the program started
 // again in the language once its folder is unpacked (fetched the first time, then kept by
-// the service worker). quarnel.switch_ms is the time from the choice to the new title screen.
+// the service worker); before the program runs, or once it has ended, the page starts afresh
+// in it. A folder that cannot be fetched (offline, never used before) leaves the language as
+// it was. quarnel.switch_ms is the time from the choice to the new title screen.
 function choose_language(code) {
   if (!speaks(code) || code === page_language.code) return;
-  var started = performance.now();
+  var started = performance.now(), before = page_language.code;
+  var menu = document.getElementById('language');
   page_language.code = code;
-  try { localStorage.setItem('quarnel-language', code); } catch (e) {}
+  remember_language(code);
   show_words();
-  document.getElementById('language').value = code;
+  menu.value = code;
   quarnel.switch_ms = null;
-  var switching = page_language.switching = (page_language.unpacked[code] ? Promise.resolve(true)
+  if (quarnel.ended || !Module.restart_program || !Module.unpack_folder) {
+    location.reload();
+    return;
+  }
+  var switching = page_language.switching = page_language.unpacked[code] ? Promise.resolve(true)
     : packed_folder(code).then(function(bytes) {
         return bytes !== null && Module.unpack_folder(new Uint8Array(bytes));
-      })).then(function(unpacked) {
-        if (switching !== page_language.switching) return; // a later choice wins
-        page_language.unpacked[code] = unpacked;
-        quarnel.switch_started_ms = started;
-        quarnel.runs_before_switch = quarnel.runs;
-        if (quarnel.ended) location.reload();
-        else Module.restart_program();
-      }, function(error) { show_failure(error); });
+      });
+  switching.then(function(unpacked) {
+    if (switching !== page_language.switching) return; // a later choice wins
+    page_language.unpacked[code] = unpacked;
+    quarnel.switch_started_ms = started;
+    quarnel.runs_before_switch = quarnel.runs;
+    Module.restart_program();
+  }, function(error) {
+    if (switching !== page_language.switching) return;
+    console.warn('the ' + code + ' folder could not be fetched: ' + error);
+    page_language.code = before;
+    remember_language(before);
+    show_words();
+    menu.value = before;
+  });
 }
