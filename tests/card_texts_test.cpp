@@ -46,8 +46,7 @@ class CardTexts : public ::testing::TestWithParam<int32_t> {
     std::vector<Record> records;
 
     void SetUp() override {
-        const std::string file =
-            read_test_file(language_dir(GetParam()) + "/picture/CardDB.dat");
+        const std::string file = read_test_file(language_dir(GetParam()) + "/picture/CardDB.dat");
         for (int32_t value = 0; value < 156; ++value) {
             const char* text = nullptr;
             int32_t held = 0, length = 0;
