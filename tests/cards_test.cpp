@@ -94,7 +94,7 @@ TEST(CardLibrary, texts_are_the_card_text_files_word_for_word) {
     Problems problems;
     for (const auto& entry :
          fs::directory_iterator(std::string(QUARNEL_SOURCE_DIR) + "/tools/card_texts"))
-        if (entry.path().extension() == ".txt")
+        if (entry.path().extension() == ".txt" && entry.path().filename() != "glossary.txt")
             parse_card_texts(read_test_file(entry.path().string()), entry.path().string(), &records,
                              &problems);
     ASSERT_TRUE(problems.empty()) << problems[0];

@@ -116,7 +116,7 @@ std::string record_text(const char* bytes, int32_t length) {
 
 std::string record_name(int32_t record) {
     return std::string(card_name(record / 2)) + ", " +
-           card_word(record % 2 ? word_reversed : word_upright);
+           card_word(record % 2 ? word_card_reversed : word_card_upright);
 }
 
 } // namespace
@@ -148,7 +148,7 @@ int read_card_texts(const char* file, size_t size, CardDeck* deck, std::string* 
 std::string first_sentence(const std::string& text, int32_t card) {
     std::string rest = text;
     const char* name = card_name(card);
-    for (CardWord orientation : {word_upright, word_reversed}) {
+    for (CardWord orientation : {word_card_upright, word_card_reversed}) {
         const std::string opening =
             std::string(name ? name : "") + ", " + card_word(orientation) + ".";
         if (name && rest.compare(0, opening.size(), opening) == 0) {

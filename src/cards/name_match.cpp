@@ -2,7 +2,7 @@
 // the nearest names for a word that matches none
 
 #include "cards/name_match.h"
-#include "reading/names.h"
+#include "core/words.h"
 
 #include <algorithm>
 
@@ -97,7 +97,7 @@ size_t edit_distance(const std::string& a, const std::string& b) {
 
 // Every key a card answers to: its name's, and its whole other names'.
 std::vector<std::string> card_keys(int32_t card) {
-    std::vector<std::string> keys = {name_key(card_names[card])};
+    std::vector<std::string> keys = {name_key(card_name_table[card][language_en])};
     for (const NameAlternative& entry : NAME_ALTERNATIVES)
         if (entry.card == card) keys.push_back(name_key(entry.name));
     return keys;
@@ -143,7 +143,7 @@ std::vector<int32_t> nearest_card_names(const std::string& words, int32_t count)
 std::string card_slug(int32_t card) {
     std::string slug;
     if (card < 0 || card >= CARD_COUNT) return slug;
-    for (const std::string& word : split_words(card_names[card]))
+    for (const std::string& word : split_words(card_name_table[card][language_en]))
         slug += (slug.empty() ? "" : "-") + word;
     return slug;
 }
@@ -151,7 +151,7 @@ std::string card_slug(int32_t card) {
 std::string card_name_words(int32_t card) {
     std::string words;
     if (card < 0 || card >= CARD_COUNT) return words;
-    for (const std::string& word : split_words(card_names[card])) {
+    for (const std::string& word : split_words(card_name_table[card][language_en])) {
         words += (words.empty() ? "" : " ") + word;
         for (const WordAlternatives& entry : WORD_ALTERNATIVES)
             if (word == entry.word) words += std::string(" ") + entry.others;

@@ -1,6 +1,6 @@
 // name_match.h -- a card named the way a person types it: case, "the", hyphens and the usual
 // other names ("Coins" for Pentacles, "Judgment", "3 of Swords") do not matter; a name that
-// matches no card gets the nearest ones. Reads the one table of card names (reading/names.h).
+// matches no card gets the nearest ones. Reads the one table of card names (core/words.h).
 
 #pragma once
 #include <cstdint>

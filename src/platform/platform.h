@@ -294,10 +294,37 @@ uint32_t screen_version();
 enum : int32_t { READING_TEXT_SIZE = 16384 };
 int32_t screen_reading_text(char* out, int32_t capacity);
 
-// [SECTION] Names (answered by the program, reading/names.cpp and reading/readings.cpp)
+// [SECTION] Names (answered by the program, core/words.cpp and reading/readings.cpp)
+// In the language of the install folder the program runs from (English before a run).
 
 // "The Fool" .. "King of Pentacles" for card 0 .. 77 (the card of dealt value v is v / 2);
 // null for any other number.
 const char* card_name(int32_t card);
 // A reading's name ("Love") by its kind (2 to 7), or null when the kind is no reading.
 const char* reading_name(int32_t kind);
+
+// [SECTION] Languages (answered by the program, core/words.cpp)
+//
+// Each language Quarnel speaks has an install folder of its own, and the program speaks the
+// language of the folder it runs from. These answer from the program's words table at any
+// time, before, during or after a run. Texts are UTF-8.
+
+// The number of languages; language 0 is English, the default install folder's.
+int32_t language_count();
+// "en", "es", "pt", "fr", "it", "de" for language 0 .. language_count() - 1: the name of the
+// language's install folder; null for any other number.
+const char* language_code(int32_t language);
+// The language's name in itself ("Español"); null for any other number.
+const char* language_name(int32_t language);
+// The language of a code ("es"), or -1 when Quarnel has none.
+int32_t language_of_code(const char* code);
+// The language of the running program's install folder; 0 (English) outside a run.
+int32_t program_language();
+// A row of the words table by its key ("page.copy", "text.face_down") in a language; null
+// for an unknown key or language.
+const char* language_word(int32_t language, const char* key);
+// A card's name in a language ("El Loco" for card 0 in Spanish); null out of range.
+const char* language_card_name(int32_t language, int32_t card);
+// The card a name stands for in any language ("El Loco" and "The Fool" are both card 0), or
+// -1; the language it is written in goes to *language when that is not null.
+int32_t card_of_name(const char* name, int32_t* language);

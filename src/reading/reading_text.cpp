@@ -12,9 +12,14 @@
 //   Card 2 of 10: Are we compatible?
 //   Face down.
 //
-// A one-card reading leaves out the "Card 1 of 1" line.
+// A one-card reading leaves out the "Card 1 of 1" line. The words are the current language's
+// (the words table), the text UTF-8.
 
 #include "reading/reading.h"
+#include "core/encoding.h"
+#include "graphics/graphics.h"
+
+#include <cstring>
 
 // [SECTION] Output
 
@@ -47,59 +52,110 @@ void put_number(TextOut* out, int32_t n) {
     while (count > 0) put_char(out, digits[--count]);
 }
 
-// Control codes count as blanks; the font has glyphs for ASCII only, so any other byte of a
-// damaged file is shown as '?' rather than passed on as broken UTF-8.
-int is_blank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
+// A template's words with its placeholders ("{name}", "{n}", "{count}") filled in; a
+// placeholder it does not know is written as it stands.
+void put_template(TextOut* out, const char* words, const char* name, int32_t n, int32_t count) {
+    for (const char* c = words; c && *c; ++c) {
+        if (*c == '{') {
+            if (std::strncmp(c, "{name}", 6) == 0) {
+                put_text(out, name);
+                c += 5;
+                continue;
+            }
+            if (std::strncmp(c, "{n}", 3) == 0) {
+                put_number(out, n);
+                c += 2;
+                continue;
+            }
+            if (std::strncmp(c, "{count}", 7) == 0) {
+                put_number(out, count);
+                c += 6;
+                continue;
+            }
+        }
+        put_char(out, *c);
+    }
 }
 
-// Writes bytes [begin, end) with every run of blanks made one space, and none at either end.
-// `pending` carries the state between pieces: -1 before the first word (blanks owe nothing),
-// 1 when a space is owed before the next word, 0 otherwise.
-void put_words(TextOut* out, const char* begin, const char* end, int* pending) {
-    for (const char* c = begin; c < end; ++c) {
-        if (is_blank(*c)) {
+// Control codes count as blanks.
+int is_blank(uint32_t c) {
+    return c <= ' ';
+}
+
+// The characters of a text: UTF-8 (the program's tables) or a card record's Windows-1252
+// bytes, which become UTF-8 where the font draws them; any other byte of a damaged file (and
+// every byte above 126 for a font of ASCII only, as the English one) is shown as '?' rather
+// than passed on as broken UTF-8.
+struct Characters {
+    const char* text;
+    size_t at, end;
+    int cp1252;
+};
+
+uint32_t next_character(Characters* chars) {
+    if (chars->at >= chars->end) return 0;
+    if (!chars->cp1252) return next_utf8(chars->text, &chars->at);
+    const uint8_t byte = uint8_t(chars->text[chars->at++]);
+    if (byte < 0x7F) return byte ? byte : ' ';
+    const uint32_t c = cp1252_to_unicode(byte);
+    return byte > 0x7F && c != 0 && font_has_glyph(byte) ? c : '?';
+}
+
+// Writes characters [begin, end) with every run of blanks made one space, and none at either
+// end. `pending` carries the state between pieces: -1 before the first word (blanks owe
+// nothing), 1 when a space is owed before the next word, 0 otherwise.
+void put_words(TextOut* out, Characters chars, int* pending) {
+    for (uint32_t c; (c = next_character(&chars)) != 0;) {
+        if (is_blank(c)) {
             if (*pending == 0) *pending = 1;
             continue;
         }
         if (*pending == 1) put_char(out, ' ');
         *pending = 0;
-        put_char(out, static_cast<unsigned char>(*c) < 0x7F ? *c : '?');
+        char bytes[4];
+        const int32_t count = put_utf8(c, bytes);
+        if (out->length + count >= out->capacity) out->capacity = out->length + 1; // all or none
+        for (int32_t k = 0; k < count; ++k) put_char(out, bytes[k]);
     }
 }
 
-// A question of the spread tables: its rows of the question board, padded with spaces where the
-// author placed the words, joined into one sentence.
+// A question of the words table: its rows of the question board (37 characters each), padded
+// with spaces where the author placed the words, joined into one sentence.
 void put_question(TextOut* out, const char* question) {
     int pending = -1;
-    int32_t length = 0;
-    while (question[length]) ++length;
-    for (int32_t row = 0; row < length; row += QUESTION_GRID.columns) {
-        const int32_t row_end =
-            row + QUESTION_GRID.columns < length ? row + QUESTION_GRID.columns : length;
+    const size_t length = std::strlen(question);
+    size_t row = 0;
+    while (row < length) {
+        size_t row_end = row;
+        for (int32_t cell = 0; cell < QUESTION_GRID.columns && row_end < length; ++cell)
+            next_utf8(question, &row_end);
         if (row > 0 && pending == 0) pending = 1;
-        put_words(out, question + row, question + row_end, &pending);
+        put_words(out, Characters{question, row, row_end, 0}, &pending);
+        row = row_end;
     }
 }
 
 // Does the record open with "Name, orientation."? Then *skip is where its own words begin.
+// The label is UTF-8, the record Windows-1252.
 int opens_with_label(const char* record, int32_t length, const char* label, int32_t* skip) {
     int32_t at = 0;
-    while (at < length && is_blank(record[at])) ++at;
-    for (const char* c = label; *c; ++c, ++at)
-        if (at >= length || record[at] != *c) return 0;
+    while (at < length && is_blank(uint8_t(record[at]))) ++at;
+    size_t in_label = 0;
+    for (uint32_t c; (c = next_utf8(label, &in_label)) != 0; ++at)
+        if (at >= length || cp1252_to_unicode(uint8_t(record[at])) != c) return 0;
     *skip = at;
     return 1;
 }
 
 // The card's name and orientation, then its meaning from the card text file.
 void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
-    const char* orientation = value % 2 == 1 ? ", reversed." : ", upright.";
-    char label[64];
+    char label[128];
     TextOut label_out = {label, int32_t(sizeof label), 0};
     label[0] = 0;
-    put_text(&label_out, card_names[value / 2]);
-    put_text(&label_out, orientation);
+    put_text(&label_out, card_name(value / 2));
+    put_text(&label_out, ", ");
+    put_text(&label_out, word(value % 2 == 1 ? word_reversed : word_upright));
+    put_text(&label_out, ".");
     put_text(out, label);
 
     char record[RECORD_TEXT_SIZE];
@@ -109,7 +165,8 @@ void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
     int32_t skip = 0;
     opens_with_label(record, length, label, &skip);
     int pending = 1;
-    put_words(out, record + skip, record + length, &pending);
+    put_words(out, Characters{record, size_t(skip), size_t(length > skip ? length : skip), 1},
+              &pending);
 }
 
 } // namespace
@@ -124,10 +181,12 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
     const char* name = reading_name(kind);
     if (!name) return 0;
     TextOut text = {out, capacity, 0};
-    put_text(&text, name);
-    put_text(&text, " reading\n");
+    put_template(&text, word(word_text_reading), name, 0, 0);
+    put_char(&text, '\n');
     if (state->reading_shown != 1) {
-        put_text(&text, "\nThe cards are not laid out yet.\n");
+        put_char(&text, '\n');
+        put_text(&text, word(word_text_not_laid_out));
+        put_char(&text, '\n');
         return text.length;
     }
     const int32_t size = spread_size(kind);
@@ -135,10 +194,7 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         put_char(&text, '\n');
         const char* question = question_text(kind, p);
         if (size > 1) {
-            put_text(&text, "Card ");
-            put_number(&text, p + 1);
-            put_text(&text, " of ");
-            put_number(&text, size);
+            put_template(&text, word(word_text_card_of), nullptr, p + 1, size);
             if (question) put_text(&text, ": ");
         }
         if (question) put_question(&text, question);
@@ -147,7 +203,7 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         if (state->table.turned_positions[p] == 1 && value >= 0 && value < DEALT_VALUES)
             put_card(&text, state->card_db_file, value);
         else
-            put_text(&text, "Face down.");
+            put_text(&text, word(word_text_face_down));
         put_char(&text, '\n');
     }
     return text.length;

@@ -152,7 +152,9 @@ async function launch_puppeteer(engine) {
   const browser = engine === 'chromium'
     ? await puppeteer.launch({
       executablePath: BINARIES.chromium, headless: true, userDataDir: profile,
-      args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      // The browser speaks English whatever the machine's locale, so that the page does
+      // (language.js); a test of another language asks for it.
+      args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--lang=en-US',
              '--disable-background-networking', '--disable-component-update', '--disable-sync',
              '--autoplay-policy=user-gesture-required', '--mute-audio'],
     })
@@ -161,7 +163,7 @@ async function launch_puppeteer(engine) {
       // Without a sound device Firefox's AudioContext never runs: its sound goes to a
       // PulseAudio server of its own that plays into nothing.
       env: {...process.env, PULSE_SERVER: `unix:${sound.socket}`},
-      extraPrefsFirefox: {'browser.shell.checkDefaultBrowser': false},
+      extraPrefsFirefox: {'browser.shell.checkDefaultBrowser': false, 'intl.accept_languages': 'en-US'},
     });
   return {
     engine, raw: browser,
@@ -276,7 +278,8 @@ async function launch_webkit() {
   const driver = spawn(WEBKIT_DRIVER, [`--port=${port}`], {
     stdio: ['ignore', 'ignore', 'pipe'],
     env: {...process.env, XDG_CONFIG_HOME: config, XDG_CACHE_HOME: config, XDG_DATA_HOME: config,
-          GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1'},
+          GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1', LANGUAGE: 'en_US',
+          LANG: 'en_US.UTF-8', LC_ALL: ''},
   });
   let driver_log = '';
   driver.stderr.on('data', (chunk) => { driver_log = (driver_log + chunk).slice(-4000); });
@@ -452,10 +455,12 @@ export async function assert_clean(page, allowed = null) {
   assert.deepEqual(await page.evaluate(() => quarnel.csp_violations), [], 'Content-Security-Policy violations');
 }
 
-// Waits until the service worker has kept every file and controls the page.
+// Waits until the service worker has kept every file, the packed folder of the page's
+// language too, and controls the page.
 export async function worker_in_charge(page) {
   await page.wait_for(() => navigator.serviceWorker && navigator.serviceWorker.controller !== null &&
-                            navigator.serviceWorker.controller.state === 'activated', {timeout: 30000, polling: 50});
+                            navigator.serviceWorker.controller.state === 'activated' && quarnel.pack_kept,
+                      {timeout: 30000, polling: 50});
 }
 
 // Waits until the program rests (waits for a tap, ended, or shows the message dialog) with
@@ -518,4 +523,14 @@ export async function canvas_pixels(page) {
     return btoa(text);
   });
   return Buffer.from(data, 'base64');
+}
+
+// Chooses a language in the page's menu as a user does (its change event); the page then starts
+// the program again in that language.
+export async function choose_language(page, code) {
+  await page.evaluate((code) => {
+    const menu = document.getElementById('language');
+    menu.value = code;
+    menu.dispatchEvent(new Event('change'));
+  }, code);
 }

@@ -185,9 +185,10 @@ std::string book_html(const CardDeck& deck, const std::string& deck_name) {
                 "<span class=\"number\">" + two_digits(card) + "</span> " + escaped(name) +
                 "</h2>\n";
         for (int32_t orientation = 0; orientation < 2; orientation++)
-            html += "<h3>" +
-                    escaped(capital(card_word(orientation ? word_reversed : word_upright))) +
-                    "</h3>\n<p>" + escaped(deck.texts[size_t(2 * card + orientation)]) + "</p>\n";
+            html +=
+                "<h3>" +
+                escaped(capital(card_word(orientation ? word_card_reversed : word_card_upright))) +
+                "</h3>\n<p>" + escaped(deck.texts[size_t(2 * card + orientation)]) + "</p>\n";
         html += "</div>\n</section>\n";
     }
     html += "</main>\n</body>\n</html>\n";

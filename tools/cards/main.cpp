@@ -124,7 +124,7 @@ void print_meaning(const CardDeck& deck, int32_t record, const std::string& head
 
 std::string card_heading(int32_t record) {
     return two_digits(record / 2) + " " + card_name(record / 2) + ", " +
-           card_word(record % 2 ? word_reversed : word_upright);
+           card_word(record % 2 ? word_card_reversed : word_card_upright);
 }
 
 // [SECTION] Commands
