@@ -788,6 +788,482 @@ const WordRow word_table[WORD_COUNT] = {
       "      Quels talents ai-je pour               gagner de l'argent ?",
       "Che doti speciali ho per guadagnare?",
       "        Welche Gaben habe ich                 zum Geldverdienen?"}},
+    // The card library: the web page's Cards panel and card of the day (cards.*, in words.js
+    // beside the page's own words), what it says of a deck's files (deck.*), the printed
+    // guidebook (book.*) and quarnel-cards' messages (quarnel_cards.*).
+    {"cards.button", {"Cards", "Cartas", "Cartas", "Cartes", "Carte", "Karten"}},
+    {"cards.title",
+     {"The cards",
+      "Las cartas",
+      "As cartas",
+      "Les cartes",
+      "Le carte",
+      "Die Karten"}},
+    {"cards.search",
+     {"Search by name or meaning",
+      "Buscar por nombre o significado",
+      "Buscar por nome ou significado",
+      "Rechercher par nom ou par signification",
+      "Cerca per nome o significato",
+      "Nach Name oder Deutung suchen"}},
+    {"cards.no_match",
+     {"No card matches.",
+      "Ninguna carta coincide.",
+      "Nenhuma carta corresponde.",
+      "Aucune carte ne correspond.",
+      "Nessuna carta corrisponde.",
+      "Keine Karte passt."}},
+    {"cards.close", {"Close", "Cerrar", "Fechar", "Fermer", "Chiudi", "Schließen"}},
+    {"cards.previous",
+     {"Previous card",
+      "Carta anterior",
+      "Carta anterior",
+      "Carte précédente",
+      "Carta precedente",
+      "Vorige Karte"}},
+    {"cards.next",
+     {"Next card",
+      "Carta siguiente",
+      "Próxima carta",
+      "Carte suivante",
+      "Carta successiva",
+      "Nächste Karte"}},
+    {"cards.upright",
+     {"Upright",
+      "Al derecho",
+      "Na posição normal",
+      "À l'endroit",
+      "In posizione dritta",
+      "Aufrecht"}},
+    {"cards.reversed",
+     {"Reversed",
+      "Al revés",
+      "Na posição invertida",
+      "À l'envers",
+      "In posizione rovesciata",
+      "Umgekehrt"}},
+    {"cards.of_the_day",
+     {"Card of the day",
+      "Carta del día",
+      "Carta do dia",
+      "Carte du jour",
+      "Carta del giorno",
+      "Tageskarte"}},
+    {"cards.journal_count",
+     {"In your journal: {n} times",
+      "En tu diario: {n} veces",
+      "No seu diário: {n} vezes",
+      "Dans votre journal : {n} fois",
+      "Nel tuo diario: {n} volte",
+      "In deinem Tagebuch: {n}-mal"}},
+    {"cards.use_deck",
+     {"Use a deck",
+      "Usar un mazo",
+      "Usar um baralho",
+      "Utiliser un jeu",
+      "Usa un mazzo",
+      "Ein Deck verwenden"}},
+    {"cards.use_deck_hint",
+     {"Choose or drop a deck's card.nbf and CardDB.dat, made by quarnel-deck",
+      "Elige o suelta aquí el card.nbf y el CardDB.dat de un mazo hecho con quarnel-deck",
+      "Escolha ou solte aqui o card.nbf e o CardDB.dat de um baralho feito com o quarnel-deck",
+      "Choisissez ou déposez ici le card.nbf et le CardDB.dat d'un jeu créé par quarnel-deck",
+      "Scegli o trascina qui card.nbf e CardDB.dat di un mazzo creato con quarnel-deck",
+      "Wähle card.nbf und CardDB.dat eines mit quarnel-deck erstellten Decks oder lege sie hier ab"}},
+    {"cards.built_in_deck",
+     {"Back to the built-in deck",
+      "Volver al mazo incluido",
+      "Voltar ao baralho incluído",
+      "Revenir au jeu intégré",
+      "Torna al mazzo incluso",
+      "Zurück zum eingebauten Deck"}},
+    {"cards.deck_in_use",
+     {"Your own deck is in use.",
+      "Estás usando tu propio mazo.",
+      "Você está usando seu próprio baralho.",
+      "Vous utilisez votre propre jeu.",
+      "Stai usando il tuo mazzo.",
+      "Dein eigenes Deck ist in Gebrauch."}},
+    {"cards.built_in_in_use",
+     {"The built-in deck is in use.",
+      "Estás usando el mazo incluido.",
+      "Você está usando o baralho incluído.",
+      "Vous utilisez le jeu intégré.",
+      "Stai usando il mazzo incluso.",
+      "Das eingebaute Deck ist in Gebrauch."}},
+    {"cards.next_start",
+     {"Readings deal it from the next start.",
+      "Las lecturas lo usarán a partir del próximo inicio.",
+      "As leituras vão usá-lo a partir do próximo início.",
+      "Les tirages l'utiliseront dès le prochain démarrage.",
+      "Le letture lo useranno dal prossimo avvio.",
+      "Legungen teilen es ab dem nächsten Start aus."}},
+    {"cards.restart",
+     {"Start again now",
+      "Empezar de nuevo ahora",
+      "Começar de novo agora",
+      "Recommencer maintenant",
+      "Ricomincia ora",
+      "Jetzt neu starten"}},
+    {"cards.deck_refused",
+     {"{file} cannot be used: {reason}. Nothing was changed.",
+      "No se puede usar {file}: {reason}. No se ha cambiado nada.",
+      "Não é possível usar {file}: {reason}. Nada foi alterado.",
+      "Impossible d'utiliser {file} : {reason}. Rien n'a été modifié.",
+      "Impossibile usare {file}: {reason}. Non è stato cambiato nulla.",
+      "{file} kann nicht verwendet werden: {reason}. Es wurde nichts geändert."}},
+    {"cards.not_deck_file",
+     {"a deck holds card.nbf and CardDB.dat, made by quarnel-deck",
+      "un mazo consta de card.nbf y CardDB.dat, hechos con quarnel-deck",
+      "um baralho tem card.nbf e CardDB.dat, feitos com o quarnel-deck",
+      "un jeu se compose de card.nbf et de CardDB.dat, créés par quarnel-deck",
+      "un mazzo è fatto di card.nbf e CardDB.dat, creati con quarnel-deck",
+      "ein Deck besteht aus card.nbf und CardDB.dat, erstellt mit quarnel-deck"}},
+    {"cards.no_deck_file",
+     {"Choose card.nbf, CardDB.dat or both.",
+      "Elige card.nbf, CardDB.dat o ambos.",
+      "Escolha card.nbf, CardDB.dat ou os dois.",
+      "Choisissez card.nbf, CardDB.dat ou les deux.",
+      "Scegli card.nbf, CardDB.dat o entrambi.",
+      "Wähle card.nbf, CardDB.dat oder beide."}},
+    {"cards.no_storage",
+     {"This browser keeps no files for this page, so the deck cannot be kept.",
+      "Este navegador no guarda archivos para esta página, así que el mazo no se puede conservar.",
+      "Este navegador não guarda arquivos para esta página, então o baralho não pode ser mantido.",
+      "Ce navigateur ne garde aucun fichier pour cette page : le jeu ne peut pas être conservé.",
+      "Questo browser non conserva file per questa pagina, quindi il mazzo non può essere tenuto.",
+      "Dieser Browser speichert für diese Seite keine Dateien, daher kann das Deck nicht bleiben."}},
+    {"deck.no_memory",
+     {"there is no memory for its pictures",
+      "no hay memoria para sus imágenes",
+      "não há memória para suas imagens",
+      "il n'y a pas assez de mémoire pour ses images",
+      "non c'è memoria per le sue immagini",
+      "für ihre Bilder ist kein Speicher frei"}},
+    {"deck.refused",
+     {"the program refuses it with its message {code}",
+      "el programa lo rechaza con su mensaje {code}",
+      "o programa o recusa com sua mensagem {code}",
+      "le programme le refuse avec son message {code}",
+      "il programma lo rifiuta con il suo messaggio {code}",
+      "das Programm lehnt sie mit seiner Meldung {code} ab"}},
+    {"deck.not_a_deck",
+     {"it is a picture of {width} x {height} in frames of {frame_width} x {frame_height}, not a deck's 79 cards of 60 x 100",
+      "es una imagen de {width} x {height} en cuadros de {frame_width} x {frame_height}, no las 79 cartas de 60 x 100 de un mazo",
+      "é uma imagem de {width} x {height} em quadros de {frame_width} x {frame_height}, não as 79 cartas de 60 x 100 de um baralho",
+      "c'est une image de {width} x {height} en vignettes de {frame_width} x {frame_height}, et non les 79 cartes de 60 x 100 d'un jeu",
+      "è un'immagine di {width} x {height} in riquadri di {frame_width} x {frame_height}, non le 79 carte di 60 x 100 di un mazzo",
+      "sie ist ein Bild von {width} x {height} in Feldern von {frame_width} x {frame_height}, nicht die 79 Karten von 60 x 100 eines Decks"}},
+    {"deck.short",
+     {"it ends after {delivered} of its {wanted} pixels",
+      "termina tras {delivered} de sus {wanted} píxeles",
+      "termina após {delivered} de seus {wanted} pixels",
+      "il s'arrête après {delivered} de ses {wanted} pixels",
+      "finisce dopo {delivered} dei suoi {wanted} pixel",
+      "sie endet nach {delivered} ihrer {wanted} Pixel"}},
+    {"deck.texts_end",
+     {"the file ends before the text of {card} (the program's message: File not found1.)",
+      "el archivo termina antes del texto de {card} (el mensaje del programa: File not found1.)",
+      "o arquivo termina antes do texto de {card} (a mensagem do programa: File not found1.)",
+      "le fichier s'arrête avant le texte de {card} (le message du programme : File not found1.)",
+      "il file finisce prima del testo di {card} (il messaggio del programma: File not found1.)",
+      "die Datei endet vor dem Text von {card} (die Meldung des Programms: File not found1.)"}},
+    {"deck.texts_layout",
+     {"the text of {card} does not lay out in the meaning window (rows of 23, at most 52 of them, ending with a period)",
+      "el texto de {card} no cabe en la ventana del significado (filas de 23, 52 como mucho, con un punto al final)",
+      "o texto de {card} não cabe na janela do significado (linhas de 23, no máximo 52, com um ponto no fim)",
+      "le texte de {card} ne tient pas dans la fenêtre de la signification (lignes de 23, 52 au plus, finissant par un point)",
+      "il testo di {card} non sta nella finestra del significato (righe di 23, al massimo 52, con un punto alla fine)",
+      "der Text von {card} passt nicht ins Deutungsfenster (Zeilen zu 23, höchstens 52, mit einem Punkt am Ende)"}},
+    {"book.title",
+     {"{deck}: the cards and their meanings",
+      "{deck}: las cartas y sus significados",
+      "{deck}: as cartas e seus significados",
+      "{deck} : les cartes et leurs significations",
+      "{deck}: le carte e i loro significati",
+      "{deck}: die Karten und ihre Deutungen"}},
+    {"book.subtitle",
+     {"78 cards, each upright and reversed",
+      "78 cartas, cada una al derecho y al revés",
+      "78 cartas, cada uma na posição normal e invertida",
+      "78 cartes, chacune à l'endroit et à l'envers",
+      "78 carte, ciascuna dritta e rovesciata",
+      "78 Karten, jede aufrecht und umgekehrt"}},
+    {"book.contents", {"Contents", "Índice", "Sumário", "Sommaire", "Indice", "Inhalt"}},
+    {"book.back",
+     {"The back of the cards",
+      "El dorso de las cartas",
+      "O verso das cartas",
+      "Le dos des cartes",
+      "Il dorso delle carte",
+      "Die Rückseite der Karten"}},
+    {"quarnel_cards.usage",
+     {"usage: quarnel-cards [--install-dir DIR] [--deck DIR] [--language CODE] COMMAND ...\n"
+      "  list                    the 78 cards in order, numbered as quarnel-deck numbers them\n"
+      "  show NAME [--reversed]  a card's meaning (\"the tower\", \"3 of coins\", \"16\")\n"
+      "  search WORDS...         the cards whose names or meanings have every word\n"
+      "  today [--date Y-M-D]    the card of the day, the same as the web page's\n"
+      "  book OUT.html           the deck's guidebook as one HTML file, to read or print\n"
+      "  --install-dir DIR  the program's install folder (default: QUARNEL_INSTALL_DIR, else\n"
+      "                     the one installed beside this tool)\n"
+      "  --deck DIR         a deck folder made by quarnel-deck: its card.nbf and CardDB.dat\n"
+      "                     take the installed ones' place\n"
+      "  --language CODE    the language of the cards and of these messages: {languages}\n"
+      "                     (default: the locale's, from LC_ALL, LC_MESSAGES or LANG;\n"
+      "                     English where Quarnel lacks it)\n"
+      "  --help, --version\n"
+      "Exit code: 0 done, 1 a name, file or folder that cannot be used (nothing written),\n"
+      "2 a wrong command line.\n",
+      "uso: quarnel-cards [--install-dir DIR] [--deck DIR] [--language CODE] COMMAND ...\n"
+      "  list                    las 78 cartas en orden, numeradas como las numera quarnel-deck\n"
+      "  show NAME [--reversed]  el significado de una carta (\"la torre\", \"3 de oros\", \"16\")\n"
+      "  search WORDS...         las cartas cuyo nombre o significado tiene todas las palabras\n"
+      "  today [--date Y-M-D]    la carta del día, la misma que la de la página web\n"
+      "  book OUT.html           la guía del mazo en un solo archivo HTML, para leer o imprimir\n"
+      "  --install-dir DIR  la carpeta de instalación del programa (por omisión:\n"
+      "                     QUARNEL_INSTALL_DIR, si no, la instalada junto a esta herramienta)\n"
+      "  --deck DIR         una carpeta de mazo hecha con quarnel-deck: su card.nbf y su\n"
+      "                     CardDB.dat ocupan el lugar de los instalados\n"
+      "  --language CODE    el idioma de las cartas y de estos mensajes: {languages}\n"
+      "                     (por omisión: el de la configuración regional, según LC_ALL,\n"
+      "                     LC_MESSAGES o LANG; inglés si Quarnel no lo tiene)\n"
+      "  --help, --version\n"
+      "Código de salida: 0 hecho, 1 un nombre, archivo o carpeta que no se puede usar\n"
+      "(no se escribe nada), 2 una línea de órdenes incorrecta.\n",
+      "uso: quarnel-cards [--install-dir DIR] [--deck DIR] [--language CODE] COMMAND ...\n"
+      "  list                    as 78 cartas em ordem, numeradas como o quarnel-deck as numera\n"
+      "  show NAME [--reversed]  o significado de uma carta (\"a torre\", \"3 de ouros\", \"16\")\n"
+      "  search WORDS...         as cartas cujo nome ou significado tem todas as palavras\n"
+      "  today [--date Y-M-D]    a carta do dia, a mesma da página web\n"
+      "  book OUT.html           o guia do baralho em um único arquivo HTML, para ler ou imprimir\n"
+      "  --install-dir DIR  a pasta de instalação do programa (padrão: QUARNEL_INSTALL_DIR,\n"
+      "                     senão a instalada ao lado desta ferramenta)\n"
+      "  --deck DIR         uma pasta de baralho feita com o quarnel-deck: seu card.nbf e seu\n"
+      "                     CardDB.dat tomam o lugar dos instalados\n"
+      "  --language CODE    o idioma das cartas e destas mensagens: {languages}\n"
+      "                     (padrão: o da localidade, por LC_ALL, LC_MESSAGES ou LANG;\n"
+      "                     inglês quando o Quarnel não o tem)\n"
+      "  --help, --version\n"
+      "Código de saída: 0 feito, 1 um nome, arquivo ou pasta que não pode ser usado (nada é\n"
+      "escrito), 2 uma linha de comando errada.\n",
+      "usage : quarnel-cards [--install-dir DIR] [--deck DIR] [--language CODE] COMMAND ...\n"
+      "  list                    les 78 cartes dans l'ordre, numérotées comme par quarnel-deck\n"
+      "  show NAME [--reversed]  la signification d'une carte (« la tour », « 3 de deniers », « 16 »)\n"
+      "  search WORDS...         les cartes dont le nom ou la signification contient tous les mots\n"
+      "  today [--date Y-M-D]    la carte du jour, la même que celle de la page web\n"
+      "  book OUT.html           le livret du jeu en un seul fichier HTML, à lire ou à imprimer\n"
+      "  --install-dir DIR  le dossier d'installation du programme (par défaut :\n"
+      "                     QUARNEL_INSTALL_DIR, sinon celui installé à côté de cet outil)\n"
+      "  --deck DIR         un dossier de jeu créé par quarnel-deck : son card.nbf et son\n"
+      "                     CardDB.dat remplacent ceux qui sont installés\n"
+      "  --language CODE    la langue des cartes et de ces messages : {languages}\n"
+      "                     (par défaut : celle de la locale, selon LC_ALL, LC_MESSAGES ou\n"
+      "                     LANG ; l'anglais si Quarnel ne l'a pas)\n"
+      "  --help, --version\n"
+      "Code de sortie : 0 fait, 1 un nom, un fichier ou un dossier inutilisable (rien n'est\n"
+      "écrit), 2 une ligne de commande erronée.\n",
+      "uso: quarnel-cards [--install-dir DIR] [--deck DIR] [--language CODE] COMMAND ...\n"
+      "  list                    le 78 carte in ordine, numerate come le numera quarnel-deck\n"
+      "  show NAME [--reversed]  il significato di una carta (\"la torre\", \"3 di denari\", \"16\")\n"
+      "  search WORDS...         le carte il cui nome o significato contiene tutte le parole\n"
+      "  today [--date Y-M-D]    la carta del giorno, la stessa della pagina web\n"
+      "  book OUT.html           il libretto del mazzo in un solo file HTML, da leggere o stampare\n"
+      "  --install-dir DIR  la cartella di installazione del programma (predefinita:\n"
+      "                     QUARNEL_INSTALL_DIR, altrimenti quella installata accanto a\n"
+      "                     questo strumento)\n"
+      "  --deck DIR         una cartella di mazzo creata con quarnel-deck: i suoi card.nbf e\n"
+      "                     CardDB.dat prendono il posto di quelli installati\n"
+      "  --language CODE    la lingua delle carte e di questi messaggi: {languages}\n"
+      "                     (predefinita: quella della localizzazione, da LC_ALL,\n"
+      "                     LC_MESSAGES o LANG; l'inglese se Quarnel non la ha)\n"
+      "  --help, --version\n"
+      "Codice di uscita: 0 fatto, 1 un nome, file o cartella non utilizzabile (non viene\n"
+      "scritto nulla), 2 una riga di comando errata.\n",
+      "Aufruf: quarnel-cards [--install-dir DIR] [--deck DIR] [--language CODE] COMMAND ...\n"
+      "  list                    die 78 Karten der Reihe nach, nummeriert wie bei quarnel-deck\n"
+      "  show NAME [--reversed]  die Deutung einer Karte („der Turm“, „3 der Münzen“, „16“)\n"
+      "  search WORDS...         die Karten, deren Name oder Deutung jedes der Wörter enthält\n"
+      "  today [--date Y-M-D]    die Tageskarte, dieselbe wie auf der Webseite\n"
+      "  book OUT.html           das Begleitbuch des Decks als eine HTML-Datei, zum Lesen oder\n"
+      "                          Drucken\n"
+      "  --install-dir DIR  der Installationsordner des Programms (Vorgabe:\n"
+      "                     QUARNEL_INSTALL_DIR, sonst der neben diesem Werkzeug installierte)\n"
+      "  --deck DIR         ein mit quarnel-deck erstellter Deck-Ordner: seine card.nbf und\n"
+      "                     CardDB.dat treten an die Stelle der installierten\n"
+      "  --language CODE    die Sprache der Karten und dieser Meldungen: {languages}\n"
+      "                     (Vorgabe: die der Locale, aus LC_ALL, LC_MESSAGES oder LANG;\n"
+      "                     Englisch, wo Quarnel sie nicht hat)\n"
+      "  --help, --version\n"
+      "Rückgabewert: 0 erledigt, 1 ein Name, eine Datei oder ein Ordner, der nicht verwendet\n"
+      "werden kann (nichts geschrieben), 2 eine falsche Befehlszeile.\n"}},
+    {"quarnel_cards.needs_value",
+     {"{option} needs a value",
+      "{option} necesita un valor",
+      "{option} precisa de um valor",
+      "{option} demande une valeur",
+      "{option} vuole un valore",
+      "{option} braucht einen Wert"}},
+    {"quarnel_cards.unknown_option",
+     {"unknown option {option}",
+      "opción desconocida {option}",
+      "opção desconhecida {option}",
+      "option inconnue {option}",
+      "opzione sconosciuta {option}",
+      "unbekannte Option {option}"}},
+    {"quarnel_cards.no_command",
+     {"a command is needed",
+      "falta una orden",
+      "falta um comando",
+      "il manque une commande",
+      "manca un comando",
+      "ein Befehl fehlt"}},
+    {"quarnel_cards.unknown_command",
+     {"unknown command {command}",
+      "orden desconocida {command}",
+      "comando desconhecido {command}",
+      "commande inconnue {command}",
+      "comando sconosciuto {command}",
+      "unbekannter Befehl {command}"}},
+    {"quarnel_cards.no_words",
+     {"{command} takes no words",
+      "{command} no admite palabras",
+      "{command} não aceita palavras",
+      "{command} ne prend pas de mots",
+      "{command} non accetta parole",
+      "{command} nimmt keine Wörter"}},
+    {"quarnel_cards.needs_name",
+     {"show needs a card's name",
+      "show necesita el nombre de una carta",
+      "show precisa do nome de uma carta",
+      "show demande le nom d'une carte",
+      "show vuole il nome di una carta",
+      "show braucht den Namen einer Karte"}},
+    {"quarnel_cards.needs_words",
+     {"search needs words",
+      "search necesita palabras",
+      "search precisa de palavras",
+      "search demande des mots",
+      "search vuole delle parole",
+      "search braucht Wörter"}},
+    {"quarnel_cards.needs_file",
+     {"book needs one file name",
+      "book necesita un nombre de archivo",
+      "book precisa de um nome de arquivo",
+      "book demande un nom de fichier",
+      "book vuole un nome di file",
+      "book braucht einen Dateinamen"}},
+    {"quarnel_cards.reversed_for_show",
+     {"--reversed is for show",
+      "--reversed es para show",
+      "--reversed é para show",
+      "--reversed va avec show",
+      "--reversed vale solo per show",
+      "--reversed gehört zu show"}},
+    {"quarnel_cards.date_for_today",
+     {"--date is for today",
+      "--date es para today",
+      "--date é para today",
+      "--date va avec today",
+      "--date vale solo per today",
+      "--date gehört zu today"}},
+    {"quarnel_cards.bad_date",
+     {"--date must be a date written YEAR-MONTH-DAY, as 2026-12-07, not {date}",
+      "--date debe ser una fecha escrita AÑO-MES-DÍA, como 2026-12-07, no {date}",
+      "--date deve ser uma data escrita ANO-MÊS-DIA, como 2026-12-07, não {date}",
+      "--date doit être une date écrite ANNÉE-MOIS-JOUR, comme 2026-12-07, et non {date}",
+      "--date deve essere una data scritta ANNO-MESE-GIORNO, come 2026-12-07, non {date}",
+      "--date muss ein Datum der Form JAHR-MONAT-TAG sein, wie 2026-12-07, nicht {date}"}},
+    {"quarnel_cards.bad_language",
+     {"--language {code}: no such language; the languages are {languages}",
+      "--language {code}: no existe ese idioma; los idiomas son {languages}",
+      "--language {code}: esse idioma não existe; os idiomas são {languages}",
+      "--language {code} : langue inconnue ; les langues sont {languages}",
+      "--language {code}: lingua inesistente; le lingue sono {languages}",
+      "--language {code}: diese Sprache gibt es nicht; die Sprachen sind {languages}"}},
+    {"quarnel_cards.no_such_card",
+     {"no card is called \"{name}\"; the nearest names are {nearest} (quarnel-cards list names them all)",
+      "ninguna carta se llama «{name}»; los nombres más parecidos son {nearest} (quarnel-cards list los muestra todos)",
+      "nenhuma carta se chama \"{name}\"; os nomes mais próximos são {nearest} (quarnel-cards list mostra todos)",
+      "aucune carte ne s'appelle « {name} » ; les noms les plus proches sont {nearest} (quarnel-cards list les donne tous)",
+      "nessuna carta si chiama «{name}»; i nomi più vicini sono {nearest} (quarnel-cards list li elenca tutti)",
+      "keine Karte heißt „{name}“; die nächsten Namen sind {nearest} (quarnel-cards list nennt sie alle)"}},
+    {"quarnel_cards.nothing_found",
+     {"no card's name or meaning has \"{words}\"",
+      "ningún nombre ni significado de carta tiene «{words}»",
+      "nenhum nome ou significado de carta tem \"{words}\"",
+      "aucun nom ni aucune signification de carte ne contient « {words} »",
+      "nessun nome o significato di carta contiene «{words}»",
+      "kein Kartenname und keine Deutung enthält „{words}“"}},
+    {"quarnel_cards.not_written",
+     {"the book was not written: {error}",
+      "la guía no se ha escrito: {error}",
+      "o guia não foi escrito: {error}",
+      "le livret n'a pas été écrit : {error}",
+      "il libretto non è stato scritto: {error}",
+      "das Begleitbuch wurde nicht geschrieben: {error}"}},
+    {"quarnel_cards.written",
+     {"{file}: the guidebook of {count} cards ({size} MB)",
+      "{file}: la guía de {count} cartas ({size} MB)",
+      "{file}: o guia de {count} cartas ({size} MB)",
+      "{file} : le livret de {count} cartes ({size} Mo)",
+      "{file}: il libretto di {count} carte ({size} MB)",
+      "{file}: das Begleitbuch mit {count} Karten ({size} MB)"}},
+    {"quarnel_cards.no_deck_folder",
+     {"the deck folder {folder} is missing",
+      "falta la carpeta de mazo {folder}",
+      "a pasta de baralho {folder} não existe",
+      "le dossier de jeu {folder} est introuvable",
+      "la cartella di mazzo {folder} non c'è",
+      "der Deck-Ordner {folder} fehlt"}},
+    {"quarnel_cards.empty_deck_folder",
+     {"the deck folder {folder} holds neither card.nbf nor CardDB.dat (make them with quarnel-deck)",
+      "la carpeta de mazo {folder} no tiene card.nbf ni CardDB.dat (créelos con quarnel-deck)",
+      "a pasta de baralho {folder} não tem card.nbf nem CardDB.dat (crie-os com o quarnel-deck)",
+      "le dossier de jeu {folder} ne contient ni card.nbf ni CardDB.dat (créez-les avec quarnel-deck)",
+      "la cartella di mazzo {folder} non contiene né card.nbf né CardDB.dat (creali con quarnel-deck)",
+      "der Deck-Ordner {folder} enthält weder card.nbf noch CardDB.dat (erstelle sie mit quarnel-deck)"}},
+    {"quarnel_cards.no_texts",
+     {"no card texts: {why}",
+      "no hay textos de cartas: {why}",
+      "não há textos de cartas: {why}",
+      "aucun texte de carte : {why}",
+      "nessun testo delle carte: {why}",
+      "keine Kartentexte: {why}"}},
+    {"quarnel_cards.no_pictures",
+     {"no card pictures: {why}",
+      "no hay imágenes de cartas: {why}",
+      "não há imagens de cartas: {why}",
+      "aucune image de carte : {why}",
+      "nessuna immagine delle carte: {why}",
+      "keine Kartenbilder: {why}"}},
+    {"quarnel_cards.no_install_folder",
+     {"no install folder was found (give it with --install-dir)",
+      "no se ha encontrado ninguna carpeta de instalación (indíquela con --install-dir)",
+      "nenhuma pasta de instalação foi encontrada (informe-a com --install-dir)",
+      "aucun dossier d'installation n'a été trouvé (indiquez-le avec --install-dir)",
+      "non è stata trovata nessuna cartella di installazione (indicala con --install-dir)",
+      "kein Installationsordner gefunden (gib ihn mit --install-dir an)"}},
+    {"quarnel_cards.install_lacks",
+     {"the install folder {folder} has no {file}",
+      "la carpeta de instalación {folder} no tiene {file}",
+      "a pasta de instalação {folder} não tem {file}",
+      "le dossier d'installation {folder} ne contient pas {file}",
+      "la cartella di installazione {folder} non contiene {file}",
+      "der Installationsordner {folder} enthält {file} nicht"}},
+    {"quarnel_cards.both_lack",
+     {"the install folder {folder} has no {file}, nor has the deck folder {deck} its own",
+      "la carpeta de instalación {folder} no tiene {file}, ni la carpeta de mazo {deck} uno propio",
+      "a pasta de instalação {folder} não tem {file}, nem a pasta de baralho {deck} um próprio",
+      "le dossier d'installation {folder} ne contient pas {file}, ni le dossier de jeu {deck} le sien",
+      "la cartella di installazione {folder} non contiene {file}, né la cartella di mazzo {deck} uno suo",
+      "der Installationsordner {folder} enthält {file} nicht, und der Deck-Ordner {deck} hat kein eigenes"}},
+    {"quarnel_cards.cannot_use",
+     {"{file} cannot be used: {reason}",
+      "no se puede usar {file}: {reason}",
+      "não é possível usar {file}: {reason}",
+      "impossible d'utiliser {file} : {reason}",
+      "impossibile usare {file}: {reason}",
+      "{file} kann nicht verwendet werden: {reason}"}},
 };
 
 // [SECTION] Card names
