@@ -1,6 +1,7 @@
 // options_test.cpp -- the desktop program's command line: every option, every refusal, the
 // help text and the window's default scale
 
+#include "platform/common/common.h"
 #include "platform/sdl/options.h"
 #include "test_support.h"
 #include <gtest/gtest.h>

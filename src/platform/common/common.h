@@ -168,3 +168,12 @@ std::string language_install_dir(const std::string& base, int32_t language);
 // The language of a POSIX locale ("es_ES.UTF-8", "pt_BR", "de", "fr_CA@euro"): the code
 // before '_', '.' or '@'; -1 for "C", "POSIX", "" and any language the program does not speak.
 int32_t language_of_locale(const std::string& locale);
+// The language the locale asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set and
+// not empty, as POSIX orders them (each may be null); -1 for one the program does not speak,
+// "C" or "POSIX", or none. The desktop program and quarnel-cards choose their language by it.
+int32_t locale_language(const char* lc_all, const char* lc_messages, const char* lang);
+// The install folder a run speaks from: the chosen language's (chosen -1: none chosen), else
+// the locale's language's where base holds its folder, else base itself (English). The
+// folder's language goes to *language when that is not null.
+std::string chosen_language_dir(const std::string& base, int32_t chosen, int32_t from_locale,
+                                int32_t* language);

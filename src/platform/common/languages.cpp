@@ -3,6 +3,8 @@
 
 #include "platform/common/common.h"
 
+#include <sys/stat.h>
+
 std::string language_list() {
     std::string list;
     for (int32_t language = 0; language < language_count(); ++language)
@@ -21,4 +23,22 @@ int32_t language_of_locale(const std::string& locale) {
     std::string lower;
     for (char c : code) lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return lower.empty() ? -1 : language_of_code(lower.c_str());
+}
+
+int32_t locale_language(const char* lc_all, const char* lc_messages, const char* lang) {
+    for (const char* value : {lc_all, lc_messages, lang})
+        if (value && *value) return language_of_locale(value);
+    return -1;
+}
+
+std::string chosen_language_dir(const std::string& base, int32_t chosen, int32_t from_locale,
+                                int32_t* language) {
+    int32_t speaks = chosen >= 0 ? chosen : 0;
+    struct stat folder = {};
+    const std::string locale_dir = language_install_dir(base, from_locale);
+    if (chosen < 0 && from_locale > 0 && stat(locale_dir.c_str(), &folder) == 0 &&
+        S_ISDIR(folder.st_mode))
+        speaks = from_locale;
+    if (language) *language = speaks;
+    return language_install_dir(base, speaks);
 }

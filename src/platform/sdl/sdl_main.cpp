@@ -98,14 +98,6 @@ void speak(int language) {
     if (language > 0 && now && (std::strcmp(now, "C") == 0 || std::strcmp(now, "POSIX") == 0))
         for (int category : {LC_CTYPE, LC_MESSAGES}) std::setlocale(category, "C.UTF-8");
 }
-
-// The folder of the language: --language's, else the locale's where it has one, else English.
-std::string language_folder(const std::string& base, int chosen, int from_locale) {
-    if (chosen >= 0) return language_install_dir(base, chosen);
-    if (from_locale > 0 && is_folder(language_install_dir(base, from_locale)))
-        return language_install_dir(base, from_locale);
-    return base;
-}
 } // namespace
 
 // [SECTION] Display and sound
@@ -197,7 +189,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     install_dir_option = options.install_dir;
-    chosen_install_dir = language_folder(find_install_dir(), options.language, from_locale);
+    chosen_install_dir =
+        chosen_language_dir(find_install_dir(), options.language, from_locale, nullptr);
     if (chosen_install_dir.empty())
         std::fputs(message("quarnel: no install folder: give --install-dir DIR or "
                            "QUARNEL_INSTALL_DIR, or install the program\n")
