@@ -18,15 +18,15 @@ namespace {
 
 // [SECTION] The installed deck
 
-std::string install_file(const std::string& name) {
-    return read_test_file(data_dir() + "/picture/" + name);
+std::string install_file(const std::string& name, int32_t language = language_en) {
+    return read_test_file(language_dir(language) + "/picture/" + name);
 }
 
 int read_faces(const std::string& sheet, const std::string& palette, CardDeck* deck,
                std::string* fault) {
     return read_card_faces(reinterpret_cast<const uint8_t*>(sheet.data()), sheet.size(),
-                           reinterpret_cast<const uint8_t*>(palette.data()), palette.size(), deck,
-                           fault);
+                           reinterpret_cast<const uint8_t*>(palette.data()), palette.size(),
+                           language_en, deck, fault);
 }
 
 const CardDeck& installed_deck() {
@@ -36,13 +36,16 @@ const CardDeck& installed_deck() {
         const std::string texts = install_file("CardDB.dat");
         EXPECT_TRUE(read_faces(install_file("card.nbf"), install_file("main.plf"), &deck, &fault))
             << fault;
-        EXPECT_TRUE(read_card_texts(texts.data(), texts.size(), &deck, &fault)) << fault;
+        EXPECT_TRUE(read_card_texts(texts.data(), texts.size(), language_en, &deck, &fault))
+            << fault;
     }
     return deck;
 }
 
-ToolRun cards_tool(std::vector<std::string> args) {
+// quarnel-cards on the built install folder, in a locale (C: English).
+ToolRun cards_tool(std::vector<std::string> args, const char* locale = "C") {
     args.insert(args.begin(), {"--install-dir", data_dir()});
+    setenv("LC_ALL", locale, 1);
     return run_tool(QUARNEL_CARDS_TOOL, args);
 }
 
@@ -105,6 +108,15 @@ TEST(CardLibrary, texts_are_the_card_text_files_word_for_word) {
     EXPECT_EQ(first_sentence(deck.texts[0], 0),
               "A fresh beginning opens before you, and it asks for an open heart more than a "
               "finished plan.");
+    // A text of another language opens with the card's name in it.
+    const std::string spanish = install_file("CardDB.dat", language_es);
+    CardDeck own;
+    std::string fault;
+    ASSERT_TRUE(read_card_texts(spanish.data(), spanish.size(), language_es, &own, &fault))
+        << fault;
+    EXPECT_EQ(
+        first_sentence(own.texts[1], 0).rfind("El esp\xC3\xADritu aventurero sigue ah\xC3\xAD", 0),
+        0u);
 }
 
 TEST(CardLibrary, refuses_damaged_files_with_the_programs_message_and_keeps_the_deck) {
@@ -130,14 +142,18 @@ TEST(CardLibrary, refuses_damaged_files_with_the_programs_message_and_keeps_the_
     for (int separators = 0; separators < 101; separators++) at = texts.find('$', at) + 1;
     const std::string cut = texts.substr(0, at + 10);
     deck.texts = {"kept"};
-    EXPECT_FALSE(read_card_texts(cut.data(), cut.size(), &deck, &fault));
+    EXPECT_FALSE(read_card_texts(cut.data(), cut.size(), language_en, &deck, &fault));
     EXPECT_NE(fault.find("the file ends before the text of Ace of Swords, upright"),
+              std::string::npos)
+        << fault;
+    EXPECT_FALSE(read_card_texts(cut.data(), cut.size(), language_es, &deck, &fault));
+    EXPECT_NE(fault.find("el archivo termina antes del texto de As de Espadas, al derecho"),
               std::string::npos)
         << fault;
     // A word longer than the meaning window's row.
     std::string long_word = texts;
     long_word.replace(long_word.find("A fresh"), 7, std::string(30, 'x'));
-    EXPECT_FALSE(read_card_texts(long_word.data(), long_word.size(), &deck, &fault));
+    EXPECT_FALSE(read_card_texts(long_word.data(), long_word.size(), language_en, &deck, &fault));
     EXPECT_NE(fault.find("The Fool, upright does not lay out"), std::string::npos) << fault;
     EXPECT_EQ(deck.texts, std::vector<std::string>{"kept"});
 }
@@ -163,12 +179,27 @@ TEST(CardNames, match_the_ways_people_type_them_and_suggest_the_nearest) {
         {"", -1},
     };
     for (const auto& [words, card] : typed) EXPECT_EQ(match_card_name(words), card) << words;
-    // Every card's link names it again.
-    for (int32_t card = 0; card < CARD_COUNT; card++)
-        EXPECT_EQ(match_card_name(card_slug(card)), card) << card_slug(card);
-    EXPECT_EQ(card_slug(52), "three-of-swords");
+    // Every card's name and link in every language names it again.
+    for (int32_t language = 0; language < LANGUAGE_COUNT; language++)
+        for (int32_t card = 0; card < CARD_COUNT; card++) {
+            EXPECT_EQ(match_card_name(language_card_name(language, card)), card);
+            EXPECT_EQ(match_card_name(card_slug(card, language)), card)
+                << card_slug(card, language);
+        }
+    EXPECT_EQ(card_slug(52, language_en), "three-of-swords");
+    EXPECT_EQ(card_slug(9, language_es), "el-ermitano");
+    // Other languages as people type them: no accents, capitals, numbers, curly apostrophes.
+    int32_t language = -1;
+    EXPECT_EQ(match_card_name("el ermitano", &language), 9);
+    EXPECT_EQ(language, language_es);
+    EXPECT_EQ(match_card_name("K\xC3\x96NIG DER M\xC3\x9CNZEN", &language), 77);
+    EXPECT_EQ(language, language_de);
+    EXPECT_EQ(match_card_name("3 de copas"), 38);
+    EXPECT_EQ(match_card_name("l\xE2\x80\x99\xC3\xA9toile"), 17);
+    EXPECT_EQ(match_card_name("Le Mat"), 0);
     EXPECT_EQ(nearest_card_names("the towr", 3).at(0), 16);
     EXPECT_EQ(nearest_card_names("Three of Sword", 3).at(0), 52);
+    EXPECT_EQ(nearest_card_names("der trum", 3).at(0), 16);
 }
 
 std::vector<int32_t> found(const std::string& query) {
@@ -195,6 +226,8 @@ TEST(CardSearch, finds_cards_by_every_word_of_names_and_meanings_as_they_are_typ
     const std::vector<int32_t> coins = found("coins");
     for (int32_t card = 64; card < 78; card++)
         EXPECT_NE(std::find(coins.begin(), coins.end(), card), coins.end()) << card;
+    // Every language's names, without case or accents.
+    EXPECT_EQ(found("ERMITA\xC3\x91O"), found("hermit"));
 }
 
 // [SECTION] The card of the day
@@ -264,6 +297,26 @@ TEST(CardsTool, answers_list_show_search_and_today_and_refuses_wrong_words) {
               0u)
         << today.out;
 
+    // The locale's language, or --language: the cards' names and texts, and the messages.
+    const ToolRun torre = cards_tool({"--language", "es", "show", "la torre", "--reversed"});
+    EXPECT_EQ(torre.out.rfind("16 La Torre, al rev\xC3\xA9s\n\nLa Torre, al rev\xC3\xA9s. ", 0), 0u)
+        << torre.out << torre.err;
+    const ToolRun turm = cards_tool({"show", "towr"}, "de_DE.UTF-8");
+    EXPECT_EQ(turm.code, 1);
+    EXPECT_NE(turm.err.find("keine Karte hei\xC3\x9Ft \xE2\x80\x9Etowr\xE2\x80\x9C; die n\xC3\xA4"
+                            "chsten Namen sind Der Turm"),
+              std::string::npos)
+        << turm.err;
+    EXPECT_EQ(cards_tool({"search", "tristeza"}, "es_ES.UTF-8").out,
+              "40 Cinco de Copas\n52 Tres de Espadas\n");
+    const ToolRun unknown = cards_tool({"--language", "xx", "list"});
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_EQ(unknown.err.rfind("quarnel-cards: --language xx: no such language; the languages are "
+                                "en (English), es (Espa\xC3\xB1ol)",
+                                0),
+              0u)
+        << unknown.err;
+
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{},
                                                   {"shuffle"},
                                                   {"--colour"},
@@ -288,6 +341,15 @@ TEST(CardsTool, writes_the_guidebook_whole_or_not_at_all) {
     EXPECT_NE(html.find("id=\"three-of-swords\""), std::string::npos);
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    // In another language: its names, texts and words.
+    EXPECT_EQ(cards_tool({"--language", "fr", "book", folder + "/livret.html"}).code, 0);
+    const std::string livret = read_test_file(folder + "/livret.html");
+    EXPECT_EQ(livret.rfind("<!DOCTYPE html>\n<html lang=\"fr\">", 0), 0u);
+    for (const char* words : {"<title>Quarnel : les cartes et leurs significations</title>",
+                              "<section class=\"card\" id=\"trois-d-epees\">",
+                              "<h3>\xC3\x80 l'endroit</h3>\n<p>Trois d'\xC3\x89p\xC3\xA9"
+                              "es, \xC3\xA0 l'endroit. "})
+        EXPECT_NE(livret.find(words), std::string::npos) << words;
 
     // A folder that is not there, and one that cannot be written: nothing is left behind.
     const ToolRun missing = cards_tool({"book", folder + "/no/book.html"});

@@ -7,20 +7,9 @@
 
 namespace {
 
-// The words of a UTF-8 text, lower case: runs of letters (any byte of a character beyond
-// ASCII counts as a letter) and digits.
 void add_words(const std::string& text, std::vector<std::string>* words) {
-    std::string word;
-    for (char c : text + " ") {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || u >= 0x80) {
-            word += c;
-        } else if (!word.empty()) {
-            words->push_back(word);
-            word.clear();
-        }
-    }
+    const std::vector<std::string> found = folded_words(text);
+    words->insert(words->end(), found.begin(), found.end());
 }
 
 } // namespace
@@ -38,8 +27,7 @@ void index_cards(const CardDeck& deck, CardIndex* index) {
 }
 
 int32_t search_cards(const CardIndex& index, const std::string& query, uint8_t* matches) {
-    std::vector<std::string> wanted;
-    add_words(query, &wanted);
+    const std::vector<std::string> wanted = folded_words(query);
     int32_t count = 0;
     for (int32_t card = 0; card < CARD_COUNT; card++) {
         const std::vector<std::string>& words = index.words[card];

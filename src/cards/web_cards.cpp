@@ -1,6 +1,7 @@
 // web_cards.cpp -- the card library as the web page's Cards panel calls it (cards.js): the
-// deck's faces and texts, search, names and the card of the day, from the WebAssembly the
-// program runs in. Built only into the page (web.cmake).
+// deck's faces and texts, search, names in the page's language and the card of the day, from
+// the WebAssembly the program runs in. Built only into the page (web.cmake). The panel's own
+// words are rows of the words table too, in the page's words.js.
 //
 // The page hands files over in buffers it takes from cards_buffer; strings handed back are
 // UTF-8 and stay valid until the next call of the same function (the deck's until the next
@@ -18,20 +19,11 @@ struct WebLibrary {
     CardDeck deck;
     CardIndex index;
     std::vector<uint8_t> faces; // CARD_FRAMES frames of RGBA, one after the other
-    std::string fault, answer, words;
+    int32_t language = 0;       // the deck's names and words are shown in it
+    std::string fault, answer;
     uint8_t matches[CARD_COUNT] = {};
 };
 WebLibrary library;
-
-// A string of JSON.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
 
 } // namespace
 
@@ -46,18 +38,20 @@ EMSCRIPTEN_KEEPALIVE void cards_release(void* buffer) {
 }
 
 // Takes a deck: a card sheet (card.nbf) with the palette (main.plf), and the card texts
-// (CardDB.dat), checked by the program's own decoders. Returns 1 when the library shows them
-// from now on; 2 when the card sheet is refused and 3 when the texts are, with the reason in
-// cards_fault(); the deck shown stays as it was then.
+// (CardDB.dat), checked by the program's own decoders, to be named in `language` (the page's).
+// Returns 1 when the library shows them from now on; 2 when the card sheet is refused and 3
+// when the texts are, with the reason in cards_fault(), in that language; the deck shown and
+// its language stay as they were then.
 EMSCRIPTEN_KEEPALIVE int32_t cards_open(const uint8_t* sheet, int32_t sheet_size,
                                         const uint8_t* palette, int32_t palette_size,
-                                        const char* texts, int32_t texts_size) {
+                                        const char* texts, int32_t texts_size, int32_t language) {
     CardDeck deck;
-    if (!read_card_faces(sheet, size_t(sheet_size), palette, size_t(palette_size), &deck,
+    if (!read_card_faces(sheet, size_t(sheet_size), palette, size_t(palette_size), language, &deck,
                          &library.fault))
         return 2;
-    if (!read_card_texts(texts, size_t(texts_size), &deck, &library.fault)) return 3;
+    if (!read_card_texts(texts, size_t(texts_size), language, &deck, &library.fault)) return 3;
     library.deck = deck;
+    library.language = language;
     index_cards(library.deck, &library.index);
     library.faces.resize(size_t(CARD_FRAMES) * CARD_WIDTH * CARD_HEIGHT * 4);
     for (int32_t frame = 0; frame < CARD_FRAMES; frame++)
@@ -88,17 +82,28 @@ EMSCRIPTEN_KEEPALIVE const char* cards_first_sentence(int32_t record) {
     return library.answer.c_str();
 }
 
+// A card's name, a record's name with its orientation ("The Fool, upright"), a card's link
+// ("the-fool"), its group and a group's name, in the deck's language.
 EMSCRIPTEN_KEEPALIVE const char* cards_name(int32_t card) {
-    const char* name = card_name(card);
+    const char* name = language_card_name(library.language, card);
     return name ? name : "";
 }
+EMSCRIPTEN_KEEPALIVE const char* cards_record_name(int32_t record) {
+    library.answer =
+        record >= 0 && record < DEALT_VALUES ? record_name(record, library.language) : "";
+    return library.answer.c_str();
+}
 EMSCRIPTEN_KEEPALIVE const char* cards_slug(int32_t card) {
-    library.answer = card_slug(card);
+    library.answer = card_slug(card, library.language);
     return library.answer.c_str();
 }
 EMSCRIPTEN_KEEPALIVE int32_t cards_group(int32_t card) {
     return card_group(card);
 }
+EMSCRIPTEN_KEEPALIVE const char* cards_group_name(int32_t group) {
+    return group_name(group, library.language);
+}
+// The card a name or link names in any language, or -1.
 EMSCRIPTEN_KEEPALIVE int32_t cards_match(const char* words) {
     return match_card_name(words);
 }
@@ -113,21 +118,6 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* cards_matches() {
 
 EMSCRIPTEN_KEEPALIVE int32_t cards_of_the_day(int32_t year, int32_t month, int32_t day) {
     return card_of_the_day(year, month, day);
-}
-
-// Every word the library shows, as one JSON object of key and text, with the groups' names
-// under "groups".
-EMSCRIPTEN_KEEPALIVE const char* cards_words() {
-    if (library.words.empty()) {
-        library.words = "{";
-        for (const CardWordText& word : card_words)
-            library.words += quoted(word.key) + ":" + quoted(word.text) + ",";
-        library.words += "\"groups\":[";
-        for (int32_t group = 0; group < CARD_GROUPS; group++)
-            library.words += (group ? "," : "") + quoted(group_name(group));
-        library.words += "]}";
-    }
-    return library.words.c_str();
 }
 
 } // extern "C"

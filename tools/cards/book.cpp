@@ -90,17 +90,6 @@ std::string escaped(const std::string& text) {
     return out;
 }
 
-// A word with its first letter made a capital (for headings of lower-case words).
-std::string capital(std::string word) {
-    if (!word.empty() && word[0] >= 'a' && word[0] <= 'z') word[0] = char(word[0] - 'a' + 'A');
-    return word;
-}
-
-std::string replaced(std::string text, const std::string& mark, const std::string& by) {
-    const size_t at = text.find(mark);
-    return at == std::string::npos ? text : text.replace(at, mark.size(), by);
-}
-
 std::string two_digits(int32_t n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
@@ -153,42 +142,45 @@ h1, h2, h3 { font-family: "DejaVu Sans", Helvetica, Arial, sans-serif; line-heig
 
 // [SECTION] The book
 
-std::string book_html(const CardDeck& deck, const std::string& deck_name) {
-    const std::string title = replaced(card_word(word_book_title), "{deck}", deck_name);
+std::string book_html(const CardDeck& deck, const std::string& deck_name, int32_t language) {
+    const std::string title = library_words(language, word_book_title, {{"deck", deck_name}});
     std::string html;
-    html += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+    html += std::string("<!DOCTYPE html>\n<html lang=\"") + language_code(language) +
+            "\">\n<head>\n<meta charset=\"utf-8\">\n"
             "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
             "<title>" +
             escaped(title) + "</title>\n<style>" + STYLE +
             "</style>\n</head>\n"
             "<body>\n";
     html += "<header class=\"cover\">\n" +
-            face_image(deck, CARD_BACK, card_word(word_back_of_cards), "back") + "\n<h1>" +
-            escaped(title) + "</h1>\n<p>" + escaped(card_word(word_book_subtitle)) +
-            "</p>\n</header>\n";
+            face_image(deck, CARD_BACK, library_words(language, word_book_back), "back") +
+            "\n<h1>" + escaped(title) + "</h1>\n<p>" +
+            escaped(library_words(language, word_book_subtitle)) + "</p>\n</header>\n";
 
-    html += "<nav class=\"contents\">\n<h2>" + escaped(card_word(word_contents)) + "</h2>\n";
+    html += "<nav class=\"contents\">\n<h2>" +
+            escaped(library_words(language, word_book_contents)) + "</h2>\n";
     for (int32_t group = 0; group < CARD_GROUPS; group++) {
-        html += "<h3>" + escaped(group_name(group)) + "</h3>\n<ol>\n";
+        html += "<h3>" + escaped(group_name(group, language)) + "</h3>\n<ol>\n";
         for (int32_t card = 0; card < CARD_COUNT; card++)
             if (card_group(card) == group)
-                html += "<li><a href=\"#" + card_slug(card) + "\"><span class=\"number\">" +
-                        two_digits(card) + "</span> " + escaped(card_name(card)) + "</a></li>\n";
+                html += "<li><a href=\"#" + card_slug(card, language) +
+                        "\"><span class=\"number\">" + two_digits(card) + "</span> " +
+                        escaped(language_card_name(language, card)) + "</a></li>\n";
         html += "</ol>\n";
     }
     html += "</nav>\n<main>\n";
 
     for (int32_t card = 0; card < CARD_COUNT; card++) {
-        const std::string name = card_name(card);
-        html += "<section class=\"card\" id=\"" + card_slug(card) + "\">\n" +
+        const std::string name = language_card_name(language, card);
+        html += "<section class=\"card\" id=\"" + card_slug(card, language) + "\">\n" +
                 face_image(deck, card, name, "face") + "\n<div class=\"meanings\">\n<h2>" +
                 "<span class=\"number\">" + two_digits(card) + "</span> " + escaped(name) +
                 "</h2>\n";
         for (int32_t orientation = 0; orientation < 2; orientation++)
-            html +=
-                "<h3>" +
-                escaped(capital(card_word(orientation ? word_card_reversed : word_card_upright))) +
-                "</h3>\n<p>" + escaped(deck.texts[size_t(2 * card + orientation)]) + "</p>\n";
+            html += "<h3>" +
+                    escaped(library_words(language,
+                                          orientation ? word_cards_reversed : word_cards_upright)) +
+                    "</h3>\n<p>" + escaped(deck.texts[size_t(2 * card + orientation)]) + "</p>\n";
         html += "</div>\n</section>\n";
     }
     html += "</main>\n</body>\n</html>\n";

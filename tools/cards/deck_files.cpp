@@ -47,13 +47,15 @@ int read_file(const std::string& path, std::string* bytes, std::string* problem)
 }
 
 // Why a file of the deck is missing: where it was looked for.
-std::string missing_file(const DeckFolders& folders, const std::string& name) {
+std::string missing_file(const DeckFolders& folders, int32_t language, const std::string& name) {
     if (folders.install_dir.empty())
-        return "no install folder was found (give it with --install-dir)";
-    std::string text = "the install folder " + folders.install_dir + " has no " + name;
+        return library_words(language, word_quarnel_cards_no_install_folder);
     if (!folders.deck_dir.empty() && name != "picture/main.plf")
-        text += ", nor has the deck folder " + folders.deck_dir + " its own";
-    return text;
+        return library_words(
+            language, word_quarnel_cards_both_lack,
+            {{"folder", folders.install_dir}, {"file", name}, {"deck", folders.deck_dir}});
+    return library_words(language, word_quarnel_cards_install_lacks,
+                         {{"folder", folders.install_dir}, {"file", name}});
 }
 
 } // namespace
@@ -71,17 +73,18 @@ std::string default_install_dir() {
     return "";
 }
 
-int load_deck(const DeckFolders& folders, bool want_texts, bool want_faces, CardDeck* deck,
-              std::string* problem) {
+int load_deck(const DeckFolders& folders, int32_t language, bool want_texts, bool want_faces,
+              CardDeck* deck, std::string* problem) {
     if (!folders.deck_dir.empty()) {
         if (!is_folder(folders.deck_dir)) {
-            *problem = "the deck folder " + folders.deck_dir + " is missing";
+            *problem = library_words(language, word_quarnel_cards_no_deck_folder,
+                                     {{"folder", folders.deck_dir}});
             return 0;
         }
         if (entry_in(folders.deck_dir, "card.nbf").empty() &&
             entry_in(folders.deck_dir, "CardDB.dat").empty()) {
-            *problem = "the deck folder " + folders.deck_dir +
-                       " holds neither card.nbf nor CardDB.dat (make them with quarnel-deck)";
+            *problem = library_words(language, word_quarnel_cards_empty_deck_folder,
+                                     {{"folder", folders.deck_dir}});
             return 0;
         }
     }
@@ -90,12 +93,15 @@ int load_deck(const DeckFolders& folders, bool want_texts, bool want_faces, Card
         const std::string path = deck_file(folders, "CardDB.dat");
         std::string bytes;
         if (path.empty()) {
-            *problem = "no card texts: " + missing_file(folders, "picture/CardDB.dat");
+            *problem =
+                library_words(language, word_quarnel_cards_no_texts,
+                              {{"why", missing_file(folders, language, "picture/CardDB.dat")}});
             return 0;
         }
         if (!read_file(path, &bytes, problem)) return 0;
-        if (!read_card_texts(bytes.data(), bytes.size(), deck, &reason)) {
-            *problem = path + " cannot be used: " + reason;
+        if (!read_card_texts(bytes.data(), bytes.size(), language, deck, &reason)) {
+            *problem = library_words(language, word_quarnel_cards_cannot_use,
+                                     {{"file", path}, {"reason", reason}});
             return 0;
         }
     }
@@ -105,17 +111,20 @@ int load_deck(const DeckFolders& folders, bool want_texts, bool want_faces, Card
             entry_in(entry_in(folders.install_dir, "picture"), "main.plf");
         if (sheet_path.empty() || palette_path.empty()) {
             *problem =
-                "no card pictures: " +
-                missing_file(folders, sheet_path.empty() ? "picture/card.nbf" : "picture/main.plf");
+                library_words(language, word_quarnel_cards_no_pictures,
+                              {{"why", missing_file(folders, language,
+                                                    sheet_path.empty() ? "picture/card.nbf"
+                                                                       : "picture/main.plf")}});
             return 0;
         }
         std::string sheet, palette;
         if (!read_file(sheet_path, &sheet, problem) || !read_file(palette_path, &palette, problem))
             return 0;
         if (!read_card_faces(reinterpret_cast<const uint8_t*>(sheet.data()), sheet.size(),
-                             reinterpret_cast<const uint8_t*>(palette.data()), palette.size(), deck,
-                             &reason)) {
-            *problem = sheet_path + " cannot be used: " + reason;
+                             reinterpret_cast<const uint8_t*>(palette.data()), palette.size(),
+                             language, deck, &reason)) {
+            *problem = library_words(language, word_quarnel_cards_cannot_use,
+                                     {{"file", sheet_path}, {"reason", reason}});
             return 0;
         }
     }

@@ -4,9 +4,11 @@
 #include "cards_tool.h"
 #include "cards/name_match.h"
 #include "deck.h"
+#include "platform/common/common.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -16,30 +18,30 @@ namespace {
 const int EXIT_REFUSED = 1; // a name, file or folder that cannot be used; nothing written
 const int EXIT_USAGE = 2;   // the command line is wrong
 
-const char USAGE[] =
-    "usage: quarnel-cards [--install-dir DIR] [--deck DIR] COMMAND ...\n"
-    "  list                    the 78 cards in order, numbered as quarnel-deck numbers them\n"
-    "  show NAME [--reversed]  a card's meaning (\"the tower\", \"3 of coins\", \"16\")\n"
-    "  search WORDS...         the cards whose names or meanings have every word\n"
-    "  today [--date Y-M-D]    the card of the day, the same as the web page's\n"
-    "  book OUT.html           the deck's guidebook as one HTML file, to read or print\n"
-    "  --install-dir DIR  the program's install folder (default: QUARNEL_INSTALL_DIR, else\n"
-    "                     the one installed beside this tool)\n"
-    "  --deck DIR         a deck folder made by quarnel-deck: its card.nbf and CardDB.dat\n"
-    "                     take the installed ones' place\n"
-    "  --help, --version\n"
-    "Exit code: 0 done, 1 a name, file or folder that cannot be used (nothing written),\n"
-    "2 a wrong command line.\n";
-
 struct Options {
     DeckFolders folders;
+    int32_t chosen = -1;  // --language, -1 for none
+    int32_t language = 0; // of the messages: --language's, else the locale's, else English
+    int32_t names = 0;    // of the cards' names and the book: its install folder's
     bool reversed = false;
     std::string date;               // --date, "" for today
     std::vector<std::string> words; // the command and its words
 };
+Options options;
+
+std::string says(int32_t word, std::initializer_list<Filling> fillings = {}) {
+    return library_words(options.language, word, fillings);
+}
+
+std::string usage() {
+    std::string codes;
+    for (int32_t language = 0; language < language_count(); language++)
+        codes += std::string(language ? ", " : "") + language_code(language);
+    return says(word_quarnel_cards_usage, {{"languages", codes}});
+}
 
 int usage_error(const std::string& what) {
-    std::fprintf(stderr, "quarnel-cards: %s\n%s", what.c_str(), USAGE);
+    std::fprintf(stderr, "quarnel-cards: %s\n%s", what.c_str(), usage().c_str());
     return EXIT_USAGE;
 }
 
@@ -48,31 +50,48 @@ int refuse(const std::string& what) {
     return EXIT_REFUSED;
 }
 
-// 0 when the options are good; else the exit code, after the message.
-int parse_options(int argc, char** argv, Options* options) {
+// 0 when the options are good; else the exit code, after the message. The messages speak the
+// locale's language until --language names another.
+int parse_options(int argc, char** argv) {
+    const int32_t from_locale =
+        locale_language(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    options.language = from_locale < 0 ? 0 : from_locale;
+    std::string install_dir;
     for (int i = 1; i < argc; i++) {
         const std::string word = argv[i];
         if (word == "--help" || word == "-h") {
-            std::fputs(USAGE, stdout);
+            std::fputs(usage().c_str(), stdout);
             std::exit(0);
         } else if (word == "--version") {
             std::printf("quarnel-cards %s\n", QUARNEL_VERSION);
             std::exit(0);
         } else if (word == "--reversed") {
-            options->reversed = true;
-        } else if (word == "--install-dir" || word == "--deck" || word == "--date") {
-            if (i + 1 >= argc || argv[i + 1][0] == 0) return usage_error(word + " needs a value");
+            options.reversed = true;
+        } else if (word == "--install-dir" || word == "--deck" || word == "--date" ||
+                   word == "--language") {
+            if (i + 1 >= argc || argv[i + 1][0] == 0)
+                return usage_error(says(word_quarnel_cards_needs_value, {{"option", word}}));
             const std::string value = argv[++i];
-            if (word == "--install-dir") options->folders.install_dir = value;
-            if (word == "--deck") options->folders.deck_dir = value;
-            if (word == "--date") options->date = value;
+            if (word == "--install-dir") install_dir = value;
+            if (word == "--deck") options.folders.deck_dir = value;
+            if (word == "--date") options.date = value;
+            if (word == "--language") {
+                options.chosen = language_of_code(value.c_str());
+                if (options.chosen < 0)
+                    return usage_error(says(word_quarnel_cards_bad_language,
+                                            {{"code", value}, {"languages", language_list()}}));
+                options.language = options.chosen;
+            }
         } else if (word.compare(0, 2, "--") == 0) {
-            return usage_error("unknown option " + word);
+            return usage_error(says(word_quarnel_cards_unknown_option, {{"option", word}}));
         } else {
-            options->words.push_back(word);
+            options.words.push_back(word);
         }
     }
-    if (options->folders.install_dir.empty()) options->folders.install_dir = default_install_dir();
+    // The language's install folder, as the desktop program chooses it.
+    options.folders.install_dir =
+        chosen_language_dir(install_dir.empty() ? default_install_dir() : install_dir,
+                            options.chosen, from_locale, &options.names);
     return 0;
 }
 
@@ -122,16 +141,19 @@ void print_meaning(const CardDeck& deck, int32_t record, const std::string& head
                 wrapped(deck.texts[size_t(record)], terminal_width() - 1).c_str());
 }
 
+const char* name_of(int32_t card) {
+    return language_card_name(options.names, card);
+}
+
 std::string card_heading(int32_t record) {
-    return two_digits(record / 2) + " " + card_name(record / 2) + ", " +
-           card_word(record % 2 ? word_card_reversed : word_card_upright);
+    return two_digits(record / 2) + " " + record_name(record, options.names);
 }
 
 // [SECTION] Commands
 
 int list_cards() {
     for (int32_t card = 0; card < CARD_COUNT; card++)
-        std::printf("%s %s\n", two_digits(card).c_str(), card_name(card));
+        std::printf("%s %s\n", two_digits(card).c_str(), name_of(card));
     return 0;
 }
 
@@ -141,34 +163,34 @@ std::string joined(const std::vector<std::string>& words, size_t from) {
     return text;
 }
 
-int show_card(const Options& options, const CardDeck& deck) {
+int show_card(const CardDeck& deck) {
     const std::string name = joined(options.words, 1);
     const int32_t card = match_card_name(name);
     if (card < 0) {
         std::string nearest;
         for (int32_t other : nearest_card_names(name, 3))
-            nearest += std::string(nearest.empty() ? "" : ", ") + card_name(other);
-        return refuse("no card is called \"" + name + "\"; the nearest names are " + nearest +
-                      " (quarnel-cards list names them all)");
+            nearest += std::string(nearest.empty() ? "" : ", ") + name_of(other);
+        return refuse(
+            says(word_quarnel_cards_no_such_card, {{"name", name}, {"nearest", nearest}}));
     }
     const int32_t record = 2 * card + options.reversed;
     print_meaning(deck, record, card_heading(record));
     return 0;
 }
 
-int search(const Options& options, const CardDeck& deck) {
+int search(const CardDeck& deck) {
     const std::string query = joined(options.words, 1);
     static CardIndex index;
     index_cards(deck, &index);
     uint8_t matches[CARD_COUNT];
     const int32_t count = search_cards(index, query, matches);
-    if (count == 0) return refuse("no card's name or meaning has \"" + query + "\"");
+    if (count == 0) return refuse(says(word_quarnel_cards_nothing_found, {{"words", query}}));
     for (int32_t card = 0; card < CARD_COUNT; card++)
-        if (matches[card]) std::printf("%s %s\n", two_digits(card).c_str(), card_name(card));
+        if (matches[card]) std::printf("%s %s\n", two_digits(card).c_str(), name_of(card));
     return 0;
 }
 
-int today(const Options& options, const CardDeck& deck) {
+int today(const CardDeck& deck) {
     int year = 0, month = 0, day = 0;
     char rest = 0;
     if (options.date.empty()) {
@@ -178,19 +200,18 @@ int today(const Options& options, const CardDeck& deck) {
         year = local.tm_year + 1900, month = local.tm_mon + 1, day = local.tm_mday;
     } else if (std::sscanf(options.date.c_str(), "%d-%d-%d%c", &year, &month, &day, &rest) != 3 ||
                card_of_the_day(year, month, day) < 0) {
-        return usage_error("--date must be a date written YEAR-MONTH-DAY, as 2026-12-07, not " +
-                           options.date);
+        return usage_error(says(word_quarnel_cards_bad_date, {{"date", options.date}}));
     }
     char date[32];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
     const int32_t record = card_of_the_day(year, month, day);
     print_meaning(deck, record,
-                  std::string(card_word(word_card_of_the_day)) + ", " + date + ": " +
+                  library_words(options.names, word_cards_of_the_day) + ", " + date + ": " +
                       card_heading(record));
     return 0;
 }
 
-int write_book(const Options& options, const CardDeck& deck) {
+int write_book(const CardDeck& deck) {
     const std::string path = options.words[1];
     std::string deck_name = "Quarnel";
     if (!options.folders.deck_dir.empty()) {
@@ -198,41 +219,47 @@ int write_book(const Options& options, const CardDeck& deck) {
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         deck_name = folder.substr(folder.find_last_of('/') + 1);
     }
-    const std::string html = book_html(deck, deck_name);
+    const std::string html = book_html(deck, deck_name, options.names);
     std::string error;
     if (!write_file_whole(path, std::vector<uint8_t>(html.begin(), html.end()), &error))
-        return refuse("the book was not written: " + error);
-    std::printf("%s: the guidebook of %d cards (%.1f MB)\n", path.c_str(), int(CARD_COUNT),
-                double(html.size()) / 1e6);
+        return refuse(says(word_quarnel_cards_not_written, {{"error", error}}));
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f", double(html.size()) / 1e6);
+    if (options.language != language_en) *std::strchr(size, '.') = ','; // a decimal comma
+    std::printf("%s\n",
+                says(word_quarnel_cards_written,
+                     {{"file", path}, {"count", std::to_string(CARD_COUNT)}, {"size", size}})
+                    .c_str());
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (const int code = parse_options(argc, argv, &options)) return code;
-    if (options.words.empty()) return usage_error("a command is needed");
+    if (const int code = parse_options(argc, argv)) return code;
+    if (options.words.empty()) return usage_error(says(word_quarnel_cards_no_command));
     const std::string command = options.words[0];
     const size_t count = options.words.size();
     if (command != "list" && command != "show" && command != "search" && command != "today" &&
         command != "book")
-        return usage_error("unknown command " + command);
+        return usage_error(says(word_quarnel_cards_unknown_command, {{"command", command}}));
     if ((command == "list" || command == "today") && count != 1)
-        return usage_error(command + " takes no words");
-    if ((command == "show" || command == "search") && count < 2)
-        return usage_error(command + " needs " + (command == "show" ? "a card's name" : "words"));
-    if (command == "book" && count != 2) return usage_error("book needs one file name");
-    if (options.reversed && command != "show") return usage_error("--reversed is for show");
-    if (!options.date.empty() && command != "today") return usage_error("--date is for today");
+        return usage_error(says(word_quarnel_cards_no_words, {{"command", command}}));
+    if (command == "show" && count < 2) return usage_error(says(word_quarnel_cards_needs_name));
+    if (command == "search" && count < 2) return usage_error(says(word_quarnel_cards_needs_words));
+    if (command == "book" && count != 2) return usage_error(says(word_quarnel_cards_needs_file));
+    if (options.reversed && command != "show")
+        return usage_error(says(word_quarnel_cards_reversed_for_show));
+    if (!options.date.empty() && command != "today")
+        return usage_error(says(word_quarnel_cards_date_for_today));
     if (command == "list") return list_cards();
 
     CardDeck deck;
     std::string problem;
-    if (!load_deck(options.folders, true, command == "book", &deck, &problem))
+    if (!load_deck(options.folders, options.language, true, command == "book", &deck, &problem))
         return refuse(problem);
-    if (command == "show") return show_card(options, deck);
-    if (command == "search") return search(options, deck);
-    if (command == "today") return today(options, deck);
-    return write_book(options, deck);
+    if (command == "show") return show_card(deck);
+    if (command == "search") return search(deck);
+    if (command == "today") return today(deck);
+    return write_book(deck);
 }
