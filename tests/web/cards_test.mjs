@@ -2,7 +2,7 @@
 // (QUARNEL_ENGINE): faces against the runner's pictures pixel for pixel, search, each card's
 // page against the card text files, its link offline, the keyboard, the desktop's card of the
 // day, a deck of the user's own in the library and in readings, every refusal, and the
-// guidebook of quarnel-cards validated, opened and printed.
+// guidebook of quarnel-cards validated, opened and printed; and the panel in another language.
 //
 // Environment as web_test.mjs; quarnel-cards and quarnel-deck are taken beside quarnel-headless.
 
@@ -15,7 +15,7 @@ import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
 import {HtmlValidate} from 'html-validate';
 import {launch, settled, tap, tap_element, next_document, canvas_pixels, problems, PHONE, DESKTOP, HEADLESS,
-        run_headless, assert_clean, worker_in_charge, site_in_context} from './harness.mjs';
+        run_headless, assert_clean, worker_in_charge, site_in_context, choose_language} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -29,16 +29,18 @@ const CLOCK = 4242; // a past reading of The Moon reversed between two upright c
 const PAST = 'tap 200 280\ntap 110 156\ntap 120 220\ntap 230 300\ntap 55 230\ntap 120 230\ntap 185 230\n';
 const PAST_CARDS = [[25, 180], [90, 180], [155, 180]]; // where the past reading lays its cards
 
+// A tool run in English unless its arguments ask for another language.
 function tool(program, args) {
-  const run = spawnSync(program, args, {encoding: 'utf8'});
+  const run = spawnSync(program, args, {encoding: 'utf8', env: {...process.env, LC_ALL: 'C'}});
   assert.equal(run.status, 0, `${path.basename(program)} ${args.join(' ')}: ${run.stderr}`);
   return run.stdout;
 }
 
-// Every card's name and both texts from the card text files: [{name, upright, reversed}].
-function source_texts() {
+// Every card's name and both texts from the card text files of a language:
+// [{name, upright, reversed}].
+function source_texts(language = 'en') {
   const cards = [];
-  const folder = path.join(root, 'tools/card_texts');
+  const folder = path.join(root, 'tools/card_texts', language === 'en' ? '' : language);
   for (const file of fs.readdirSync(folder).filter((name) => name.endsWith('.txt'))) {
     let current = null;
     for (const line of fs.readFileSync(path.join(folder, file), 'utf8').split('\n')) {
@@ -230,11 +232,14 @@ test('a card\'s link opens its page, offline too, from the service worker', asyn
 
 // [SECTION] The card of the day
 
+// The card of the day as quarnel-cards names it for a date: "The Tower, reversed".
+function desktop_day(date, language = 'en') {
+  const heading = tool(CARDS_TOOL, ['--install-dir', INSTALL, '--language', language, 'today', '--date', date]);
+  return /^.+?, [-\d]+: \d\d (.+)$/m.exec(heading)[1];
+}
+
 test('the card of the day is the desktop\'s for the date, another the next day, shown once a day beside the display', async () => {
-  const desktop = (date) => {
-    const heading = tool(CARDS_TOOL, ['--install-dir', INSTALL, 'today', '--date', date]).split('\n')[0];
-    return /^Card of the day, [-\d]+: \d\d (.+, (upright|reversed))$/.exec(heading)[1];
-  };
+  const desktop = (date) => desktop_day(date);
   await with_site(async (server, context) => {
     const page = await context.open(server.url + '?today=2026-12-07', PHONE);
     await settled(page);
@@ -357,13 +362,58 @@ test('a deck of the user\'s own shows in the library and deals its cards; a dama
   });
 });
 
+// [SECTION] Another language
+
+test('in Spanish the panel names, finds and pages the cards in Spanish, and follows the page into German', async () => {
+  const sources = source_texts('es');
+  await with_site(async (server, context) => {
+    const page = await context.open(`${server.url}?language=es&today=2026-12-07`, PHONE);
+    await settled(page);
+    await page.wait_for(() => quarnel.cards.daily !== null, {timeout: 10000});
+    assert.equal(await page.evaluate(() => document.getElementById('daily-name').textContent),
+                 desktop_day('2026-12-07', 'es'));
+    await open_cards(page);
+    const grid = () => page.evaluate(() => ({
+      words: ['cards-button', 'cards-title', 'cards-search-label'].map((id) => document.getElementById(id).textContent),
+      groups: Array.from(document.querySelectorAll('.cards-group h3')).map((h) => h.textContent),
+      fool: document.querySelector('.cards-face[data-card="0"] canvas').getAttribute('aria-label')}));
+    assert.deepEqual(await grid(), {words: ['Cartas', 'Las cartas', 'Buscar por nombre o significado'],
+                                    groups: ['Arcanos Mayores', 'Bastos', 'Copas', 'Espadas', 'Oros'], fool: 'El Loco'});
+    assert.deepEqual(await search_for(page, 'tristeza'), [40, 52]);
+    assert.ok((await search_for(page, 'TRES DE ESPADAS')).includes(52));
+    await page.evaluate(() => open_card(52, false));
+    assert.deepEqual(await page.evaluate(() => ['cards-page-group', 'cards-page-name', 'cards-upright', 'cards-reversed']
+      .map((id) => document.getElementById(id).textContent).concat(location.hash)),
+                     ['Espadas', sources[52].name, sources[52].upright, sources[52].reversed, '#card/tres-de-espadas']);
+    await page.screenshot(path.join(OUT, 'phone-card-page-es.png'));
+    const ace = await face_pixels(page, '.cards-face[data-card="22"] canvas');
+
+    // German from the language menu (outside the panel): the card of the day and the library
+    // follow, the faces of the German folder too.
+    await page.evaluate(() => close_panel());
+    await choose_language(page, 'de');
+    await page.wait_for(() => quarnel.switch_ms !== null, {timeout: 10000});
+    await settled(page);
+    assert.equal(await page.evaluate(() => document.getElementById('daily-name').textContent),
+                 desktop_day('2026-12-07', 'de'));
+    await open_cards(page);
+    assert.deepEqual(await grid(), {words: ['Karten', 'Die Karten', 'Nach Name oder Deutung suchen'],
+                                    groups: ['Große Arkana', 'Stäbe', 'Kelche', 'Schwerter', 'Münzen'], fool: 'Der Narr'});
+    assert.notDeepEqual(await face_pixels(page, '.cards-face[data-card="22"] canvas'), ace);
+    await assert_clean(page);
+  });
+});
+
 // [SECTION] The guidebook
 
 test('quarnel-cards book writes a guidebook that validates, opens, and prints a page a card on A4 and Letter', async () => {
-  const book = path.join(OUT, 'book.html');
+  const book = path.join(OUT, 'book.html'), livre = path.join(OUT, 'livre.html');
   tool(CARDS_TOOL, ['--install-dir', INSTALL, 'book', book]);
-  const report = await new HtmlValidate({extends: ['html-validate:recommended']}).validateFile(book);
-  assert.ok(report.valid, JSON.stringify(report.results.map((r) => r.messages.slice(0, 5))));
+  tool(CARDS_TOOL, ['--install-dir', INSTALL, '--language', 'fr', 'book', livre]); // in French too
+  for (const file of [book, livre]) {
+    const report = await new HtmlValidate({extends: ['html-validate:recommended']}).validateFile(file);
+    assert.ok(report.valid, JSON.stringify(report.results.map((r) => r.messages.slice(0, 5))));
+  }
   fs.writeFileSync(path.join(OUT, 'favicon.ico'), ''); // what a browser asks any site for
   await site_in_context(browser, OUT, null, async (server, context) => {
     const page = await context.open(server.url + 'book.html', DESKTOP);

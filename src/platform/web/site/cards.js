@@ -3,9 +3,12 @@
 //
 // Everything about the cards comes from the card library inside the program's WebAssembly
 // (src/cards/web_cards.cpp): the faces decoded by the program's own picture decoder, the texts
-// found by its own record lookup, search, names, the card of the day and every word shown.
-// The panel opens over the display; the program keeps its state underneath and gets no tap
-// while it is open (a modal dialog makes the rest of the page inert).
+// found by its own record lookup, search, names and the card of the day. The panel speaks the
+// page's language (language.js): the faces and texts of that language's install folder, the
+// names and groups of the program's words table, and the panel's own words from words.js (the
+// elements' data-word attributes, and page_word). The panel opens over the display; the
+// program keeps its state underneath and gets no tap while it is open (a modal dialog makes
+// the rest of the page inert).
 //
 // A journal, where the page has one, answers two optional functions: journal_card_count(card)
 // (a number, or a promise of one: how often the card has come up) and
@@ -17,8 +20,10 @@ var cards = {
   ready: false,      // the program's file system and the card library can be used
   opened: false,     // a deck is open in the library
   drawn: false,      // the grid shows the open deck's faces
-  words: null,       // the library's words by key (cards_words)
-  built_in: null,    // {sheet, palette, texts}: the install folder's files, as Uint8Arrays
+  language: 'en',    // the code of the language whose install folder the deck comes from
+  built_in: null,    // {sheet, palette, texts}: that install folder's files, as Uint8Arrays
+  kept: {},          // the built-in files of each language's folder, by code, read once
+  overwritten: {},   // the codes of the folders whose files the user's deck took over
   own: null,         // the user's deck from the browser's storage: {sheet, texts}, each an
                      // ArrayBuffer, or null where the deck takes the built-in file
   current: -1,       // the card whose page is open; -1: the grid
@@ -32,8 +37,8 @@ quarnel.cards = {opened: 0, shown_ms: [], search_ms: [], faces_drawn: 0, deck: '
 
 var DB_NAME = 'quarnel-cards', DB_STORE = 'deck';
 
-function word(key) { return cards.words ? cards.words[key] : ''; }
-function capital(text) { return text.charAt(0).toUpperCase() + text.slice(1); }
+// The panel's words in the page's language (words.js), "{name}" filled from fillings.
+function word(key, fillings) { return page_word(key, fillings); }
 
 // [SECTION] The card library in WebAssembly
 
@@ -60,22 +65,33 @@ function with_string(text, use) {
   return with_bytes([bytes], function(pointers) { return use(pointers[0]); });
 }
 
-// Opens a deck in the library. Returns '' or why it was refused, naming the file.
+// The number the program gives the page's language (words.js lists them in its order).
+function language_number() {
+  for (var i = 0; i < quarnel_languages.length; i++)
+    if (quarnel_languages[i].code === page_language.code) return i;
+  return 0;
+}
+
+// Opens a deck in the library, named in the page's language. Returns '' or why it was
+// refused, naming the file.
 function open_deck(sheet, texts, names) {
   var code = with_bytes([sheet, cards.built_in.palette, texts], function(p) {
-    return _cards_open(p[0], sheet.length, p[1], cards.built_in.palette.length, p[2], texts.length);
+    return _cards_open(p[0], sheet.length, p[1], cards.built_in.palette.length, p[2], texts.length,
+                       language_number());
   });
   if (code === 1) {
     cards.opened = true;
     return '';
   }
-  return word('cards.deck_refused').replace('{file}', code === 2 ? names.sheet : names.texts)
-      .replace('{reason}', UTF8ToString(_cards_fault()));
+  return word('cards.deck_refused', {file: code === 2 ? names.sheet : names.texts,
+                                     reason: UTF8ToString(_cards_fault())});
 }
 
 function text_of(record) { return UTF8ToString(_cards_text(record)); }
 function name_of(card) { return UTF8ToString(_cards_name(card)); }
+function record_name_of(record) { return UTF8ToString(_cards_record_name(record)); }
 function slug_of(card) { return UTF8ToString(_cards_slug(card)); }
+function group_of(card) { return UTF8ToString(_cards_group_name(_cards_group(card))); }
 
 // [SECTION] The deck: built in, or the user's own from the browser's storage
 
@@ -129,16 +145,42 @@ function mark_own_deck(stored) {
   } catch (e) {}
 }
 
-// The install folder's own files, kept aside before a deck of the user's own takes their
-// place in the program's file system. Null when the install folder lacks them (the program
-// then says so itself, and there is no Cards panel).
-function keep_built_in() {
-  try {
-    cards.built_in = {sheet: read_file('/quarnel/picture/card.nbf'),
-                      palette: read_file('/quarnel/picture/main.plf'),
-                      texts: read_file('/quarnel/picture/CardDB.dat')};
-  } catch (e) {
-    cards.built_in = null;
+// The picture folder of a language's install folder in the program's file system: English
+// unpacked into /quarnel, another language into /quarnel/CODE (web_library.js, WebFiles).
+function picture_folder(code) {
+  return '/quarnel' + (code === 'en' ? '' : '/' + code) + '/picture/';
+}
+
+// A language's install folder's own files, kept aside, once, before a deck of the user's own
+// takes their place in the program's file system; the built-in deck from then on. Null when
+// the folder lacks them (the program then says so itself, and there is no Cards panel).
+function keep_built_in(code) {
+  var folder = picture_folder(code);
+  if (!cards.kept[code]) {
+    try {
+      cards.kept[code] = {sheet: read_file(folder + 'card.nbf'), palette: read_file(folder + 'main.plf'),
+                          texts: read_file(folder + 'CardDB.dat')};
+    } catch (e) {
+      cards.kept[code] = null;
+    }
+  }
+  cards.language = code;
+  cards.built_in = cards.kept[code];
+}
+
+// The files readings deal from, in a language's folder: the user's deck where there is one
+// (either file, or both), else the built-in files back where the user's had taken their place.
+function place_deck(code) {
+  var folder = picture_folder(code), own = cards.own, built = cards.kept[code];
+  if (!built) return;
+  if (own) {
+    if (own.sheet) FS.writeFile(folder + 'card.nbf', new Uint8Array(own.sheet));
+    if (own.texts) FS.writeFile(folder + 'CardDB.dat', new Uint8Array(own.texts));
+    cards.overwritten[code] = true;
+  } else if (cards.overwritten[code]) {
+    FS.writeFile(folder + 'card.nbf', built.sheet);
+    FS.writeFile(folder + 'CardDB.dat', built.texts);
+    cards.overwritten[code] = false;
   }
 }
 
@@ -151,12 +193,11 @@ function prepare_deck() {
     // The folder is unpacked in a reaction to the same download: let it run first.
     return new Promise(function(resolve) { setTimeout(function() { resolve(results[1]); }, 0); });
   }).then(function(own) {
-    keep_built_in();
+    keep_built_in(page_language.code);
     if (!own || !cards.built_in) return;
     cards.own = own;
     quarnel.cards.deck = quarnel.cards.deck_at_start = 'own';
-    if (own.sheet) FS.writeFile('/quarnel/picture/card.nbf', new Uint8Array(own.sheet));
-    if (own.texts) FS.writeFile('/quarnel/picture/CardDB.dat', new Uint8Array(own.texts));
+    place_deck(page_language.code);
   }).catch(function() {}).then(function() { removeRunDependency('cards-deck'); });
 }
 Module.preRun = (Module.preRun || []).concat([prepare_deck]);
@@ -189,14 +230,10 @@ function open_current_deck() {
 }
 
 function when_ready() {
-  if (!cards.own) keep_built_in();
-  cards.words = JSON.parse(UTF8ToString(_cards_words()));
+  keep_built_in(page_language.code);
   cards.ready = cards.built_in !== null;
-  var button = document.getElementById('cards-button');
-  button.textContent = word('cards.button');
-  button.disabled = !cards.ready;
+  document.getElementById('cards-button').disabled = !cards.ready;
   if (!cards.ready) return;
-  fill_words();
   if (cards.own) say_deck(word('cards.deck_in_use'), false, false);
   if (cards.pending_hash || /^#card\//.test(location.hash)) follow_hash();
   else setTimeout(show_card_of_the_day, 0);
@@ -225,6 +262,26 @@ function prepare_panel() {
   };
   next();
 }
+// The page's language changed (language.js calls this once the language's install folder is
+// unpacked, before the program starts again in it): the library shows that folder's deck and
+// names everything in that language, and readings there deal the user's deck too. The panel
+// is closed then (the language menu lies outside its modal dialog); the card of the day may
+// be showing.
+function cards_follow_language(code) {
+  keep_built_in(code);
+  place_deck(code);
+  cards.opened = false;
+  cards.ready = cards.built_in !== null;
+  document.getElementById('cards-button').disabled = !cards.ready;
+  if (!cards.ready || !open_once()) return;
+  if (document.getElementById('cards-grid').childElementCount) {
+    name_grid();
+    if (cards.drawn) draw_grid();
+    search(document.getElementById('cards-search').value);
+  }
+  if (quarnel.cards.daily) fill_card_of_the_day(quarnel.cards.daily.record, quarnel.cards.daily.date);
+}
+
 var cards_started = Module.onRuntimeInitialized;
 Module.onRuntimeInitialized = function() {
   if (cards_started) cards_started();
@@ -238,26 +295,6 @@ function element(tag, class_name, text) {
   if (class_name) made.className = class_name;
   if (text !== undefined) made.textContent = text;
   return made;
-}
-
-function fill_words() {
-  document.getElementById('cards-title').textContent = word('cards.title');
-  document.getElementById('cards-close').textContent = word('cards.close');
-  document.getElementById('cards-search-label').textContent = word('cards.search');
-  document.getElementById('cards-previous').textContent = '\u2039 ' + word('cards.previous');
-  document.getElementById('cards-next').textContent = word('cards.next') + ' \u203a';
-  document.getElementById('cards-all').textContent = word('cards.title');
-  document.getElementById('cards-upright-title').textContent = capital(word('cards.upright'));
-  document.getElementById('cards-reversed-title').textContent = capital(word('cards.reversed'));
-  document.getElementById('cards-deck-title').textContent = word('cards.use_deck');
-  document.getElementById('cards-deck-hint').textContent = word('cards.use_deck_hint');
-  document.getElementById('cards-deck-pick-label').textContent = word('cards.use_deck');
-  document.getElementById('cards-deck-built-in').textContent = word('cards.built_in_deck');
-  document.getElementById('cards-deck-restart').textContent = word('cards.restart');
-  document.getElementById('daily-title').textContent = word('cards.of_the_day');
-  var dismiss = document.getElementById('daily-close');
-  dismiss.setAttribute('aria-label', word('cards.dismiss'));
-  dismiss.title = word('cards.dismiss');
 }
 
 var CARD_WIDTH = 60, CARD_HEIGHT = 100, CARD_FRAME_BYTES = 60 * 100 * 4;
@@ -296,21 +333,23 @@ function grid_scale() {
   return face_scale(Math.min(120, Math.max(56, room / 4 - 16)));
 }
 
-// The five groups of faces, each in the deck's order; made once, drawn again for a new deck.
+// The five groups of faces, each in the deck's order; made once, named and drawn again for a
+// new deck or language.
 function build_grid() {
   var grid = document.getElementById('cards-grid');
   if (grid.childElementCount) return;
-  var groups = cards.words.groups.map(function(name, group) {
+  var groups = [];
+  for (var group = 0; group < 5; group++) {
     var section = element('section', 'cards-group');
-    var heading = element('h3', '', name);
+    var heading = element('h3');
     heading.id = 'cards-group-' + group;
     section.setAttribute('aria-labelledby', heading.id);
     var list = element('ul', 'cards-faces');
     section.appendChild(heading);
     section.appendChild(list);
     grid.appendChild(section);
-    return list;
-  });
+    groups.push(list);
+  }
   for (var card = 0; card < 78; card++) {
     var item = element('li');
     var button = element('button', 'cards-face');
@@ -319,20 +358,31 @@ function build_grid() {
     button.tabIndex = card === 0 ? 0 : -1;
     var face = element('canvas');
     face.setAttribute('role', 'img');
-    face.setAttribute('aria-label', name_of(card));
     button.appendChild(face);
     // The face's image names the button; the caption under it says the same to the eye alone.
-    var caption = element('span', 'cards-name', name_of(card));
+    var caption = element('span', 'cards-name');
     caption.setAttribute('aria-hidden', 'true');
     button.appendChild(caption);
     item.appendChild(button);
     groups[_cards_group(card)].appendChild(item);
   }
+  name_grid();
   grid.addEventListener('click', function(event) {
     var button = event.target.closest('.cards-face');
     if (button) open_card(Number(button.dataset.card), true);
   });
   grid.addEventListener('keydown', move_in_grid);
+}
+
+// The groups' and the faces' names in the deck's language.
+function name_grid() {
+  for (var group = 0; group < 5; group++)
+    document.getElementById('cards-group-' + group).textContent = UTF8ToString(_cards_group_name(group));
+  document.querySelectorAll('#cards-grid .cards-face').forEach(function(button) {
+    var name = name_of(Number(button.dataset.card));
+    button.firstChild.setAttribute('aria-label', name);
+    button.lastChild.textContent = name;
+  });
 }
 
 function draw_grid() {
@@ -490,7 +540,7 @@ function open_card(card, remember) {
   face.setAttribute('aria-label', name);
   size_page_face();
   document.getElementById('cards-page-name').textContent = name;
-  document.getElementById('cards-page-group').textContent = cards.words.groups[_cards_group(card)];
+  document.getElementById('cards-page-group').textContent = group_of(card);
   document.getElementById('cards-upright').textContent = text_of(2 * card);
   document.getElementById('cards-reversed').textContent = text_of(2 * card + 1);
   var link = document.getElementById('cards-link');
@@ -514,7 +564,7 @@ function show_journal_count(card) {
   if (typeof journal_card_count !== 'function') return;
   Promise.resolve(journal_card_count(card)).then(function(count) {
     if (cards.current !== card || typeof count !== 'number') return;
-    line.textContent = word('cards.journal_count').replace('{n}', count);
+    line.textContent = word('cards.journal_count', {n: count});
     line.hidden = false;
   }).catch(function() {});
 }
@@ -567,8 +617,7 @@ function use_deck(files) {
     var name = file.name.toLowerCase();
     if (name === 'card.nbf') chosen.sheet = file;
     else if (name === 'carddb.dat') chosen.texts = file;
-    else refusal = refusal || word('cards.deck_refused').replace('{file}', file.name)
-        .replace('{reason}', word('cards.not_deck_file'));
+    else refusal = refusal || word('cards.deck_refused', {file: file.name, reason: word('cards.not_deck_file')});
   });
   if (!refusal && !chosen.sheet && !chosen.texts) refusal = word('cards.no_deck_file');
   if (refusal) return Promise.resolve(refuse_deck(refusal));
@@ -656,26 +705,31 @@ function show_card_of_the_day() {
   if (seen === day) return;
   if (!open_once()) return;
   try { localStorage.setItem(key, day); } catch (e) {}
+  fill_card_of_the_day(record, day);
+  document.getElementById('daily').hidden = false;
+  place_card_of_the_day();
+  if (typeof journal_keep_card_of_the_day === 'function') {
+    var daily = quarnel.cards.daily;
+    try {
+      journal_keep_card_of_the_day({date: day, card: record >> 1, reversed: !!daily.reversed,
+                                    name: daily.name, text: text_of(record)});
+    } catch (e) {}
+  }
+}
+
+// The card's face, name and first sentence, in the deck's language.
+function fill_card_of_the_day(record, day) {
   var card = record >> 1, reversed = record & 1, name = name_of(card);
-  var orientation = word(reversed ? 'cards.reversed' : 'cards.upright');
   var sentence = UTF8ToString(_cards_first_sentence(record));
   var face = document.getElementById('daily-face');
   draw_face(face, card);
   size_face(face, face_scale(44));
   face.classList.toggle('reversed', !!reversed);
-  face.setAttribute('aria-label', name + ', ' + orientation);
-  document.getElementById('daily-name').textContent = name + ', ' + orientation;
+  face.setAttribute('aria-label', record_name_of(record));
+  document.getElementById('daily-name').textContent = record_name_of(record);
   document.getElementById('daily-text').textContent = sentence;
   document.getElementById('daily-more').href = '#card/' + slug_of(card);
-  document.getElementById('daily').hidden = false;
-  place_card_of_the_day();
   quarnel.cards.daily = {date: day, record: record, name: name, reversed: reversed, sentence: sentence};
-  if (typeof journal_keep_card_of_the_day === 'function') {
-    try {
-      journal_keep_card_of_the_day({date: day, card: card, reversed: !!reversed, name: name,
-                                    text: text_of(record)});
-    } catch (e) {}
-  }
 }
 
 // The card of the day stands in the room the display leaves free below it where there is

@@ -107,6 +107,7 @@ function choose_language(code) {
     page_language.unpacked[code] = unpacked;
     quarnel.switch_started_ms = started;
     quarnel.runs_before_switch = quarnel.runs;
+    if (typeof cards_follow_language === 'function') cards_follow_language(code); // cards.js
     Module.restart_program();
   }, function(error) {
     if (switching !== page_language.switching) return;
