@@ -86,14 +86,15 @@ check "--version from the unpacked program" "$root/usr/games/quarnel" --version
 
 # quarnel-cards from the unpacked files alone: it finds the installed cards beside itself.
 unpacked_cards() {
-  local cards=(env -u QUARNEL_INSTALL_DIR "$root/usr/games/quarnel-cards")
+  local cards=(env -u QUARNEL_INSTALL_DIR LC_ALL=C "$root/usr/games/quarnel-cards")
   "${cards[@]}" show "the tower" --reversed | head -1 | grep -qx "16 The Tower, reversed" &&
+    "${cards[@]}" --language de show "der turm" | head -1 | grep -qx "16 Der Turm, aufrecht" &&
     "${cards[@]}" book "$work/book.html" &&
     [ "$(grep -c '<section class="card"' "$work/book.html")" -eq 78 ] &&
     [ "$(stat -c %s "$work/book.html")" -lt 3145728 ] &&
     zcat "$root/usr/share/man/man6/quarnel-cards.6.gz" | grep -q "card of the day"
 }
-check "quarnel-cards show and book from the unpacked package; its man page" unpacked_cards
+check "quarnel-cards show (in English and German) and book from the unpacked package; its man page" unpacked_cards
 unpacked_window() {
   SMOKE_DATA_DIR=$root/usr/share/quarnel env -u QUARNEL_INSTALL_DIR \
     "$here/../desktop/window_smoke.sh" "$root/usr/games/quarnel" "$work/window.png"

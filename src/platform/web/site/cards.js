@@ -20,8 +20,8 @@ var cards = {
   ready: false,      // the program's file system and the card library can be used
   opened: false,     // a deck is open in the library
   drawn: false,      // the grid shows the open deck's faces
-  language: 'en',    // the code of the language whose install folder the deck comes from
-  built_in: null,    // {sheet, palette, texts}: that install folder's files, as Uint8Arrays
+  built_in: null,    // {sheet, palette, texts}: the files of the page's language's install
+                     // folder, as Uint8Arrays
   kept: {},          // the built-in files of each language's folder, by code, read once
   overwritten: {},   // the codes of the folders whose files the user's deck took over
   own: null,         // the user's deck from the browser's storage: {sheet, texts}, each an
@@ -164,7 +164,6 @@ function keep_built_in(code) {
       cards.kept[code] = null;
     }
   }
-  cards.language = code;
   cards.built_in = cards.kept[code];
 }
 
@@ -262,6 +261,7 @@ function prepare_panel() {
   };
   next();
 }
+
 // The page's language changed (language.js calls this once the language's install folder is
 // unpacked, before the program starts again in it): the library shows that folder's deck and
 // names everything in that language, and readings there deal the user's deck too. The panel
