@@ -301,3 +301,42 @@ int32_t screen_reading_text(char* out, int32_t capacity);
 const char* card_name(int32_t card);
 // A reading's name ("Love") by its kind (2 to 7), or null when the kind is no reading.
 const char* reading_name(int32_t kind);
+
+// [SECTION] Readings and meanings (answered by the program, reading/readings.cpp and
+// reading/reading_text.cpp)
+//
+// What a host needs to write a reading's text itself, for cards it did not deal (a reading
+// drawn from the user's own deck): the readings, their positions and questions, the words of
+// the reading's text, and each card's meaning from a card text file held in memory. The
+// answers read the program's tables only; they change nothing and need no run.
+
+// The kind of the reading at index (0 up, in menu order), or 0 past the last one.
+int32_t reading_kind(int32_t index);
+// The positions of a reading's spread (1 to SCREEN_CARDS_MAX), or 0 when the kind is no
+// reading.
+int32_t reading_card_count(int32_t kind);
+// The question of a position as the reading's text gives it, one plain sentence ("Are we
+// compatible?"), into out (zero-terminated, cut to capacity). Returns its length; 0 and ""
+// when the position has no question.
+int32_t reading_question(int32_t kind, int32_t position, char* out, int32_t capacity);
+
+// The fixed words of the reading's text, as in "Love reading", "Card 2 of 10: ...",
+// "The Fool, upright. ..." and "Face down.".
+enum ReadingWord : int32_t {
+    READING_WORD_READING = 0, // " reading", after the reading's name
+    READING_WORD_CARD,        // "Card ", before a position's number
+    READING_WORD_OF,          // " of ", between the position's number and the spread's size
+    READING_WORD_UPRIGHT,     // "upright", after a card's name and a comma
+    READING_WORD_REVERSED,    // "reversed"
+    READING_WORD_FACE_DOWN,   // "Face down.", a position whose card is not turned
+    READING_WORD_COUNT,
+};
+// A word of the reading's text, or null for any other number.
+const char* reading_word(int32_t word);
+// The meaning of card 0 to 77, upright or reversed, as the reading's text gives it after the
+// card's name and orientation: the words of its record in a card text file (CardDB.dat)
+// held in memory as `size` bytes, each run of blanks one space, the record's own label left
+// out, bytes outside printable ASCII as '?'. Written into out (zero-terminated, cut to
+// capacity). Returns the length; 0 and "" when the record is missing or empty.
+int32_t card_meaning(const char* card_texts, int32_t size, int32_t card, int32_t reversed,
+                     char* out, int32_t capacity);

@@ -82,6 +82,21 @@ void put_question(TextOut* out, const char* question) {
     }
 }
 
+// The words of the reading's text (reading_word answers from them).
+const char* const reading_words[READING_WORD_COUNT] = {
+    " reading", "Card ", " of ", "upright", "reversed", "Face down.",
+};
+
+// "The Fool, upright." for a dealt value, into label (zero-terminated).
+void card_label(char* label, int32_t capacity, int32_t value) {
+    TextOut out = {label, capacity, 0};
+    label[0] = 0;
+    put_text(&out, card_names[value / 2]);
+    put_text(&out, ", ");
+    put_text(&out, reading_words[value % 2 == 1 ? READING_WORD_REVERSED : READING_WORD_UPRIGHT]);
+    put_char(&out, '.');
+}
+
 // Does the record open with "Name, orientation."? Then *skip is where its own words begin.
 int opens_with_label(const char* record, int32_t length, const char* label, int32_t* skip) {
     int32_t at = 0;
@@ -92,27 +107,78 @@ int opens_with_label(const char* record, int32_t length, const char* label, int3
     return 1;
 }
 
-// The card's name and orientation, then its meaning from the card text file.
-void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
-    const char* orientation = value % 2 == 1 ? ", reversed." : ", upright.";
-    char label[64];
-    TextOut label_out = {label, int32_t(sizeof label), 0};
-    label[0] = 0;
-    put_text(&label_out, card_names[value / 2]);
-    put_text(&label_out, orientation);
-    put_text(out, label);
-
-    char record[RECORD_TEXT_SIZE];
-    const int32_t length =
-        card_db_file != 0 ? card_record(card_db_file, value, record, RECORD_TEXT_SIZE) : 0;
-    // The records name their own card first; that label is written once, above.
+// A record's words after its own label: the card's meaning as the reading's text gives it.
+void put_meaning(TextOut* out, const char* record, int32_t length, const char* label) {
+    // The records name their own card first; that label is written once, by the caller.
     int32_t skip = 0;
     opens_with_label(record, length, label, &skip);
     int pending = 1;
     put_words(out, record + skip, record + length, &pending);
 }
 
+// The card's name and orientation, then its meaning from the card text file.
+void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
+    char label[64];
+    card_label(label, int32_t(sizeof label), value);
+    put_text(out, label);
+    char record[RECORD_TEXT_SIZE];
+    const int32_t length =
+        card_db_file != 0 ? card_record(card_db_file, value, record, RECORD_TEXT_SIZE) : 0;
+    put_meaning(out, record, length, label);
+}
+
+// The bytes of record `record` in a card text file held in memory, found as card_record
+// finds them in an open file: between the separators numbered record + 1 and record + 2.
+// Returns 1 with *start and *length (the closing separator left out), or 0.
+int find_record_in_memory(const char* texts, int32_t size, int32_t record, int32_t* start,
+                          int32_t* length) {
+    int32_t separators = 0;
+    for (int32_t at = 0; at < size; ++at) {
+        if (texts[at] != '$') continue;
+        separators += 1;
+        if (separators == record + 1) *start = at + 1;
+        if (separators == record + 2) {
+            *length = at - *start;
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
+
+// [SECTION] Answers for hosts
+
+const char* reading_word(int32_t word) {
+    return word >= 0 && word < READING_WORD_COUNT ? reading_words[word] : nullptr;
+}
+
+int32_t reading_question(int32_t kind, int32_t position, char* out, int32_t capacity) {
+    if (!out || capacity <= 0) return 0;
+    out[0] = 0;
+    const char* question = question_text(kind, position);
+    if (!question) return 0;
+    TextOut text = {out, capacity, 0};
+    put_question(&text, question);
+    return text.length;
+}
+
+int32_t card_meaning(const char* card_texts, int32_t size, int32_t card, int32_t reversed,
+                     char* out, int32_t capacity) {
+    if (!out || capacity <= 0) return 0;
+    out[0] = 0;
+    if (!card_texts || card < 0 || card >= CARD_COUNT) return 0;
+    const int32_t value = 2 * card + (reversed ? 1 : 0);
+    int32_t start = 0, length = 0;
+    if (!find_record_in_memory(card_texts, size, value, &start, &length)) return 0;
+    char label[64];
+    card_label(label, int32_t(sizeof label), value);
+    TextOut text = {out, capacity, 0};
+    // Cut as the reading's text cuts a record it reads from the open file.
+    put_meaning(&text, card_texts + start, length < RECORD_TEXT_SIZE ? length : RECORD_TEXT_SIZE,
+                label);
+    return text.length;
+}
 
 // [SECTION] The reading
 
@@ -125,7 +191,8 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
     if (!name) return 0;
     TextOut text = {out, capacity, 0};
     put_text(&text, name);
-    put_text(&text, " reading\n");
+    put_text(&text, reading_words[READING_WORD_READING]);
+    put_char(&text, '\n');
     if (state->reading_shown != 1) {
         put_text(&text, "\nThe cards are not laid out yet.\n");
         return text.length;
@@ -135,9 +202,9 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         put_char(&text, '\n');
         const char* question = question_text(kind, p);
         if (size > 1) {
-            put_text(&text, "Card ");
+            put_text(&text, reading_words[READING_WORD_CARD]);
             put_number(&text, p + 1);
-            put_text(&text, " of ");
+            put_text(&text, reading_words[READING_WORD_OF]);
             put_number(&text, size);
             if (question) put_text(&text, ": ");
         }
@@ -147,7 +214,7 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         if (state->table.turned_positions[p] == 1 && value >= 0 && value < DEALT_VALUES)
             put_card(&text, state->card_db_file, value);
         else
-            put_text(&text, "Face down.");
+            put_text(&text, reading_words[READING_WORD_FACE_DOWN]);
         put_char(&text, '\n');
     }
     return text.length;

@@ -96,6 +96,14 @@ const wchar_t* title_picture_name(int32_t kind) {
     return r ? r->title_picture : nullptr;
 }
 
+int32_t reading_kind(int32_t index) {
+    return index >= 0 && index < READING_COUNT ? readings[index].kind : 0;
+}
+
+int32_t reading_card_count(int32_t kind) {
+    return spread_size(kind);
+}
+
 int32_t spread_size(int32_t kind) {
     const ReadingInfo* r = reading_info(kind);
     return r ? r->card_count : 0;
