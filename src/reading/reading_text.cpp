@@ -108,11 +108,11 @@ int opens_with_label(const char* record, int32_t length, const char* label, int3
 }
 
 // A record's words after its own label: the card's meaning as the reading's text gives it.
-void put_meaning(TextOut* out, const char* record, int32_t length, const char* label) {
+// pending: 1 when a space goes before the first word (after the label), -1 when none does.
+void put_meaning(TextOut* out, const char* record, int32_t length, const char* label, int pending) {
     // The records name their own card first; that label is written once, by the caller.
     int32_t skip = 0;
     opens_with_label(record, length, label, &skip);
-    int pending = 1;
     put_words(out, record + skip, record + length, &pending);
 }
 
@@ -124,7 +124,7 @@ void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
     char record[RECORD_TEXT_SIZE];
     const int32_t length =
         card_db_file != 0 ? card_record(card_db_file, value, record, RECORD_TEXT_SIZE) : 0;
-    put_meaning(out, record, length, label);
+    put_meaning(out, record, length, label, 1);
 }
 
 // The bytes of record `record` in a card text file held in memory, found as card_record
@@ -176,7 +176,7 @@ int32_t card_meaning(const char* card_texts, int32_t size, int32_t card, int32_t
     TextOut text = {out, capacity, 0};
     // Cut as the reading's text cuts a record it reads from the open file.
     put_meaning(&text, card_texts + start, length < RECORD_TEXT_SIZE ? length : RECORD_TEXT_SIZE,
-                label);
+                label, -1);
     return text.length;
 }
 
