@@ -67,7 +67,14 @@ std::string set_deck(DesktopOptions* o, const std::string& value) {
 
 std::string set_journal(DesktopOptions* o, const std::string& value) {
     if (value.empty()) return "--journal needs a file";
+    if (o->no_journal) return "--journal and --no-journal cannot both be given";
     o->journal = value;
+    return "";
+}
+
+std::string set_no_journal(DesktopOptions* o, const std::string&) {
+    if (!o->journal.empty()) return "--journal and --no-journal cannot both be given";
+    o->no_journal = true;
     return "";
 }
 
@@ -89,8 +96,11 @@ const Option OPTIONS[] = {
      "by quarnel-deck",
      set_deck},
     {"--journal", nullptr, "FILE",
-     "append each reading left with a card turned to FILE, in Markdown (never rewritten)",
+     "keep the journal in FILE rather than in $XDG_DATA_HOME/quarnel/journal.md: each reading "
+     "left with a card turned is appended, in Markdown (never rewritten)",
      set_journal},
+    {"--no-journal", nullptr, nullptr,
+     "keep no journal: write nothing to disk but the pictures saved", set_no_journal},
 };
 
 const Option* find_option(const std::string& name) {
@@ -206,6 +216,9 @@ std::string help_text() {
     return out + "\nThe left mouse button, or a touch, taps where it points.\n"
                  "\nEnvironment:\n"
                  "  QUARNEL_INSTALL_DIR   the folder of pictures, texts and sounds\n"
+                 "  XDG_DATA_HOME         the journal is XDG_DATA_HOME/quarnel/journal.md\n"
+                 "                        (default ~/.local/share/quarnel/journal.md); read it\n"
+                 "                        with quarnel-journal\n"
                  "  SDL_VIDEODRIVER       x11 or wayland, to choose one (SDL tries X11 first)\n";
 }
 

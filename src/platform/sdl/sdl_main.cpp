@@ -5,6 +5,7 @@
 #include "platform/sdl/desktop.h"
 #include "platform/sdl/options.h"
 #include "platform/keep/keep.h"
+#include "journal/journal_file.h"
 #include <SDL.h>
 #include <climits>
 #include <cstdio>
@@ -146,10 +147,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quarnel: no install folder: give --install-dir DIR or "
                              "QUARNEL_INSTALL_DIR, or install the program\n");
     registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
+    std::string deck;
     if (!options.deck.empty()) {
         // The user's card faces and texts in place of the installed ones.
         char* deck_folder = realpath(options.deck.c_str(), nullptr);
         int deck_ok = deck_folder && files_set_deck_dir(deck_folder);
+        if (deck_ok) deck = deck_folder;
         std::free(deck_folder);
         if (!deck_ok) {
             std::fprintf(stderr, "quarnel: --deck %s: no folder with card.nbf or CardDB.dat\n",
@@ -163,7 +166,9 @@ int main(int argc, char** argv) {
     desktop_set_window(options.scale ? options.scale : default_scale(screen_height),
                        options.fullscreen);
     open_sound();
-    journal_open(options.journal);
+    // The journal: the user's file, else the default one, unless --no-journal.
+    const bool default_journal = options.journal.empty() && !options.no_journal;
+    journal_open(default_journal ? default_journal_path() : options.journal, deck, default_journal);
     int code = app_main(1, 0, L"", 1);
     journal_finish();
     release_objects();
