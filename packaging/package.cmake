@@ -14,6 +14,8 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel.metainfo.xml.in
                ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel.6.in ${PACKAGING_OUT}/quarnel.6 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-deck.6.in ${PACKAGING_OUT}/quarnel-deck.6 @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-journal.6.in ${PACKAGING_OUT}/quarnel-journal.6
+               @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright ${PACKAGING_OUT}/copyright @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PACKAGING_OUT}/changelog @ONLY)
 
@@ -21,14 +23,15 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PACKAGING_OUT}/changelog
 find_program(GZIP gzip REQUIRED)
 add_custom_command(
   OUTPUT ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-         ${PACKAGING_OUT}/changelog.gz
+         ${PACKAGING_OUT}/quarnel-journal.6.gz ${PACKAGING_OUT}/changelog.gz
   COMMAND ${GZIP} -9nkf ${PACKAGING_OUT}/quarnel.6 ${PACKAGING_OUT}/quarnel-deck.6
-          ${PACKAGING_OUT}/changelog
-  DEPENDS ${PACKAGING_OUT}/quarnel.6 ${PACKAGING_OUT}/quarnel-deck.6 ${PACKAGING_OUT}/changelog
+          ${PACKAGING_OUT}/quarnel-journal.6 ${PACKAGING_OUT}/changelog
+  DEPENDS ${PACKAGING_OUT}/quarnel.6 ${PACKAGING_OUT}/quarnel-deck.6
+          ${PACKAGING_OUT}/quarnel-journal.6 ${PACKAGING_OUT}/changelog
   COMMENT "Compressing the man page and the changelog")
 add_custom_target(packaging_files ALL
                   DEPENDS ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-                          ${PACKAGING_OUT}/changelog.gz)
+                          ${PACKAGING_OUT}/quarnel-journal.6.gz ${PACKAGING_OUT}/changelog.gz)
 
 install(FILES ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -36,8 +39,10 @@ install(FILES ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+        ${PACKAGING_OUT}/quarnel-journal.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PACKAGING_OUT}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The journal's format, which quarnel-journal's man page points to.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/journal.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PACKAGING_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # [SECTION] CPack: quarnel_<version>_<arch>.deb
@@ -62,5 +67,7 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "Quarnel lays out tarot readings: choose one of six readings, shuffle the\n"
        "78-card deck, turn the cards of the spread and read each card's upright or\n"
        "reversed meaning. It shows a 240 x 320 portrait touch screen in a window,\n"
-       "and can be used with the mouse, a touch screen or the keyboard.")
+       "and can be used with the mouse, a touch screen or the keyboard. It keeps a\n"
+       "journal of the readings, which quarnel-journal lists, searches and counts,\n"
+       "and where readings drawn from your own deck can be logged.")
 include(CPack)

@@ -61,7 +61,10 @@ as_user() { in_root su - reader -c "$1"; }
 as_user 'command -v quarnel'
 as_user 'quarnel --version'
 as_user 'quarnel --help' | head -1
+# The journal tool, from the user's PATH, on the user's default journal.
+as_user 'quarnel-journal log today "the star reversed" >/dev/null && quarnel-journal list'
 for f in /usr/share/man/man6/quarnel.6.gz /usr/share/man/man6/quarnel-deck.6.gz \
+  /usr/share/man/man6/quarnel-journal.6.gz \
   /usr/share/applications/org.quarnel.Quarnel.desktop \
   /usr/share/icons/hicolor/48x48/apps/org.quarnel.Quarnel.png \
   /usr/share/metainfo/org.quarnel.Quarnel.metainfo.xml; do
