@@ -20,8 +20,9 @@ Usage: ./quarnel.sh [COMMAND]
   run [OPTION]...  build the program and start it in a window (the default: no argument
                    means run); needs a display. Options go to the program: see
                    ./quarnel.sh run --help
-  test             build and run every test (the browser's too), plain and under the
-                   sanitizers, then build and check the Debian package
+  test             build and run every test (the browsers' too: chromium, firefox-esr,
+                   WebKitGTK), plain and under the sanitizers (not the browsers'), then
+                   build and check the Debian package
   package          build the Debian package build/quarnel_<version>_<arch>.deb
   demo             run the demo headlessly: screenshots, GIF and log in build/demo
   web              build the web page into build-web/site and serve it on
@@ -43,9 +44,12 @@ PACKAGES="$PACKAGES libpng-dev libjpeg-dev libwebp-dev libstb-dev"
 TEST_PACKAGES="xvfb xauth imagemagick sway xdotool xclip"
 # The package checks: lintian, the desktop entry's and metainfo's validators.
 PACKAGE_CHECK_PACKAGES="lintian desktop-file-utils appstream"
-# The web page: Emscripten builds it, the tests drive chromium with node.
+# The web page: Emscripten builds it; the tests drive the three engines of phones' browsers
+# with node: chromium, firefox-esr (its sound goes to a PulseAudio server of the test's own)
+# and WebKitGTK (webkit2gtk-driver: WebKitWebDriver, and MiniBrowser with libwebkit2gtk, under
+# Xvfb).
 WEB_PACKAGES="emscripten python3"
-WEB_TEST_PACKAGES="chromium"
+WEB_TEST_PACKAGES="chromium firefox-esr pulseaudio webkit2gtk-driver"
 # The line coverage report (./quarnel.sh coverage).
 COVERAGE_PACKAGES="gcovr"
 JOBS=$(nproc 2>/dev/null || echo 2)

@@ -1,5 +1,5 @@
-// card_db_bench.cpp -- the cost of looking up and laying out the last card's text (one-byte
-// reads from the start of the file) next to a plain memchr scan of the same bytes
+// card_db_bench.cpp -- the cost of looking up and laying out the last card's text (read from
+// the start of the file in pieces) next to a plain memchr scan of the same bytes
 
 #include "platform/headless/headless.h"
 #include "platform/common/common.h"
@@ -95,8 +95,7 @@ void memchr_last_record(benchmark::State& run) {
     run.SetBytesProcessed(int64_t(run.iterations()) * int64_t(f.bytes.size()));
 }
 
-// For comparison only: the same separator scan through the file layer in 4 KB requests, what
-// a lookup that read in blocks would cost.
+// For comparison only: the separator scan alone through the file layer in 4 KB requests.
 void block_read_last_record(benchmark::State& run) {
     BenchFile& f = open_bench_file();
     const FileHandle file = f.state.card_db_file;

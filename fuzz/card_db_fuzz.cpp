@@ -1,5 +1,6 @@
 // card_db_fuzz.cpp -- fuzzes the card text file: any file, any record 0..155 (the first byte
-// picks it), laid out without touching anything outside the two text buffers
+// picks it), laid out without touching anything outside the two text buffers, and laid out
+// the same from the file held in memory
 
 #include "fuzz_support.h"
 #include "reading/reading.h"
@@ -32,11 +33,24 @@ bool canary_intact(const AppState& s) {
     return true;
 }
 
-void read_and_check(AppState* state, int32_t record) {
+void read_and_check(AppState* state, int32_t record, const char* file, size_t size) {
     std::memset(state->record_text, 0, sizeof state->record_text);
     std::memset(state->wrapped_text, 0, sizeof state->wrapped_text);
+    const bool open = state->card_db_file != 0;
     const int32_t result = read_card_text(state, record);
     fuzz_require(canary_intact(*state), "only the text buffers and text_length change");
+    const char* text = nullptr;
+    int32_t held = 0, length = 0;
+    static char laid_out[WRAPPED_TEXT_SIZE];
+    std::memset(laid_out, 0, sizeof laid_out);
+    const int found = find_card_record(file, size, record, &text, &held, &length);
+    if (open) fuzz_require(found == (state->card_db_file != 0), "memory finds what disk finds");
+    if (found && open) {
+        fuzz_require(lay_out_card_text(text, held, length, laid_out, WRAPPED_TEXT_SIZE) == result,
+                     "memory lays out as disk does");
+        fuzz_require(std::memcmp(laid_out, state->wrapped_text, sizeof laid_out) == 0,
+                     "to the same rows");
+    }
     if (result == 0) {
         fuzz_require(state->text_length >= 0 && state->text_length <= RECORD_TEXT_SIZE,
                      "a text without an end keeps at most the record's held length");
@@ -61,9 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::memset(&state, CANARY, sizeof state);
     fuzz_require(open_card_db(&state, 0, path.c_str()) == 1, "an existing file opens");
-    read_and_check(&state, record);
+    const char* file = reinterpret_cast<const char*>(data + 1);
+    read_and_check(&state, record, file, size - 1);
     // The file stays open for the next card, which is looked up from the start again.
-    read_and_check(&state, (record + 1) % 156);
+    read_and_check(&state, (record + 1) % 156, file, size - 1);
     if (state.card_db_file != 0) close_file(state.card_db_file);
     return 0;
 }

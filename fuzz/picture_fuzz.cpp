@@ -1,10 +1,13 @@
-// picture_fuzz.cpp -- fuzzes load_picture: any file, loaded into each of the program-wide
-// capacities, checked against the file format byte for byte
+// picture_fuzz.cpp -- fuzzes load_picture and decode_picture: any file, loaded into each of the
+// program-wide capacities, checked against the file format byte for byte, and decoded from
+// memory to the same fields, pixels and message
 
 #include "fuzz_support.h"
 #include "graphics/graphics.h"
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 namespace {
 
@@ -75,19 +78,37 @@ bool run_length_matches(const uint8_t* data, size_t size, const uint8_t* pixels,
     return all_zero(pixels, written, count);
 }
 
-// Loads the input into p and checks the result against the format.
-void load_and_check(Picture* p, const std::wstring& path, const uint8_t* data, size_t size) {
+// Loads the input into p and checks the result against the format; decodes it from memory into
+// twin, which held the same fields, and checks it comes out the same.
+void load_and_check(Picture* p, Picture* twin, const std::wstring& path, const uint8_t* data,
+                    size_t size) {
     uint8_t expected_header[PICTURE_HEADER_SIZE];
     header_bytes(*p, expected_header);
     std::memcpy(expected_header, data, size < PICTURE_HEADER_SIZE ? size : PICTURE_HEADER_SIZE);
 
     const size_t messages = fuzz_message_count();
     const int ok = load_picture(p, path.c_str());
+    const size_t shown = fuzz_message_count();
+    PictureDecoding decoding{};
+    fuzz_require(decode_picture(data, size, twin, &decoding) == ok, "memory decodes as disk loads");
+    const wchar_t* fault = decoding.fault;
+    fuzz_require(fuzz_message_count() == shown, "decoding shows nothing");
+    if (!ok)
+        fuzz_require(
+            fault && fuzz_last_message_is(std::string(fault, fault + std::wcslen(fault)).c_str()),
+            "the same failure's message");
+    uint8_t twin_header[PICTURE_HEADER_SIZE];
+    header_bytes(*twin, twin_header);
 
     uint8_t header[PICTURE_HEADER_SIZE];
     header_bytes(*p, header);
     fuzz_require(std::memcmp(header, expected_header, PICTURE_HEADER_SIZE) == 0,
                  "the header fields are the file's (or the previous ones where it is short)");
+    fuzz_require(std::memcmp(twin_header, header, PICTURE_HEADER_SIZE) == 0,
+                 "memory decodes to the same fields");
+    fuzz_require(
+        std::memcmp(twin->pixels, p->pixels, size_t(p->capacity_width) * p->capacity_height) == 0,
+        "memory decodes to the same pixels");
 
     const int64_t count = int64_t(p->width) * p->height;
     const int64_t capacity = int64_t(p->capacity_width) * p->capacity_height;
@@ -119,11 +140,13 @@ void load_and_check(Picture* p, const std::wstring& path, const uint8_t* data, s
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Picture pictures[PICTURES];
+    static Picture pictures[PICTURES], twins[PICTURES];
     static bool ready = false;
     if (!ready) {
-        for (size_t i = 0; i < PICTURES; ++i)
+        for (size_t i = 0; i < PICTURES; ++i) {
             init_picture(&pictures[i], CAPACITIES[i].width, CAPACITIES[i].height);
+            init_picture(&twins[i], CAPACITIES[i].width, CAPACITIES[i].height);
+        }
         ready = true;
     }
     headless_reset();
@@ -132,7 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // stale pixels never survive it.
     for (size_t i = 0; i < PICTURES; ++i) {
         set_header(&pictures[i], PREVIOUS_HEADER);
-        load_and_check(&pictures[i], path, data, size);
+        set_header(&twins[i], PREVIOUS_HEADER);
+        load_and_check(&pictures[i], &twins[i], path, data, size);
     }
     return 0;
 }

@@ -49,11 +49,13 @@ class CardDb : public ::testing::Test {
         return read_card_text(&state, record);
     }
     // Writes the cases' records into one card file and reads each: its result, its text
-    // length, and its rows.
+    // length, and its rows; then finds and lays it out from the file held in memory, to the
+    // same result and rows.
     void expect_layouts(const std::vector<LayoutCase>& cases) {
         std::vector<std::string> records;
         for (const LayoutCase& c : cases) records.push_back(c.record);
-        open_cards(card_file(records));
+        const std::string file = card_file(records);
+        open_cards(file);
         for (size_t n = 0; n < cases.size(); ++n) {
             const LayoutCase& c = cases[n];
             SCOPED_TRACE(c.what);
@@ -61,7 +63,24 @@ class CardDb : public ::testing::Test {
             // Without an end the length stays the record's byte count, its CR included.
             EXPECT_EQ(state.text_length, c.result ? c.result : int32_t(c.record.size() + 1));
             for (size_t r = 0; r < c.rows.size(); ++r) EXPECT_EQ(row(state, int32_t(r)), c.rows[r]);
+
+            const char* text = nullptr;
+            int32_t held = 0, length = 0;
+            char rows[WRAPPED_TEXT_SIZE] = {};
+            ASSERT_EQ(find_card_record(file.data(), file.size(), int32_t(n), &text, &held, &length),
+                      1);
+            EXPECT_EQ(std::string(text, size_t(held)),
+                      std::string(state.record_text, size_t(held)));
+            EXPECT_EQ(lay_out_card_text(text, held, length, rows, WRAPPED_TEXT_SIZE), c.result);
+            EXPECT_EQ(std::string(rows, sizeof rows),
+                      std::string(state.wrapped_text, sizeof state.wrapped_text));
         }
+        const char* text = nullptr;
+        int32_t held = 0, length = 0;
+        EXPECT_EQ(find_card_record(file.data(), file.size(), int32_t(cases.size()), &text, &held,
+                                   &length),
+                  0)
+            << "no record after the last separator";
     }
     void TearDown() override {
         if (state.card_db_file != 0) close_file(state.card_db_file);

@@ -19,8 +19,8 @@ std::vector<std::string> words_of(const std::string& text) {
 }
 
 struct Record {
-    std::string raw;               // record_text up to its end
-    std::vector<std::string> rows; // wrapped_text, row by row, zeros shown as spaces
+    std::string raw;               // the record's bytes, as the program keeps them
+    std::vector<std::string> rows; // its layout, row by row, zeros shown as spaces
     int32_t result;
 };
 
@@ -28,28 +28,26 @@ class CardTexts : public ::testing::Test {
   protected:
     static std::vector<Record> records;
 
+    // Every record found and laid out by the program's own lookup and layout.
     static void SetUpTestSuite() {
-        headless_reset();
-        AppState* state = new AppState();
-        std::string path = data_dir() + "/picture/CardDB.dat";
-        ASSERT_EQ(open_card_db(state, 0, wide_path(path).c_str()), 1);
+        const std::string file = read_test_file(data_dir() + "/picture/CardDB.dat");
         for (int32_t value = 0; value < 156; ++value) {
-            std::memset(state->record_text, 0, sizeof state->record_text);
-            std::memset(state->wrapped_text, 0, sizeof state->wrapped_text);
+            const char* text = nullptr;
+            int32_t held = 0, length = 0;
+            ASSERT_EQ(find_card_record(file.data(), file.size(), value, &text, &held, &length), 1);
+            char rows[WRAPPED_TEXT_SIZE] = {};
             Record r;
-            r.result = read_card_text(state, value);
-            r.raw = std::string(state->record_text, strnlen(state->record_text, 700));
-            int rows = r.result > 0 ? r.result / 23 + (r.result % 23 != 0) : 0;
-            for (int i = 0; i < rows; ++i) {
-                std::string row(state->wrapped_text + 23 * i, 23);
+            r.result = lay_out_card_text(text, held, length, rows, WRAPPED_TEXT_SIZE);
+            r.raw = std::string(text, size_t(held));
+            int count = r.result > 0 ? r.result / 23 + (r.result % 23 != 0) : 0;
+            for (int i = 0; i < count; ++i) {
+                std::string row(rows + 23 * i, 23);
                 for (char& c : row)
                     if (c == 0) c = ' ';
                 r.rows.push_back(row);
             }
             records.push_back(r);
         }
-        close_file(state->card_db_file);
-        delete state;
     }
 };
 

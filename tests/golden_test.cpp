@@ -15,6 +15,7 @@
 // the build's fonts or FreeType are not those, the failure says that instead of a bare hash.
 
 #include "test_support.h"
+#include "platform/common/common.h"
 #include "../tools/runner/session.h"
 #include "deck.h"
 #include <gtest/gtest.h>

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,73 @@ TEST_F(PictureLoad, damaged_sizes_are_rejected_with_the_size_message) {
                        "906656556");
         EXPECT_EQ(picture.pixels[0], 42);
     }
+}
+
+// [SECTION] From memory and from disk
+
+// The pictures' fields and whole buffer, to compare two loads.
+std::vector<uint8_t> fields_and_buffer(const Picture& p) {
+    std::vector<uint8_t> out =
+        header_bytes({p.data_size, p.width, p.height, p.frame_width, p.frame_height, p.flag});
+    std::vector<uint8_t> buffer = buffer_of(p);
+    out.insert(out.end(), buffer.begin(), buffer.end());
+    return out;
+}
+
+TEST(PictureDecode, memory_and_disk_decode_alike_also_with_runs_cut_between_reads) {
+    // One literal, then runs of two: every run's value byte lies at an even offset of the
+    // file, so a read that ends at any even offset cuts a run between its code and its value.
+    headless_reset();
+    const int32_t w = 200, h = 100;
+    std::vector<uint8_t> stream = {7}, expected = {7};
+    for (int i = 0; expected.size() < size_t(w * h); ++i) {
+        stream.push_back(0xC2), stream.push_back(uint8_t(i % 200));
+        expected.push_back(uint8_t(i % 200)), expected.push_back(uint8_t(i % 200));
+    }
+    expected.resize(size_t(w * h));
+    std::vector<uint8_t> file = header_bytes({0, w, h, w, h, 1});
+    file.insert(file.end(), stream.begin(), stream.end());
+    Picture from_disk{}, from_memory{};
+    init_picture(&from_disk, w, h);
+    init_picture(&from_memory, w, h);
+    ASSERT_EQ(load_picture(&from_disk, write_file("halves.nbf", file).c_str()), 1);
+    PictureDecoding whole{};
+    ASSERT_EQ(decode_picture(file.data(), file.size(), &from_memory, &whole), 1);
+    EXPECT_EQ(buffer_of(from_disk), expected);
+    EXPECT_EQ(buffer_of(from_memory), expected);
+    EXPECT_EQ(whole.delivered, whole.wanted);
+    EXPECT_EQ(whole.used, file.size());
+    // A byte after the last pixel is never read; a file cut short delivers fewer pixels.
+    file.push_back(9);
+    decode_picture(file.data(), file.size(), &from_memory, &whole);
+    EXPECT_EQ(whole.used, file.size() - 1);
+    decode_picture(file.data(), file.size() - 100, &from_memory, &whole);
+    EXPECT_LT(whole.delivered, whole.wanted);
+
+    // Cut anywhere, or too big for the buffer, the file gives the same fields, pixels and
+    // message either way; a header cut short keeps the fields it does not reach.
+    file[8] = 101; // 200 x 101: one row too many for the buffer
+    for (size_t cut : {size_t(0), size_t(9), size_t(27), size_t(28), size_t(5001), file.size()}) {
+        SCOPED_TRACE(cut);
+        const std::vector<uint8_t> part(file.begin(), file.begin() + long(cut));
+        const std::wstring path = write_file("cut" + std::to_string(cut) + ".nbf", part);
+        for (Picture* p : {&from_disk, &from_memory}) {
+            p->data_size = 5, p->width = 3, p->height = 4, p->flag = 0;
+            std::fill(p->pixels, p->pixels + w * h, 0x55);
+        }
+        const size_t messages = headless_messages().size();
+        const int loaded = load_picture(&from_disk, path.c_str());
+        PictureDecoding decoding{};
+        EXPECT_EQ(decode_picture(part.data(), part.size(), &from_memory, &decoding), loaded);
+        const wchar_t* fault = decoding.fault;
+        EXPECT_EQ(headless_messages().size(), messages + (loaded ? 0 : 1));
+        if (!loaded) {
+            EXPECT_EQ(headless_messages().back(), "|" + std::string(fault, fault + wcslen(fault)));
+        }
+        EXPECT_EQ(fields_and_buffer(from_memory), fields_and_buffer(from_disk));
+    }
+    release_picture(&from_disk);
+    release_picture(&from_memory);
 }
 
 // [SECTION] The generated install folder

@@ -239,3 +239,46 @@ TEST(Platform, display_pixels_follow_any_pitch_and_hash_by_logical_position) {
         EXPECT_EQ(GXBeginDraw(), nullptr);
     }
 }
+
+// The desktop's and the web page's display: an unchanged frame is dropped and lets the program
+// rest; a new frame or a tap wakes it.
+TEST(Platform, a_window_display_drops_an_unchanged_frame_and_rests_until_a_new_one_or_a_tap) {
+    headless_reset();
+    WindowClass wc = {3, [](WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }, 0, 4, L"T"};
+    register_class(&wc);
+    WindowHandle w = create_window(L"T", L"T");
+    static int shows = 0;
+    shows = 0;
+    use_window_display([] { shows++; });
+    EXPECT_EQ(window_display_shown(), nullptr);
+    ASSERT_EQ(GXOpenDisplay(w, GX_FULLSCREEN), 1);
+    EXPECT_EQ(GXGetDisplayProperties().cbyPitch, 480);
+    for (int i = 0; i < STEPS_BEFORE_REST; i++) pacing_step();
+    ASSERT_EQ(pacing_resting(), 1);
+    GXEndDraw(); // the first frame is always new
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(pacing_resting(), 0);
+    for (int i = 0; i < STEPS_BEFORE_REST; i++) pacing_step();
+    GXEndDraw();
+    EXPECT_EQ(shows, 1) << "an unchanged frame is dropped";
+    EXPECT_EQ(pacing_resting(), 1);
+    for (int at : {0, DISPLAY_PIXELS - 1}) { // the first and the last pixel count too
+        static_cast<uint16_t*>(GXBeginDraw())[at] ^= 1;
+        GXEndDraw();
+        EXPECT_EQ(shows, at ? 3 : 2) << at;
+    }
+    for (int i = 0; i < STEPS_BEFORE_REST; i++) pacing_step();
+    ASSERT_EQ(queue_tap(5, 6), 1);
+    EXPECT_EQ(pacing_resting(), 0) << "a tap wakes the program";
+    const uint16_t* frame = static_cast<uint16_t*>(GXBeginDraw());
+    EXPECT_EQ(same_pixels(frame, window_display_shown(), 7), 1); // not whole blocks of 16
+    uint16_t seven[7] = {};
+    std::memcpy(seven, frame, sizeof seven);
+    seven[6] ^= 1;
+    EXPECT_EQ(same_pixels(frame, seven, 7), 0);
+    GXCloseDisplay();
+    EXPECT_EQ(GXBeginDraw(), nullptr);
+    destroy_window(w);
+    EXPECT_EQ(queue_tap(5, 6), 0) << "no window, no tap";
+    headless_reset(); // the headless display again
+}

@@ -144,7 +144,7 @@ void write_test_deck(const std::string& folder) {
     }
 }
 
-// The deck's frames by the program's picture loader, and the palette.
+// The deck's frames by the program's picture decoder, and the palette.
 struct LoadedDeck {
     std::vector<uint8_t> strip;
     uint8_t palette[256][3];
@@ -154,7 +154,8 @@ LoadedDeck load_deck(const std::string& card_nbf) {
     LoadedDeck deck;
     Problems problems;
     std::string summary;
-    EXPECT_TRUE(check_card_sheet(card_nbf, &deck.strip, &summary, &problems))
+    EXPECT_TRUE(
+        check_card_sheet(card_nbf, read_test_file(card_nbf), &deck.strip, &summary, &problems))
         << (problems.empty() ? "" : problems[0]);
     headless_reset();
     Palette palette;
@@ -307,6 +308,40 @@ TEST(DeckPictures, pad_shows_the_whole_picture_between_black_bars_and_crop_fills
     EXPECT_LT(mean[1], 40);
     block_mean(crop, 5, 31, 80, 20, mean);
     EXPECT_GT(mean[1] + mean[2], 400);
+}
+
+TEST(DeckPictures, error_diffusion_keeps_every_8_by_8_block_of_a_gradient_at_its_mean_colour) {
+    // A card of smooth gradients across hues, whose colours mostly fall between the palette's:
+    // the nearest colour alone is off by up to half a palette step, and diffusing the error
+    // to the neighbours brings each small block back to the colour it shows.
+    Image card;
+    card.width = CARD_WIDTH;
+    card.height = CARD_HEIGHT;
+    card.pixels.resize(size_t(CARD_WIDTH) * CARD_HEIGHT * 4);
+    for (int y = 0; y < CARD_HEIGHT; y++)
+        for (int x = 0; x < CARD_WIDTH; x++) {
+            uint8_t* p = &card.pixels[(size_t(y) * CARD_WIDTH + size_t(x)) * 4];
+            p[0] = uint8_t(30 + 190 * x / (CARD_WIDTH - 1));
+            p[1] = uint8_t(50 + 140 * y / (CARD_HEIGHT - 1));
+            p[2] = uint8_t(210 - 160 * (x + y) / (CARD_WIDTH + CARD_HEIGHT - 2));
+            p[3] = 255;
+        }
+    const LoadedDeck palette = load_deck(built_in_sheet());
+    const std::vector<uint8_t> mapped = dither_to_palette(card, palette.palette);
+    double worst = 0;
+    for (int by = 0; by + 8 <= CARD_HEIGHT; by += 8)
+        for (int bx = 0; bx + 8 <= CARD_WIDTH; bx += 8)
+            for (int c = 0; c < 3; c++) {
+                double source = 0, shown = 0;
+                for (int y = by; y < by + 8; y++)
+                    for (int x = bx; x < bx + 8; x++) {
+                        const size_t at = size_t(y) * CARD_WIDTH + size_t(x);
+                        source += card.pixels[at * 4 + size_t(c)];
+                        shown += palette.palette[mapped[at]][c];
+                    }
+                worst = std::max(worst, std::fabs(source - shown) / 64);
+            }
+    EXPECT_LT(worst, 4.0) << "levels between a block's mean colour and the source's";
 }
 
 // [SECTION] Refusals: named, all at once, nothing written
@@ -659,4 +694,66 @@ TEST(DeckPlaying, a_texts_only_deck_and_a_damaged_deck_file_behave_like_the_inst
     EXPECT_EQ(nothing.code, 2);
     EXPECT_NE(nothing.err.find("no folder with card.nbf or CardDB.dat"), std::string::npos);
     EXPECT_EQ(nothing.out, "");
+}
+
+namespace {
+
+// The shots of a love reading and a one-card reading, each at its first turned card, played
+// with the install folder's texts or with those of a deck folder.
+std::vector<Image> first_meanings(const std::string& folder, const std::string& deck) {
+    write_test_file(folder + "/meanings.script", std::string("key enter\nkey 4\nkey space\n"
+                                                             "key enter\nkey 1\nshot love\n"
+                                                             "key escape\nkey 1\nkey space\n"
+                                                             "key enter\nkey 1\nshot one\n"));
+    std::vector<std::string> args = {
+        "--install-dir", data_dir(), "--script", folder + "/meanings.script", "--shots", folder};
+    if (!deck.empty()) args.insert(args.end(), {"--deck", deck});
+    EXPECT_EQ(run_tool(QUARNEL_HEADLESS_TOOL, args).code, 0);
+    std::vector<Image> shots(2);
+    std::string error;
+    for (int i = 0; i < 2; i++)
+        EXPECT_TRUE(
+            read_image(folder + (i ? "/one.png" : "/love.png"), 1, 1, &shots[size_t(i)], &error))
+            << error;
+    return shots;
+}
+
+// The pixels of a shot right of the meaning window, along the scroll ball's track (inside: 1)
+// or everywhere else (inside: 0).
+std::vector<uint8_t> track(const Image& shot, bool inside) {
+    std::vector<uint8_t> out;
+    for (int y = 0; y < shot.height; y++)
+        for (int x = 0; x < shot.width; x++)
+            if ((x >= BALL_X && y >= BALL_TOP && y < BALL_TOP + BALL_TRAVEL) == inside)
+                for (int c = 0; c < shot.channels; c++)
+                    out.push_back(shot.pixels[(size_t(y) * size_t(shot.width) + size_t(x)) *
+                                                  size_t(shot.channels) +
+                                              size_t(c)]);
+    return out;
+}
+
+} // namespace
+
+TEST(DeckPlaying,
+     a_meaning_of_eight_rows_fits_its_window_without_a_scroll_ball_and_nine_rows_get_one) {
+    // Decks whose every text is eight rows (SHORT_TEXT_MAX laid out bytes: the window's
+    // eight rows) or nine; the installed texts are all longer.
+    const std::string folder = make_test_folder("scroll_ball");
+    std::vector<std::vector<Image>> runs;
+    for (int rows : {8, 9}) {
+        std::vector<CardText> records(DEALT_VALUES);
+        for (CardText& record : records) record.text = full_rows(rows);
+        const std::string deck = folder + "/rows" + std::to_string(rows);
+        write_test_file(deck + "/CardDB.dat", encode_card_db(records));
+        runs.push_back(first_meanings(folder + "/shots" + std::to_string(rows), deck));
+    }
+    const std::vector<Image> installed = first_meanings(folder + "/installed", "");
+    for (int reading = 0; reading < 2; reading++) {
+        SCOPED_TRACE(reading ? "one-card reading" : "love reading");
+        const Image &eight = runs[0][size_t(reading)], &nine = runs[1][size_t(reading)];
+        EXPECT_EQ(track(nine, true), track(installed[size_t(reading)], true))
+            << "nine rows: the ball at the top of its track";
+        EXPECT_NE(track(eight, true), track(nine, true)) << "eight rows: no ball";
+        EXPECT_EQ(track(eight, false), track(nine, false)) << "the same rows on view";
+    }
 }

@@ -41,6 +41,19 @@ extern struct Palette* palette; // the palette block, created by create_objects
 Picture* init_picture(Picture* picture, uint16_t capacity_width, uint16_t capacity_height);
 // Loads a picture file; returns 1, or 0 after showing the failure's message.
 int load_picture(Picture* picture, const wchar_t* path);
+// What decode_picture made of a file, beside the picture.
+struct PictureDecoding {
+    const wchar_t* fault; // the message load_picture shows for the failure; null: none
+    int64_t wanted;       // the pixels the header asks for (raw pixels: its data size)
+    int64_t delivered;    // those the file's bytes gave; the rest of the buffer is 0
+    size_t used;          // the file's bytes taken; any after them are never read
+};
+// Decodes a whole picture file held in memory exactly as load_picture decodes it from disk:
+// the header's fields (where the bytes stop short of them, the fields stay as they were),
+// then the pixels, the rest of the buffer 0. Shows nothing: returns 1, or 0 with the message
+// load_picture would show in decoding->fault. decoding may be null.
+int decode_picture(const uint8_t* bytes, size_t size, Picture* picture,
+                   PictureDecoding* decoding = nullptr);
 // Frees the buffer; later loads fail and blitters refuse the picture.
 void release_picture(Picture* picture);
 

@@ -3,8 +3,8 @@
 // The program reaches the machine only through this header. The back ends implement it
 // and the build picks one per executable: platform/sdl (a desktop window) and
 // platform/headless (virtual clock, scripted taps, in-memory display). Code they all share
-// (the message queue, quit and dispatch, files, registry, random numbers, memory) lives in
-// platform/common.
+// (the main window, the message queue, quit and dispatch, taps and the idle pacing, the
+// display's frame buffer, files, registry, random numbers, memory) lives in platform/common.
 //
 // Wide strings are wchar_t; paths use backslashes and are rooted at the file system's
 // root ("\picture\main.nbf"). The file layer maps them onto the host.

@@ -1,6 +1,9 @@
-// card_db.cpp -- the card text file: finding a card's record and laying it out in 23-column rows
+// card_db.cpp -- the card text file: finding a card's record, on disk or in memory, and laying it
+// out in 23-column rows
 
 #include "reading/reading.h"
+
+#include <cstring>
 
 // [SECTION] Opening the file
 
@@ -33,28 +36,60 @@ int32_t fail_read(AppState* state) {
     return 0;
 }
 
-// Scans from the start of the file, one byte per request, for the separators around record
-// `record`. On success *start is the offset just after the first one and *end the offset
-// just after the second. The end of the file counts as a failed read.
-int find_record(FileHandle file, int32_t record, uint32_t* start, uint32_t* end) {
-    if (file == 0 || !seek_file(file, 0)) return 0;
-    const int64_t first = int64_t(record) + 1;
-    const int64_t second = int64_t(record) + 2;
-    int64_t separators = 0;
-    uint32_t consumed = 0;
-    for (;;) {
-        char byte = 0;
-        uint32_t bytes_read = 0;
-        if (!read_file(file, &byte, 1, &bytes_read) || bytes_read == 0) return 0;
-        consumed += 1;
-        if (byte != '$') continue;
-        separators += 1;
-        if (separators == first) *start = consumed;
-        if (separators == second) {
-            *end = consumed;
+// The separators around record `record`, counted through the bytes of a card text file taken
+// in order from its start, in pieces of any size: the program's one lookup rule, on disk and in
+// memory.
+struct RecordScan {
+    int64_t first;      // the separator that opens the record; the next one closes it
+    int64_t separators; // counted so far
+    uint32_t taken;     // bytes taken so far
+    uint32_t start;     // the offset just after the opening separator
+    uint32_t end;       // the offset just after the closing one
+};
+
+RecordScan start_scan(int32_t record) {
+    return RecordScan{int64_t(record) + 1, 0, 0, 0, 0};
+}
+
+// Takes the next bytes; 1 once the closing separator is among them.
+int scan_bytes(RecordScan* scan, const char* bytes, uint32_t count) {
+    for (uint32_t k = 0; k < count; ++k) {
+        const void* hit = std::memchr(bytes + k, '$', count - k);
+        if (!hit) break;
+        k = uint32_t(static_cast<const char*>(hit) - bytes);
+        scan->separators += 1;
+        if (scan->separators == scan->first) scan->start = scan->taken + k + 1;
+        if (scan->separators == scan->first + 1) {
+            scan->end = scan->taken + k + 1;
             return 1;
         }
     }
+    scan->taken += count;
+    return 0;
+}
+
+// Scans the open file from its start. The end of the file counts as a failed read.
+int find_record(FileHandle file, int32_t record, uint32_t* start, uint32_t* end) {
+    if (file == 0 || !seek_file(file, 0)) return 0;
+    RecordScan scan = start_scan(record);
+    char piece[4096];
+    for (;;) {
+        uint32_t bytes_read = 0;
+        if (!read_file(file, piece, sizeof piece, &bytes_read) || bytes_read == 0) return 0;
+        if (scan_bytes(&scan, piece, bytes_read)) break;
+    }
+    *start = scan.start;
+    *end = scan.end;
+    return 1;
+}
+
+// The bytes of the record between the offsets find_record gives that the layout reads: all but
+// the closing separator and the byte before it (the line end's LF), in *length; the first
+// RECORD_TEXT_SIZE of them, those the record buffer holds, in *held. Both 0 for an empty record.
+void record_extent(uint32_t start, uint32_t end, int32_t* held, int32_t* length) {
+    const int64_t bytes = int64_t(end) - int64_t(start) - 2;
+    *length = bytes <= 0 ? 0 : bytes > INT32_MAX ? INT32_MAX : int32_t(bytes);
+    *held = *length > RECORD_TEXT_SIZE ? RECORD_TEXT_SIZE : *length;
 }
 
 } // namespace
@@ -67,8 +102,8 @@ int is_letter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// The record being laid out: its bytes in record_text, `held` of them read. Every look past
-// the bytes held sees zero, as the cleared buffer would.
+// The record being laid out: `held` of its bytes. Every look past them sees zero, as the
+// program's cleared record buffer would.
 struct RecordView {
     const char* text;
     int32_t held;
@@ -78,17 +113,18 @@ char byte_at(const RecordView& record, int32_t k) {
     return (k >= 0 && k < record.held) ? record.text[k] : 0;
 }
 
-// Lays the record out row by row. `length` is the record's full byte count (it may exceed the
-// bytes held when the record was cut). Returns the final text length when the end of the text
-// was found, 0 when the record ran out, a word was too long or the rows ran out first.
-int32_t lay_out(AppState* state, const RecordView& record, int32_t length) {
-    char* out_text = state->wrapped_text;
+} // namespace
+
+int32_t lay_out_card_text(const char* text, int32_t held, int32_t length, char* rows,
+                          int32_t capacity) {
+    const RecordView record{text, held};
+    char* out_text = rows;
     int32_t i = 0;
     int32_t row_end = TEXT_COLUMNS;
-    int32_t rows = 0;
+    int32_t rows_done = 0;
     while (i < record.held) {
-        if (rows == TEXT_ROWS_MAX || row_end > WRAPPED_TEXT_SIZE) return 0;
-        rows += 1;
+        if (rows_done == TEXT_ROWS_MAX || row_end > capacity) return 0;
+        rows_done += 1;
         const int32_t out = row_end - TEXT_COLUMNS;
 
         int32_t d = 0;
@@ -108,7 +144,6 @@ int32_t lay_out(AppState* state, const RecordView& record, int32_t length) {
                 // Seven rows report 165, which readers that count rows by length / 23,
                 // rounded up, take for eight.
                 if (text_length > 138 && text_length < 161) text_length = 165;
-                state->text_length = text_length;
                 return text_length;
             }
             i += 1; // the byte after the period, normally a space
@@ -142,8 +177,6 @@ int32_t lay_out(AppState* state, const RecordView& record, int32_t length) {
     return 0;
 }
 
-} // namespace
-
 // [SECTION] Reading a card's text
 
 int32_t read_card_text(AppState* state, int32_t record) {
@@ -157,21 +190,31 @@ int32_t read_card_text(AppState* state, int32_t record) {
         state->text_length = 0;
         return fail_read(state);
     }
-    const int64_t length = int64_t(end) - int64_t(start) - 2;
-    if (length <= 0) {
-        state->text_length = 0;
-        return 0;
-    }
-    // A record longer than the buffer is cut: its beginning is still laid out.
-    const int32_t held = length > RECORD_TEXT_SIZE ? RECORD_TEXT_SIZE : int32_t(length);
+    int32_t held = 0;
+    int32_t length = 0;
+    record_extent(start, end, &held, &length);
     state->text_length = held;
+    if (length == 0) return 0;
     uint32_t bytes_read = 0;
     if (!seek_file(state->card_db_file, start) ||
         !read_file(state->card_db_file, state->record_text, uint32_t(held), &bytes_read) ||
         bytes_read != uint32_t(held))
         return fail_read(state);
-    const int32_t full_length = length > INT32_MAX ? INT32_MAX : int32_t(length);
-    return lay_out(state, RecordView{state->record_text, held}, full_length);
+    const int32_t text_length =
+        lay_out_card_text(state->record_text, held, length, state->wrapped_text, WRAPPED_TEXT_SIZE);
+    if (text_length) state->text_length = text_length;
+    return text_length;
+}
+
+int find_card_record(const char* file, size_t size, int32_t record, const char** text,
+                     int32_t* held, int32_t* length) {
+    if (record < 0 || !file) return 0;
+    RecordScan scan = start_scan(record);
+    // The file layer's offsets are 32-bit: so are a card text file's.
+    if (!scan_bytes(&scan, file, size > UINT32_MAX ? UINT32_MAX : uint32_t(size))) return 0;
+    *text = file + scan.start;
+    record_extent(scan.start, scan.end, held, length);
+    return 1;
 }
 
 int32_t card_record(FileHandle file, int32_t record, char* buffer, int32_t capacity) {

@@ -41,6 +41,20 @@ void close_card_db(AppState* state);
 // Loads record `record` and lays it out in 23-column rows. Returns the final text_length when
 // the end of the text was found, 0 otherwise. The caller clears both text buffers first.
 int32_t read_card_text(AppState* state, int32_t record);
+// The layout read_card_text makes of a record: `held` bytes of it at text (more are read as
+// zeros), `length` its whole byte count, into rows of TEXT_COLUMNS bytes at rows (capacity
+// bytes, cleared by the caller; columns a row leaves unwritten keep their bytes). Returns the
+// text length read_card_text stores (TEXT_COLUMNS x rows - 1; 165 for seven rows) when the end
+// of the text was found, 0 when the record ran out, a word was longer than a row or the rows
+// ran out first. Reads and writes nothing else.
+int32_t lay_out_card_text(const char* text, int32_t held, int32_t length, char* rows,
+                          int32_t capacity);
+// Finds record `record` of a card text file held in memory (size bytes at file) by the lookup
+// read_card_text makes in the open file: *text is its first byte, *length the byte count it
+// lays out (the closing separator and the line end's LF left out) and *held the part of it
+// the record buffer holds. Returns 1, or 0 when the file ends before the record does.
+int find_card_record(const char* file, size_t size, int32_t record, const char** text,
+                     int32_t* held, int32_t* length);
 // Copies the bytes between the separators around record `record` of an open card text file
 // into buffer, cut to capacity bytes, with the same lookup read_card_text uses. Touches no
 // text buffer of AppState, reports nothing and never closes the file. Returns the bytes

@@ -1,40 +1,54 @@
 // harness.mjs -- what the browser tests and the benchmark share: a static server for the
-// built site, Debian's chromium driven through puppeteer-core, taps on the display, and the
-// canvas's pixels
+// built site, the three engines a phone's browser runs on, driven the same way (Debian's
+// chromium and firefox-esr through puppeteer-core, over the DevTools protocol and WebDriver
+// BiDi; WebKitGTK's MiniBrowser through WebKitWebDriver, over W3C WebDriver), taps with a
+// finger on the display, and the canvas's pixels.
 
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
 import os from 'node:os';
+import net from 'node:net';
+import {spawn} from 'node:child_process';
 import puppeteer from 'puppeteer-core';
 
-export const CHROMIUM = process.env.QUARNEL_CHROMIUM || '/usr/bin/chromium';
+// [SECTION] The server
 
 const TYPES = {
-  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
   '.data': 'application/octet-stream', '.png': 'image/png',
   '.webmanifest': 'application/manifest+json',
 };
 
 // Serves the folder on 127.0.0.1 at a free port. `change(name, bytes)` may return other
-// bytes for a file (the tests damage the packed folder that way), or false to answer 404. Every request is counted
-// in `requests` (name -> count). close() cuts the network off: the server stops listening
-// and drops its open connections.
-// `headers` go with every response (the benchmark isolates its page to get a fine clock), or
-// headers(name) with each file's.
-export async function serve(folder, change = null, headers = {}) {
+// bytes for a file (the tests damage the packed folder that way), or false to answer 404.
+// Every request is counted in `requests` (name -> count). `headers` go with every response
+// (the benchmark isolates its page to get a fine clock), or headers(name) with each file's.
+// `extra` maps more names to their bytes (a blank page for the benchmark).
+// set_folder() serves another folder from then on (a new version of the site); go_offline()
+// and go_online() cut the network and bring it back (the server drops each connection);
+// close() stops the server.
+export async function serve(folder, change = null, headers = {}, extra = {}) {
   const requests = {};
+  const state = {folder, offline: false};
   const server = http.createServer((request, response) => {
+    if (state.offline) {
+      request.socket.destroy();
+      return;
+    }
     let name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '');
     if (name === '') name = 'index.html';
     requests[name] = (requests[name] || 0) + 1;
-    const file = path.join(folder, name);
-    if (name.includes('..') || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404, {'Content-Type': 'text/plain'});
-      response.end('not found');
-      return;
+    const file = path.join(state.folder, name);
+    let bytes = extra[name];
+    if (bytes === undefined) {
+      if (name.includes('..') || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+        response.writeHead(404, {'Content-Type': 'text/plain'});
+        response.end('not found');
+        return;
+      }
+      bytes = fs.readFileSync(file);
     }
-    let bytes = fs.readFileSync(file);
     if (change) {
       const changed = change(name, bytes);
       if (changed === false) {
@@ -55,6 +69,9 @@ export async function serve(folder, change = null, headers = {}) {
   const url = `http://127.0.0.1:${server.address().port}/`;
   return {
     url, requests,
+    set_folder: (other) => { state.folder = other; },
+    go_offline: () => { state.offline = true; server.closeAllConnections(); },
+    go_online: () => { state.offline = false; },
     close: () => new Promise((resolve) => {
       server.close(resolve);
       server.closeAllConnections();
@@ -62,53 +79,329 @@ export async function serve(folder, change = null, headers = {}) {
   };
 }
 
-// Headless chromium with a fresh profile; it reaches nothing outside this machine.
-export async function launch() {
-  if (!fs.existsSync(CHROMIUM)) throw new Error(`${CHROMIUM} is missing (apt-get install chromium)`);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: CHROMIUM,
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           '--autoplay-policy=user-gesture-required', '--mute-audio'],
-  });
-  const close = browser.close.bind(browser);
-  browser.close = async () => {
-    await close();
-    fs.rmSync(profile, {recursive: true, force: true});
-  };
-  return browser;
+// [SECTION] The engines
+
+export const ENGINES = ['chromium', 'firefox', 'webkit'];
+
+function minibrowser() {
+  if (process.env.QUARNEL_MINIBROWSER) return process.env.QUARNEL_MINIBROWSER;
+  for (const lib of ['/usr/lib/x86_64-linux-gnu', '/usr/lib/aarch64-linux-gnu', '/usr/lib']) {
+    if (!fs.existsSync(lib)) continue;
+    for (const name of fs.readdirSync(lib).filter((n) => /^webkit2gtk-4\.\d$/.test(n)).sort().reverse()) {
+      const file = path.join(lib, name, 'MiniBrowser');
+      if (fs.existsSync(file)) return file;
+    }
+  }
+  return '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
+}
+
+export const BINARIES = {
+  chromium: process.env.QUARNEL_CHROMIUM || '/usr/bin/chromium',
+  firefox: process.env.QUARNEL_FIREFOX || '/usr/bin/firefox-esr',
+  webkit: minibrowser(),
+};
+const WEBKIT_DRIVER = process.env.QUARNEL_WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver';
+
+function on_path(program) {
+  return (process.env.PATH || '').split(':').some((dir) => dir && fs.existsSync(path.join(dir, program)));
+}
+
+// What an engine lacks on this machine, with the Debian package that brings it ('' if none).
+export function engine_missing(engine) {
+  const missing = [];
+  if (!fs.existsSync(BINARIES[engine]))
+    missing.push(`${BINARIES[engine]} (apt-get install ${{chromium: 'chromium', firefox: 'firefox-esr', webkit: 'webkit2gtk-driver'}[engine]})`);
+  if (engine === 'firefox' && !on_path('pulseaudio')) missing.push('pulseaudio (apt-get install pulseaudio)');
+  if (engine === 'webkit' && !fs.existsSync(WEBKIT_DRIVER)) missing.push(`${WEBKIT_DRIVER} (apt-get install webkit2gtk-driver)`);
+  if (engine === 'webkit' && !process.env.DISPLAY) missing.push('an X display for MiniBrowser (run it under xvfb-run)');
+  return missing.join(', ');
 }
 
 export const PHONE = {width: 360, height: 740, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
 export const DESKTOP = {width: 800, height: 900, deviceScaleFactor: 1};
 
-// A new page that records its console errors and uncaught exceptions in page.problems.
-export async function open_page(browser, url, viewport = PHONE) {
-  const page = await browser.newPage();
-  page.problems = [];
-  page.on('pageerror', (error) => page.problems.push(`exception: ${error.message}`));
-  page.on('console', (message) => {
-    if (message.type() === 'error') page.problems.push(`console: ${message.text()}`);
-  });
-  await page.setViewport(viewport);
-  if (url) await page.goto(url);
-  return page;
+// Starts an engine with a fresh profile; it reaches nothing outside this machine. Returns
+// {engine, new_context(), close(), pid()}: a context is {open(url, viewport), close(), raw},
+// where open gives a page (below); each context has its own storage, caches and service
+// workers.
+export async function launch(engine = 'chromium') {
+  const missing = engine_missing(engine);
+  if (missing) throw new Error(`${engine}: missing ${missing}`);
+  return engine === 'webkit' ? launch_webkit() : launch_puppeteer(engine);
 }
+
+async function launch_puppeteer(engine) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `quarnel-${engine}-`));
+  const sound = engine === 'firefox' ? await start_sound_server(profile) : null;
+  const browser = engine === 'chromium'
+    ? await puppeteer.launch({
+      executablePath: BINARIES.chromium, headless: true, userDataDir: profile,
+      args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+             '--disable-background-networking', '--disable-component-update', '--disable-sync',
+             '--autoplay-policy=user-gesture-required', '--mute-audio'],
+    })
+    : await puppeteer.launch({
+      browser: 'firefox', executablePath: BINARIES.firefox, headless: true, userDataDir: profile,
+      // Without a sound device Firefox's AudioContext never runs: its sound goes to a
+      // PulseAudio server of its own that plays into nothing.
+      env: {...process.env, PULSE_SERVER: `unix:${sound.socket}`},
+      extraPrefsFirefox: {'browser.shell.checkDefaultBrowser': false},
+    });
+  return {
+    engine, raw: browser,
+    pid: () => browser.process().pid,
+    new_context: async () => {
+      const context = await browser.createBrowserContext();
+      return {
+        raw: context,
+        open: async (url, viewport = PHONE) => {
+          const page = new PuppeteerPage(engine, await context.newPage());
+          await page.raw.setViewport(viewport);
+          if (url) await page.goto(url);
+          return page;
+        },
+        close: () => context.close(),
+      };
+    },
+    close: async () => {
+      await browser.close();
+      if (sound) await sound.stop();
+      fs.rmSync(profile, {recursive: true, force: true});
+    },
+  };
+}
+
+// A PulseAudio server whose one sink plays into nothing, on a socket in the folder given.
+async function start_sound_server(folder) {
+  const socket = path.join(folder, 'pulse-native');
+  const server = spawn('pulseaudio', [
+    '--daemonize=no', '-n', '--exit-idle-time=-1', '--disable-shm=yes', '--use-pid-file=no',
+    '--load=module-null-sink sink_name=nowhere', `--load=module-native-protocol-unix socket=${socket} auth-anonymous=1`,
+  ], {stdio: ['ignore', 'ignore', 'ignore'], env: {...process.env, XDG_RUNTIME_DIR: folder, HOME: folder}});
+  for (let i = 0; !fs.existsSync(socket); i++) {
+    if (server.exitCode !== null || i > 200) throw new Error('pulseaudio did not start (apt-get install pulseaudio)');
+    await sleep(25);
+  }
+  return {
+    socket,
+    stop: async () => {
+      server.kill();
+      await new Promise((resolve) => (server.exitCode !== null ? resolve() : server.on('exit', resolve)));
+    },
+  };
+}
+
+// A page of chromium or firefox: puppeteer's, with the calls the tests make.
+class PuppeteerPage {
+  constructor(engine, page) {
+    this.engine = engine;
+    this.raw = page;
+    this.seen = [];
+    page.on('pageerror', (error) => this.seen.push(`exception: ${error.message}`));
+    page.on('console', (message) => {
+      if (message.type() === 'error') this.seen.push(`console: ${message.text()}`);
+    });
+  }
+  goto(url) { return this.raw.goto(url); }
+  reload() { return this.raw.reload(); }
+  evaluate(fn, ...args) { return this.raw.evaluate(fn, ...args); }
+  async wait_for(fn, {timeout = 30000, polling = 20} = {}, ...args) {
+    await this.raw.waitForFunction(fn, {timeout, polling}, ...args);
+  }
+  tap_at(x, y) { return this.raw.touchscreen.tap(x, y); }
+  async screenshot(file) {
+    await this.evaluate(painted);
+    await this.raw.screenshot({path: file});
+  }
+  // Another tab in front, then this one again: the page is hidden, then shown.
+  async hide_and_show() {
+    const other = await this.raw.browserContext().newPage();
+    await other.bringToFront();
+    await this.wait_for(() => document.visibilityState === 'hidden', {timeout: 5000});
+    await this.raw.bringToFront();
+    await this.wait_for(() => document.visibilityState === 'visible', {timeout: 5000});
+    await other.close();
+  }
+  close() { return this.raw.close(); }
+}
+
+// In the page: resolves once what the page shows now has been painted.
+function painted() {
+  return new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
+}
+
+// [SECTION] WebKitGTK over W3C WebDriver
+
+function free_port() {
+  return new Promise((resolve, reject) => {
+    const probe = net.createServer();
+    probe.on('error', reject);
+    probe.listen(0, '127.0.0.1', () => {
+      const port = probe.address().port;
+      probe.close(() => resolve(port));
+    });
+  });
+}
+
+// MiniBrowser's own toolbar, made as small as GTK lets it be: otherwise its window cannot be
+// narrower than about 450 pixels, and a phone's viewport is 360.
+const SMALL_TOOLBAR = '* { min-width: 0; min-height: 0; padding: 0; margin: 0; font-size: 4px; border-width: 0; }\n';
+
+async function launch_webkit() {
+  const config = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-webkit-'));
+  fs.mkdirSync(path.join(config, 'gtk-3.0'));
+  fs.writeFileSync(path.join(config, 'gtk-3.0', 'gtk.css'), SMALL_TOOLBAR);
+  const port = await free_port();
+  // GDK_SCALE=3: the phone's three device pixels to a CSS pixel. MiniBrowser writes its
+  // cache and storage under the config folder's neighbours; sound goes nowhere.
+  const driver = spawn(WEBKIT_DRIVER, [`--port=${port}`], {
+    stdio: ['ignore', 'ignore', 'pipe'],
+    env: {...process.env, XDG_CONFIG_HOME: config, XDG_CACHE_HOME: config, XDG_DATA_HOME: config,
+          GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1'},
+  });
+  let driver_log = '';
+  driver.stderr.on('data', (chunk) => { driver_log = (driver_log + chunk).slice(-4000); });
+  const base = `http://127.0.0.1:${port}`;
+  for (let i = 0; ; i++) {
+    try {
+      const status = await (await fetch(`${base}/status`)).json();
+      if (status.value && status.value.ready !== undefined) break;
+    } catch (e) {
+      if (i > 100) throw new Error(`WebKitWebDriver did not start: ${driver_log}`);
+    }
+    await sleep(50);
+  }
+  return {
+    engine: 'webkit', raw: null,
+    pid: () => driver.pid,
+    new_context: async () => {
+      const session = await webdriver(base, 'POST', '/session', {capabilities: {alwaysMatch: {
+        browserName: 'MiniBrowser',
+        'webkitgtk:browserOptions': {binary: BINARIES.webkit, args: ['--automation']},
+      }}});
+      const at = `/session/${session.sessionId}`;
+      const command = (method, where, body) => webdriver(base, method, at + where, body);
+      await command('POST', '/timeouts', {script: 60000, pageLoad: 60000});
+      let page = null;
+      return {
+        raw: command,
+        open: async (url, viewport = PHONE) => {
+          if (page) throw new Error('one page a WebKit context');
+          page = new WebDriverPage(command);
+          await page.set_viewport(viewport);
+          if (url) await page.goto(url);
+          return page;
+        },
+        close: () => command('DELETE', '').catch(() => {}),
+      };
+    },
+    close: async () => {
+      driver.kill();
+      await new Promise((resolve) => (driver.exitCode !== null ? resolve() : driver.on('exit', resolve)));
+      fs.rmSync(config, {recursive: true, force: true});
+    },
+  };
+}
+
+async function webdriver(base, method, where, body) {
+  const response = await fetch(base + where, {
+    method, headers: {'Content-Type': 'application/json; charset=utf-8'},
+    body: body === undefined ? undefined : JSON.stringify(body),
+  });
+  const answer = await response.json();
+  if (answer.value && answer.value.error)
+    throw new Error(`WebDriver ${method} ${where}: ${answer.value.error}: ${answer.value.message}`);
+  return answer.value;
+}
+
+// A page of MiniBrowser: its session's one window.
+class WebDriverPage {
+  constructor(command) {
+    this.engine = 'webkit';
+    this.command = command;
+    this.seen = [];
+    this.size = null;
+  }
+  // The window's size such that the page's viewport is the one asked for.
+  async set_viewport(viewport) {
+    this.size = viewport;
+    let rect = await this.command('POST', '/window/rect', {width: viewport.width, height: viewport.height});
+    for (let i = 0; i < 3; i++) {
+      const inner = await this.evaluate(() => [innerWidth, innerHeight]);
+      if (inner[0] === viewport.width && inner[1] === viewport.height) return;
+      rect = await this.command('POST', '/window/rect', {width: rect.width + viewport.width - inner[0],
+                                                         height: rect.height + viewport.height - inner[1]});
+    }
+  }
+  goto(url) { return this.command('POST', '/url', {url}); }
+  reload() { return this.command('POST', '/refresh', {}); }
+  async evaluate(fn, ...args) {
+    const script = `const done = arguments[arguments.length - 1];
+      const args = Array.prototype.slice.call(arguments, 0, -1);
+      Promise.resolve().then(() => (${fn}).apply(null, args)).then(
+        (value) => done({value: value === undefined ? null : value}),
+        (error) => done({error: String(error && error.stack || error)}));`;
+    const answer = await this.command('POST', '/execute/async', {script, args});
+    if (answer && answer.error) throw new Error(`in the page: ${answer.error}`);
+    return answer ? answer.value : null;
+  }
+  async wait_for(fn, {timeout = 30000, polling = 20} = {}, ...args) {
+    const end = Date.now() + timeout;
+    for (;;) {
+      let value = false, failure = null;
+      try { value = await this.evaluate(fn, ...args); } catch (error) { failure = error; }
+      if (value) return;
+      if (Date.now() > end) throw new Error(`waited ${timeout} ms for ${fn}${failure ? `: ${failure.message}` : ''}`);
+      await sleep(polling);
+    }
+  }
+  tap_at(x, y) {
+    return this.command('POST', '/actions', {actions: [{
+      type: 'pointer', id: 'finger', parameters: {pointerType: 'touch'},
+      actions: [{type: 'pointerMove', duration: 0, x: Math.round(x), y: Math.round(y), origin: 'viewport'},
+                {type: 'pointerDown', button: 0}, {type: 'pause', duration: 30}, {type: 'pointerUp', button: 0}],
+    }]});
+  }
+  async screenshot(file) {
+    await this.evaluate(painted);
+    fs.writeFileSync(file, Buffer.from(await this.command('GET', '/screenshot'), 'base64'));
+  }
+  // The window minimised, then given its size again: hidden, then shown.
+  async hide_and_show() {
+    await this.command('POST', '/window/minimize', {});
+    await this.wait_for(() => document.visibilityState === 'hidden', {timeout: 5000});
+    await this.set_viewport(this.size);
+    await this.wait_for(() => document.visibilityState === 'visible', {timeout: 5000});
+  }
+  close() { return Promise.resolve(); }
+}
+
+// [SECTION] What the tests do on any engine's page
 
 export function sleep(ms) {
   return new Promise((resolve) => setTimeout(resolve, ms));
 }
 
+// Console errors and uncaught exceptions: those the engine reported and the page's own.
+export async function problems(page) {
+  const own = await page.evaluate(() => (typeof quarnel === 'undefined' ? [] : quarnel.errors));
+  return [...page.seen, ...own];
+}
+
 // Waits until the program rests (waits for a tap, ended, or shows the message dialog) with
 // every tap it was given taken.
 export async function settled(page, timeout = 30000) {
-  await page.waitForFunction(
-    () => typeof quarnel !== 'undefined' && quarnel.taps_taken === quarnel.taps_seen &&
-          (quarnel.waiting || quarnel.ended || quarnel.dialog_open || quarnel.failure !== null),
-    {timeout, polling: 20});
+  try {
+    await page.wait_for(
+      () => typeof quarnel !== 'undefined' && quarnel.taps_taken === quarnel.taps_seen &&
+            (quarnel.waiting || quarnel.ended || quarnel.dialog_open || quarnel.failure !== null),
+      {timeout, polling: 20});
+  } catch (error) {
+    const state = await page.evaluate(() => (typeof quarnel === 'undefined' ? 'no quarnel global'
+      : JSON.stringify({...quarnel, tap_ms: undefined, audio_calls: undefined, screen_text: undefined})))
+      .catch((failure) => `unknown: ${failure.message}`);
+    throw new Error(`the program did not come to rest: ${error.message}; the page: ${state}`);
+  }
 }
 
 // The page position of display pixel (x, y)'s centre.
@@ -123,9 +416,25 @@ export async function display_point(page, x, y) {
 export async function tap(page, x, y, timeout = 30000) {
   const seen = await page.evaluate(() => quarnel.taps_seen);
   const point = await display_point(page, x, y);
-  await page.touchscreen.tap(point.x, point.y);
-  await page.waitForFunction((seen) => quarnel.taps_seen > seen, {timeout: 5000, polling: 10}, seen);
+  await page.tap_at(point.x, point.y);
+  await page.wait_for((seen) => quarnel.taps_seen > seen, {timeout: 5000, polling: 10}, seen);
   await settled(page, timeout);
+}
+
+// A finger's tap on the middle of the element a selector finds.
+export async function tap_element(page, selector) {
+  const point = await page.evaluate((selector) => {
+    const box = document.querySelector(selector).getBoundingClientRect();
+    return {x: box.left + box.width / 2, y: box.top + box.height / 2};
+  }, selector);
+  await page.tap_at(point.x, point.y);
+}
+
+// Waits for a new document in the page (a reload the page itself started), at rest.
+export async function next_document(page, before) {
+  await page.wait_for((before) => performance.timeOrigin !== before && typeof quarnel !== 'undefined',
+                      {timeout: 30000}, before);
+  await settled(page);
 }
 
 // The canvas's pixels as RGBA bytes (240 x 320 x 4).

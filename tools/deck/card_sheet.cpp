@@ -1,10 +1,8 @@
 // card_sheet.cpp -- the deck's card.nbf: writing it, checking it with the program's own picture
-// loader, and turning it back into pictures and a contact sheet
+// decoder, and turning it back into pictures and a contact sheet
 
 #include "deck.h"
 #include "graphics/graphics.h"
-#include "platform/common/common.h"
-#include "platform/headless/headless.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,12 +33,6 @@ namespace {
 
 void put_u32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; i++) out.push_back(uint8_t(v >> (8 * i)));
-}
-
-uint32_t get_u32(const std::string& bytes, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; i--) v = v << 8 | uint8_t(bytes[at + size_t(i)]);
-    return v;
 }
 
 // The program's run-length pixels: a byte below 0xC0 is one pixel; 0xC0 + n (1..63), then v,
@@ -84,85 +76,55 @@ std::vector<uint8_t> encode_card_sheet(const std::vector<uint8_t>& strip) {
 
 // [SECTION] Checking
 
-namespace {
-
-// Pixels a run-length stream holds, and whether it holds exactly `count` with nothing after.
-bool runs_complete(const std::string& bytes, size_t from, int64_t count, int64_t* found) {
-    int64_t pixels = 0;
-    size_t i = from;
-    while (i < bytes.size() && pixels < count) {
-        const uint8_t code = uint8_t(bytes[i++]);
-        if (code < 0xC0) {
-            pixels += 1;
-        } else {
-            if (i == bytes.size()) break;
-            i += 1;
-            pixels += code - 0xC0;
-        }
-    }
-    *found = pixels;
-    return pixels == count && i == bytes.size();
+std::string deck_shape() {
+    return std::to_string(CARD_FRAMES) + " frames of " + std::to_string(CARD_WIDTH) + " x " +
+           std::to_string(CARD_HEIGHT);
 }
 
-} // namespace
-
-int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::string* summary,
-                     Problems* problems) {
+int check_card_sheet(const std::string& name, const std::string& bytes, std::vector<uint8_t>* strip,
+                     std::string* summary, Problems* problems) {
     const size_t problems_before = problems->size();
-    std::string bytes, error;
-    if (!read_whole_file(path, &bytes, &error)) {
-        problems->push_back(path + " " + error);
-        return 0;
-    }
     if (bytes.size() < PICTURE_HEADER_SIZE) {
-        problems->push_back(path + " is shorter than a picture's 28-byte header");
+        problems->push_back(name + " is shorter than a picture's " +
+                            std::to_string(PICTURE_HEADER_SIZE) + "-byte header");
         return 0;
     }
-    const uint32_t width = get_u32(bytes, 4), height = get_u32(bytes, 8);
-    const uint32_t frame_width = get_u32(bytes, 12), frame_height = get_u32(bytes, 16);
-    const bool rle = bytes[24] == 1;
-    if (width != CARD_SHEET_WIDTH || height != CARD_HEIGHT || frame_width != CARD_WIDTH ||
-        frame_height != CARD_HEIGHT) {
-        problems->push_back(path + " is " + std::to_string(width) + " x " + std::to_string(height) +
-                            " in frames of " + std::to_string(frame_width) + " x " +
-                            std::to_string(frame_height) +
-                            "; a deck is 79 frames of 60 x 100 in one row (4740 x 100)");
-        return 0;
-    }
-    const int64_t count = int64_t(CARD_SHEET_WIDTH) * CARD_HEIGHT;
-    if (rle) {
-        int64_t found = 0;
-        if (!runs_complete(bytes, PICTURE_HEADER_SIZE, count, &found))
-            problems->push_back(path + (found < count ? " ends after " + std::to_string(found) +
-                                                            " of its 474000 pixels"
-                                                      : " has bytes after its last pixel"));
-    } else if (get_u32(bytes, 0) != count || bytes.size() - PICTURE_HEADER_SIZE < size_t(count)) {
-        problems->push_back(path + " holds " + std::to_string(bytes.size() - PICTURE_HEADER_SIZE) +
-                            " pixel bytes (its header says " + std::to_string(get_u32(bytes, 0)) +
-                            "); a deck needs 474000");
-    }
-
-    // The program's own loader, into a picture of the size the program gives its card sheet.
-    ScratchFolder scratch;
-    const std::string copy = scratch.path + "/card.nbf";
-    if (scratch.path.empty() ||
-        !write_file_whole(copy, std::vector<uint8_t>(bytes.begin(), bytes.end()), &error)) {
-        problems->push_back("cannot make a scratch copy of " + path + ": " + error);
-        return 0;
-    }
-    headless_reset();
+    // The program's own decoder, into a picture of the capacity the program gives its card
+    // sheet.
     Picture picture;
-    init_picture(&picture, CARD_SHEET_WIDTH, CARD_HEIGHT);
-    const int loaded = load_picture(&picture, program_path(copy).c_str());
-    if (!loaded) {
-        const std::vector<std::string>& messages = headless_messages();
-        problems->push_back(path + " is refused by the program's picture loader (message " +
-                            (messages.empty() ? "none" : messages.back().substr(1)) + ")");
-    } else {
-        strip->assign(picture.pixels, picture.pixels + count);
+    init_picture(&picture, CARD_SHEET_SIZE.width, CARD_SHEET_SIZE.height);
+    PictureDecoding decoding;
+    const int decoded = decode_picture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                       &picture, &decoding);
+    const int64_t count = int64_t(CARD_SHEET_WIDTH) * CARD_HEIGHT;
+    const bool rle = picture.flag == 1;
+    if (picture.width != CARD_SHEET_WIDTH || picture.height != CARD_HEIGHT ||
+        picture.frame_width != CARD_WIDTH || picture.frame_height != CARD_HEIGHT) {
+        problems->push_back(
+            name + " is " + std::to_string(picture.width) + " x " + std::to_string(picture.height) +
+            " in frames of " + std::to_string(picture.frame_width) + " x " +
+            std::to_string(picture.frame_height) + "; a deck is " + deck_shape() + " in one row (" +
+            std::to_string(CARD_SHEET_WIDTH) + " x " + std::to_string(CARD_HEIGHT) + ")");
+        release_picture(&picture);
+        return 0;
     }
+    if (!decoded) {
+        const std::wstring fault = decoding.fault ? decoding.fault : L"none";
+        problems->push_back(name + " is refused by the program's picture loader (message " +
+                            std::string(fault.begin(), fault.end()) + ")");
+    } else if (!rle && (picture.data_size != count || decoding.delivered < count)) {
+        problems->push_back(name + " holds " + std::to_string(bytes.size() - PICTURE_HEADER_SIZE) +
+                            " pixel bytes (its header says " + std::to_string(picture.data_size) +
+                            "); a deck needs " + std::to_string(count));
+    } else if (decoding.delivered < count) {
+        problems->push_back(name + " ends after " + std::to_string(decoding.delivered) +
+                            " of its " + std::to_string(count) + " pixels");
+    } else if (decoding.used < bytes.size()) {
+        problems->push_back(name + " has bytes after its last pixel");
+    }
+    if (decoded) strip->assign(picture.pixels, picture.pixels + count);
     release_picture(&picture);
-    if (!loaded) return 0;
+    if (!decoded) return 0;
 
     std::set<int> colours;
     for (int frame = 0; frame < CARD_FRAMES; frame++) {
@@ -175,14 +137,14 @@ int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::
                 transparent += v == TRANSPARENT_INDEX;
             }
         if (transparent)
-            problems->push_back(path + ": frame " + frame_file_name(frame) + " has " +
-                                std::to_string(transparent) +
-                                " pixels of index 255, the transparent index");
+            problems->push_back(name + ": frame " + frame_file_name(frame) + " has " +
+                                std::to_string(transparent) + " pixels of index " +
+                                std::to_string(TRANSPARENT_INDEX) + ", the transparent index");
     }
-    *summary = "card.nbf: 79 frames of 60 x 100, " +
+    *summary = "card.nbf: " + deck_shape() + ", " +
                std::string(rle ? "run-length encoded" : "raw") + ", " +
                std::to_string(bytes.size()) + " bytes, " + std::to_string(colours.size()) +
-               " of the palette's 255 colours";
+               " of the palette's " + std::to_string(TRANSPARENT_INDEX) + " colours";
     return problems->size() == problems_before;
 }
 

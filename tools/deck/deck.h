@@ -13,7 +13,7 @@
 // frame CARD_BACK is the back. Its card texts are DEALT_VALUES records: record 2c is card c
 // upright, 2c + 1 reversed (core/geometry.h and core/core.h).
 
-// The file name of a frame without its extension: "00" to "77", "back" for 78.
+// The file name of a frame without its extension: "00" to "77", "back" for CARD_BACK.
 std::string frame_file_name(int frame);
 // The frame a file name (without extension) stands for, case-insensitively; -1 for none.
 int frame_of_name(const std::string& stem);
@@ -43,10 +43,10 @@ std::vector<uint8_t> encode_png(const Image& image);
 
 enum FitMode { fit_crop, fit_pad };
 
-// Scales a picture to 60 x 100 with a proper filter (area averaging when reducing,
+// Scales a picture to CARD_WIDTH x CARD_HEIGHT with a proper filter (area averaging when reducing,
 // Catmull-Rom when enlarging, in linear light). crop covers the card and keeps the middle;
-// pad keeps the whole picture and fills the bars with black. A picture of exactly 60 x 100
-// is taken as it is. Transparent parts are laid over black. The card has 4 channels.
+// pad keeps the whole picture and fills the bars with black. A picture of exactly the card's
+// size is taken as it is. Transparent parts are laid over black. The card has 4 channels.
 Image fit_card(const Image& picture, FitMode mode);
 // Maps a card onto palette indices 0..254 with Floyd-Steinberg error diffusion; index 255,
 // the transparent index, is never produced.
@@ -54,18 +54,21 @@ std::vector<uint8_t> dither_to_palette(const Image& card, const uint8_t (*palett
 
 // [SECTION] Card sheet files (card_sheet.cpp)
 
-// The card.nbf bytes of a strip of 4740 x 100 indices: run-length encoded when that is
-// smaller, raw otherwise.
+// "79 frames of 60 x 100": the shape of every deck's card sheet.
+std::string deck_shape();
+// The card.nbf bytes of a strip of CARD_SHEET_WIDTH x CARD_HEIGHT indices: run-length encoded
+// when that is smaller, raw otherwise.
 std::vector<uint8_t> encode_card_sheet(const std::vector<uint8_t>& strip);
-// Checks card.nbf at a host path with the program's own loader, and its structure: 79 frames
-// of 60 x 100, pixels within the file, no transparent index. On success *strip holds its
-// 4740 x 100 indices and *summary a line about it. Adds each problem to *problems.
-int check_card_sheet(const std::string& path, std::vector<uint8_t>* strip, std::string* summary,
-                     Problems* problems);
+// Checks the bytes of a card.nbf (named `name` in the problems) with the program's own picture
+// decoder, and its structure: the deck's shape, every pixel given and nothing after them, no
+// transparent index. On success *strip holds its CARD_SHEET_WIDTH x CARD_HEIGHT indices and
+// *summary a line about it. Adds each problem to *problems.
+int check_card_sheet(const std::string& name, const std::string& bytes, std::vector<uint8_t>* strip,
+                     std::string* summary, Problems* problems);
 // The frames of a strip as RGBA images through the palette.
 Image frame_image(const std::vector<uint8_t>& strip, int frame, const uint8_t (*palette)[3]);
-// A sheet of all 79 frames in rows of ten, each labelled with its file name in the program's
-// font (`font`: its 4 x 12 glyph strip of codes 33..127, null for no labels).
+// A sheet of all CARD_FRAMES frames in rows of ten, each labelled with its file name in the
+// program's font (`font`: its 4 x 12 glyph strip of codes 33..127, null for no labels).
 Image contact_sheet(const std::vector<uint8_t>& strip, const uint8_t (*palette)[3],
                     const std::vector<uint8_t>* font, int font_width);
 
@@ -82,28 +85,27 @@ struct CardText {
 };
 
 // Parses a card text file: "== N Name, upright|reversed" headings, each followed by its
-// text; '#' lines and blank lines are skipped. Fills records (resized to 156) and adds one
-// problem a fault, each with file, line and card. Entries already present (from an earlier
-// file) count as given.
+// text; '#' lines and blank lines are skipped. Fills records (resized to DEALT_VALUES) and
+// adds one problem a fault, each with file, line and card. Entries already present (from an
+// earlier file) count as given.
 void parse_card_texts(const std::string& bytes, const std::string& file_name,
                       std::vector<CardText>* records, Problems* problems);
-// Adds a problem for each of the 156 records that no file gave.
+// Adds a problem for each of the DEALT_VALUES records that no file gave.
 void report_missing_texts(const std::vector<CardText>& records, Problems* problems);
-// The CardDB.dat bytes of 156 records.
+// The CardDB.dat bytes of the DEALT_VALUES records.
 std::vector<uint8_t> encode_card_db(const std::vector<CardText>& records);
-// The records of CardDB.dat bytes as the program separates them ('$'), without the line end
-// each carries; the text before the first separator is not a record.
-std::vector<std::string> split_card_db(const std::string& bytes);
 
-// What the program's card text layout made of one record.
+// What the program's card text lookup and layout make of one record.
 struct RecordLayout {
-    bool found = false;    // the program found the record
-    bool laid_out = false; // it found the end of the text within the row limit
+    bool found = false;    // the program finds the record
+    bool laid_out = false; // it finds the end of the text within the row limit
     bool complete = false; // and every word of the record is in the rows
     int rows = 0;
+    std::string text; // the record as the program finds it, without its line end
 };
-// Lays out every record of the CardDB.dat at a host path with the program's own code.
-std::vector<RecordLayout> lay_out_card_db(const std::string& path);
+// Finds and lays out each of the DEALT_VALUES records of CardDB.dat bytes with the program's
+// own code.
+std::vector<RecordLayout> lay_out_card_db(const std::string& bytes);
 // Why a record's text does not lay out, in words, with the word at fault in *word (or "").
 std::string layout_fault(const std::string& text, const RecordLayout& layout, std::string* word);
 // "card 5 reversed" for a record number.
@@ -130,14 +132,5 @@ int stage_file(const StagingFolder& staging, const std::string& name,
 int finish_folder(StagingFolder* staging, std::string* error);
 // Removes the staging folder and all it holds.
 void abandon_folder(StagingFolder* staging);
-
-// A private scratch folder under the system's temporary folder whose path the program's file
-// layer can reach (plain ASCII); removed by its destructor.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-};
+// A whole file's bytes; 0 with the reason in *error when it cannot be read.
 int read_whole_file(const std::string& path, std::string* bytes, std::string* error);

@@ -1,4 +1,5 @@
-// fit.cpp -- fitting any picture onto a 60 x 100 card and mapping it onto the shared palette
+// fit.cpp -- fitting any picture onto a card (CARD_WIDTH x CARD_HEIGHT) and mapping it onto the
+// shared palette
 
 #include "deck.h"
 

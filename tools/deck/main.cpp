@@ -2,8 +2,6 @@
 
 #include "deck.h"
 #include "graphics/graphics.h"
-#include "platform/common/common.h"
-#include "platform/headless/headless.h"
 
 #include <algorithm>
 #include <atomic>
@@ -25,22 +23,34 @@ namespace {
 const int EXIT_PROBLEMS = 1; // the input or output has faults; nothing was written
 const int EXIT_USAGE = 2;    // the command line is wrong
 
-const char USAGE[] =
-    "usage: quarnel-deck [--install-dir DIR] COMMAND ...\n"
-    "  import [--fit crop|pad] PICTURES_DIR DECK_DIR\n"
-    "      make DECK_DIR/card.nbf from 78 pictures named 00 to 77 and a back (without\n"
-    "      one, the installed back is kept)\n"
-    "      (.png, .jpg, .jpeg or .webp, any size); crop (default) fills the card and\n"
-    "      cuts the overhang, pad shows the whole picture between black bars\n"
-    "  export INSTALL_OR_DECK_DIR OUT_DIR\n"
-    "      write the 79 card pictures as PNG files and contact-sheet.png into OUT_DIR\n"
-    "  texts import TEXT_FILE_OR_DIR DECK_DIR\n"
-    "      make DECK_DIR/CardDB.dat from card texts (\"== N Name, upright\" headings)\n"
-    "  check DECK_DIR\n"
-    "      check a deck's card.nbf and CardDB.dat by the program's own rules\n"
-    "  --install-dir DIR  the program's install folder, for its palette and font (default:\n"
-    "                     QUARNEL_INSTALL_DIR, else the one installed beside this tool)\n"
-    "Exit code: 0 done, 1 problems found (each named; nothing written), 2 bad command line.\n";
+// "00 to 77": the names of the card faces' pictures.
+std::string face_names() {
+    return frame_file_name(0) + " to " + frame_file_name(CARD_BACK - 1);
+}
+
+std::string usage() {
+    return "usage: quarnel-deck [--install-dir DIR] COMMAND ...\n"
+           "  import [--fit crop|pad] PICTURES_DIR DECK_DIR\n"
+           "      make DECK_DIR/card.nbf from " +
+           std::to_string(CARD_COUNT) + " pictures named " + face_names() +
+           " and a back (without\n"
+           "      one, the installed back is kept)\n"
+           "      (.png, .jpg, .jpeg or .webp, any size); crop (default) fills the card and\n"
+           "      cuts the overhang, pad shows the whole picture between black bars\n"
+           "  export INSTALL_OR_DECK_DIR OUT_DIR\n"
+           "      write the " +
+           std::to_string(CARD_FRAMES) +
+           " card pictures as PNG files and contact-sheet.png into OUT_DIR\n"
+           "  texts import TEXT_FILE_OR_DIR DECK_DIR\n"
+           "      make DECK_DIR/CardDB.dat from card texts (\"== N Name, upright\" headings)\n"
+           "  check DECK_DIR\n"
+           "      check a deck's card.nbf and CardDB.dat by the program's own rules\n"
+           "  --install-dir DIR  the program's install folder, for its palette and font "
+           "(default:\n"
+           "                     QUARNEL_INSTALL_DIR, else the one installed beside this tool)\n"
+           "Exit code: 0 done, 1 problems found (each named; nothing written), 2 bad command "
+           "line.\n";
+}
 
 struct Options {
     std::string install_dir;
@@ -49,7 +59,7 @@ struct Options {
 };
 
 int usage_error(const std::string& what) {
-    std::fprintf(stderr, "quarnel-deck: %s\n%s", what.c_str(), USAGE);
+    std::fprintf(stderr, "quarnel-deck: %s\n%s", what.c_str(), usage().c_str());
     return 0;
 }
 
@@ -83,7 +93,7 @@ int parse_options(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; i++) {
         const std::string word = argv[i];
         if (word == "--help" || word == "-h") {
-            std::fputs(USAGE, stdout);
+            std::fputs(usage().c_str(), stdout);
             std::exit(0);
         } else if (word == "--install-dir" || word == "--fit") {
             if (i + 1 >= argc) return usage_error(word + " needs a value");
@@ -137,8 +147,8 @@ struct InstallFiles {
     int font_width = 0;
 };
 
-// Loads main.plf (and font.nbf when there) of the install folder's picture folder with the
-// program's own loaders. 0 with a problem when the palette cannot be had.
+// Reads main.plf (and font.nbf when there) of the install folder's picture folder; the font
+// through the program's own decoder. 0 with a problem when the palette cannot be had.
 int load_install_files(const std::string& install_dir, InstallFiles* files, Problems* problems) {
     std::error_code error;
     const std::string folder =
@@ -151,29 +161,21 @@ int load_install_files(const std::string& install_dir, InstallFiles* files, Prob
                             " has no picture/main.plf (give it with --install-dir)");
         return 0;
     }
-    ScratchFolder scratch;
     std::string bytes, why;
-    if (!read_whole_file(plf, &bytes, &why) ||
-        !write_file_whole(scratch.path + "/main.plf",
-                          std::vector<uint8_t>(bytes.begin(), bytes.end()), &why)) {
-        problems->push_back(plf + ": " + why);
+    if (!read_whole_file(plf, &bytes, &why)) {
+        problems->push_back(plf + " " + why);
         return 0;
     }
-    headless_reset();
-    static Palette palette;
-    if (!load_palette(program_path(scratch.path + "/main.plf").c_str(), &palette)) {
-        problems->push_back(plf + " is refused by the program's palette loader");
-        return 0;
-    }
-    std::memcpy(files->palette, palette.rgb, sizeof files->palette);
+    // The palette file is the palette's red, green and blue bytes as they are; the program
+    // reads what there is of them.
+    std::memcpy(files->palette, bytes.data(), std::min(bytes.size(), sizeof files->palette));
 
     const std::string font = find_in_folder(folder + "/picture", "font.nbf");
-    if (!font.empty() && read_whole_file(font, &bytes, &why) &&
-        write_file_whole(scratch.path + "/font.nbf",
-                         std::vector<uint8_t>(bytes.begin(), bytes.end()), &why)) {
+    if (!font.empty() && read_whole_file(font, &bytes, &why)) {
         Picture picture;
-        init_picture(&picture, 240, 320); // the program's font picture
-        if (load_picture(&picture, program_path(scratch.path + "/font.nbf").c_str())) {
+        init_picture(&picture, FONT_PICTURE_SIZE.width, FONT_PICTURE_SIZE.height);
+        if (decode_picture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                           &picture)) {
             files->font_width = picture.width;
             files->font.assign(picture.pixels,
                                picture.pixels + size_t(picture.width) * size_t(picture.height));
@@ -181,6 +183,17 @@ int load_install_files(const std::string& install_dir, InstallFiles* files, Prob
         release_picture(&picture);
     }
     return 1;
+}
+
+// Reads a card.nbf and checks it (check_card_sheet).
+int check_card_sheet_file(const std::string& path, std::vector<uint8_t>* strip,
+                          std::string* summary, Problems* problems) {
+    std::string bytes, why;
+    if (!read_whole_file(path, &bytes, &why)) {
+        problems->push_back(path + " " + why);
+        return 0;
+    }
+    return check_card_sheet(path, bytes, strip, summary, problems);
 }
 
 // Refuses a deck folder that is not a folder; a missing one is made whole at the end.
@@ -227,8 +240,8 @@ std::vector<std::string> list_pictures(const std::string& folder, Problems* prob
         if (name.empty() || name[0] == '.') continue; // hidden files: the system's, not the deck's
         if (lower(name) == "contact-sheet.png") continue; // export's, so its folder imports as is
         if (is_folder(path.string())) {
-            problems->push_back(path.string() + ": a folder; the pictures folder holds only the "
-                                                "79 pictures");
+            problems->push_back(path.string() + ": a folder; the pictures folder holds only the " +
+                                std::to_string(CARD_FRAMES) + " pictures");
             continue;
         }
         const std::string stem = path.stem().string();
@@ -237,7 +250,8 @@ std::vector<std::string> list_pictures(const std::string& folder, Problems* prob
         for (const char* e : PICTURE_EXTENSIONS) picture_name |= extension == std::string(".") + e;
         const int frame = frame_of_name(stem);
         if (!picture_name || frame < 0) {
-            std::string hint = " (cards are 00 to 77 and back, as .png, .jpg, .jpeg or .webp)";
+            std::string hint =
+                " (cards are " + face_names() + " and back, as .png, .jpg, .jpeg or .webp)";
             if (picture_name && stem.size() == 1 && stem[0] >= '0' && stem[0] <= '9')
                 hint = " (two digits: 0" + stem + extension + ")";
             problems->push_back(path.string() + ": not a card's name" + hint);
@@ -318,7 +332,7 @@ int import_pictures(const Options& options) {
         if (installed.empty())
             problems.push_back(pictures + ": no back picture, and no installed card.nbf to take "
                                           "the back from");
-        else if (check_card_sheet(installed, &sheet, &summary, &problems))
+        else if (check_card_sheet_file(installed, &sheet, &summary, &problems))
             for (int y = 0; y < CARD_HEIGHT; y++) {
                 const size_t at = size_t(y) * CARD_SHEET_WIDTH + size_t(CARD_BACK) * CARD_WIDTH;
                 std::copy_n(&sheet[at], size_t(CARD_WIDTH), &strip[at]);
@@ -327,16 +341,14 @@ int import_pictures(const Options& options) {
     }
     if (!problems.empty()) return report(problems, "import");
 
-    // The file is checked by the program's own loader before it is put in place.
+    // The file is checked by the program's own decoder before it is put in place.
     const std::vector<uint8_t> sheet = encode_card_sheet(strip);
-    ScratchFolder scratch;
     std::string error, summary;
     std::vector<uint8_t> loaded;
-    if (!write_file_whole(scratch.path + "/card.nbf", sheet, &error))
-        problems.push_back(error);
-    else if (check_card_sheet(scratch.path + "/card.nbf", &loaded, &summary, &problems) &&
-             loaded != strip)
-        problems.push_back("the program's loader reads back other pixels than were written");
+    if (check_card_sheet(deck + "/card.nbf", std::string(sheet.begin(), sheet.end()), &loaded,
+                         &summary, &problems) &&
+        loaded != strip)
+        problems.push_back("the program's decoder reads back other pixels than were written");
     if (problems.empty() && !write_deck_file(deck, "card.nbf", sheet, &error))
         problems.push_back(error);
     if (!problems.empty()) return report(problems, "import");
@@ -344,9 +356,9 @@ int import_pictures(const Options& options) {
     std::string counts;
     for (const auto& [format, count] : formats)
         counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + format;
-    std::printf("%s/card.nbf: %s pictures (%s)%s, %s; %s\n", deck.c_str(),
-                back_note.empty() ? "79" : "78", counts.c_str(), back_note.c_str(),
-                options.fit == fit_crop ? "cropped" : "padded", summary.c_str());
+    std::printf("%s/card.nbf: %d pictures (%s)%s, %s; %s\n", deck.c_str(),
+                back_note.empty() ? int(CARD_FRAMES) : int(CARD_COUNT), counts.c_str(),
+                back_note.c_str(), options.fit == fit_crop ? "cropped" : "padded", summary.c_str());
     return 0;
 }
 
@@ -371,7 +383,7 @@ int export_pictures(const Options& options) {
     load_install_files(install_folder ? source : options.install_dir, &install, &problems);
     std::vector<uint8_t> strip;
     std::string summary;
-    if (!sheet.empty()) check_card_sheet(sheet, &strip, &summary, &problems);
+    if (!sheet.empty()) check_card_sheet_file(sheet, &strip, &summary, &problems);
     if (!problems.empty()) return report(problems, "export");
 
     StagingFolder staging;
@@ -392,8 +404,9 @@ int export_pictures(const Options& options) {
         problems.push_back(why);
         return report(problems, "export");
     }
-    std::printf("%s: 79 card pictures (00.png to 77.png, back.png) and contact-sheet.png from %s\n",
-                out.c_str(), sheet.c_str());
+    std::printf("%s: %d card pictures (%s.png to %s.png, back.png) and contact-sheet.png from %s\n",
+                out.c_str(), int(CARD_FRAMES), frame_file_name(0).c_str(),
+                frame_file_name(CARD_BACK - 1).c_str(), sheet.c_str());
     return 0;
 }
 
@@ -439,13 +452,9 @@ int import_texts(const Options& options) {
 
     // Every record is laid out by the program's own code from the file as it will be written.
     const std::vector<uint8_t> bytes = encode_card_db(records);
-    ScratchFolder scratch;
+    const std::vector<RecordLayout> layouts =
+        lay_out_card_db(std::string(bytes.begin(), bytes.end()));
     std::string why;
-    if (!write_file_whole(scratch.path + "/CardDB.dat", bytes, &why)) {
-        problems.push_back(why);
-        return report(problems, "texts import");
-    }
-    const std::vector<RecordLayout> layouts = lay_out_card_db(scratch.path + "/CardDB.dat");
     int longest = 0;
     for (int record = 0; record < DEALT_VALUES; record++) {
         const RecordLayout& layout = layouts[size_t(record)];
@@ -461,9 +470,10 @@ int import_texts(const Options& options) {
     if (problems.empty() && !write_deck_file(deck, "CardDB.dat", bytes, &why))
         problems.push_back(why);
     if (!problems.empty()) return report(problems, "texts import");
-    std::printf("%s/CardDB.dat: 156 card texts, all laid out by the program; the longest is %s "
+    std::printf("%s/CardDB.dat: %d card texts, all laid out by the program; the longest is %s "
                 "with %d rows\n",
-                deck.c_str(), record_name(longest).c_str(), layouts[size_t(longest)].rows);
+                deck.c_str(), int(DEALT_VALUES), record_name(longest).c_str(),
+                layouts[size_t(longest)].rows);
     return 0;
 }
 
@@ -484,29 +494,29 @@ int check_deck(const Options& options) {
     if (!sheet.empty()) {
         std::vector<uint8_t> strip;
         std::string summary;
-        if (check_card_sheet(sheet, &strip, &summary, &problems)) lines.push_back(summary);
+        if (check_card_sheet_file(sheet, &strip, &summary, &problems)) lines.push_back(summary);
     }
     if (!texts.empty()) {
         std::string bytes, why;
-        read_whole_file(texts, &bytes, &why);
-        const std::vector<std::string> records = split_card_db(bytes);
-        const std::vector<RecordLayout> layouts = lay_out_card_db(texts);
         const size_t before = problems.size();
-        if (records.size() < size_t(DEALT_VALUES))
-            problems.push_back(texts + " holds " + std::to_string(records.size()) +
-                               " records; a deck needs 156");
-        int longest = 0;
-        for (int record = 0; record < DEALT_VALUES && record < int(records.size()); record++) {
+        if (!read_whole_file(texts, &bytes, &why)) problems.push_back(texts + " " + why);
+        const std::vector<RecordLayout> layouts = lay_out_card_db(bytes);
+        int found = 0, longest = 0;
+        for (int record = 0; record < DEALT_VALUES && layouts[size_t(record)].found; record++) {
             const RecordLayout& layout = layouts[size_t(record)];
+            found++;
             if (layout.rows > layouts[size_t(longest)].rows) longest = record;
             if (layout.laid_out && layout.complete) continue;
             std::string word;
             problems.push_back(texts + ": " + record_name(record) + ": " +
-                               layout_fault(records[size_t(record)], layout, &word));
+                               layout_fault(layout.text, layout, &word));
         }
+        if (found < DEALT_VALUES)
+            problems.push_back(texts + " holds " + std::to_string(found) +
+                               " records; a deck needs " + std::to_string(DEALT_VALUES));
         if (problems.size() == before)
-            lines.push_back("CardDB.dat: 156 records, each laid out completely by the program; "
-                            "the longest is " +
+            lines.push_back("CardDB.dat: " + std::to_string(DEALT_VALUES) +
+                            " records, each laid out completely by the program; the longest is " +
                             record_name(longest) + " with " +
                             std::to_string(layouts[size_t(longest)].rows) + " rows");
     }

@@ -1,11 +1,10 @@
-// output.cpp -- writing a user's files whole or not at all: temporary files and folders renamed
-// into place, and scratch folders for the program's loaders
+// output.cpp -- writing a user's files whole or not at all: each is written under a name of its
+// own beside its place, then renamed into place
 
 #include "deck.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -58,14 +57,19 @@ std::string name_of(const std::string& path) {
     return p.filename().string();
 }
 
+// The name a file or folder is written under before it is renamed into place: hidden, beside
+// its place, and this process's own.
+std::string part_name(const std::string& path) {
+    return parent_of(path) + "/." + name_of(path) + ".part-" + std::to_string(::getpid());
+}
+
 } // namespace
 
 // [SECTION] One file
 
 int write_file_whole(const std::string& path, const std::vector<uint8_t>& bytes,
                      std::string* error) {
-    const std::string temporary =
-        parent_of(path) + "/." + name_of(path) + ".part-" + std::to_string(::getpid());
+    const std::string temporary = part_name(path);
     ::unlink(temporary.c_str());
     if (!write_new_file(temporary, bytes, error)) {
         ::unlink(temporary.c_str());
@@ -84,14 +88,14 @@ int write_file_whole(const std::string& path, const std::vector<uint8_t>& bytes,
 int begin_folder(const std::string& target, StagingFolder* staging, std::string* error) {
     staging->target = target;
     staging->path.clear();
-    std::string pattern = parent_of(target) + "/." + name_of(target) + ".part-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    if (!::mkdtemp(buffer.data())) {
+    const std::string path = part_name(target);
+    std::error_code ignored;
+    fs::remove_all(path, ignored); // left by an earlier run that was stopped
+    if (::mkdir(path.c_str(), 0755) != 0) {
         *error = "cannot write in " + parent_of(target) + ": " + reason();
         return 0;
     }
-    staging->path = buffer.data();
+    staging->path = path;
     return 1;
 }
 
@@ -137,27 +141,4 @@ int read_whole_file(const std::string& path, std::string* bytes, std::string* er
         return 0;
     }
     return 1;
-}
-
-// [SECTION] Scratch folders
-
-ScratchFolder::ScratchFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string folder = base && *base ? base : "/tmp";
-    for (unsigned char c : folder)
-        if (c >= 0x80 || c < 0x20) folder = "/tmp"; // the program's paths are plain ASCII
-    std::string pattern = folder + "/quarnel-deck-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back(0);
-    if (::mkdtemp(buffer.data())) {
-        std::error_code ignored;
-        path = fs::canonical(buffer.data(), ignored).string();
-        if (path.empty()) path = buffer.data();
-    }
-}
-
-ScratchFolder::~ScratchFolder() {
-    if (path.empty()) return;
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
 }

@@ -2,12 +2,10 @@
 // laying every record out with the program's own card text code
 
 #include "deck.h"
-#include "platform/common/common.h"
-#include "platform/headless/headless.h"
 #include "reading/reading.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 std::string record_name(int record) {
     return "card " + std::to_string(record / 2) + (record % 2 ? " reversed" : " upright");
@@ -163,21 +161,6 @@ std::vector<uint8_t> encode_card_db(const std::vector<CardText>& records) {
     return std::vector<uint8_t>(out.begin(), out.end());
 }
 
-std::vector<std::string> split_card_db(const std::string& bytes) {
-    std::vector<std::string> records;
-    size_t at = bytes.find('$');
-    while (at != std::string::npos) {
-        const size_t next = bytes.find('$', at + 1);
-        if (next == std::string::npos) break;
-        std::string record = bytes.substr(at + 1, next - at - 1);
-        if (record.size() >= 2 && record.compare(record.size() - 2, 2, "\r\n") == 0)
-            record.resize(record.size() - 2);
-        records.push_back(record);
-        at = next;
-    }
-    return records;
-}
-
 // [SECTION] Layout by the program's own code
 
 namespace {
@@ -209,45 +192,32 @@ std::string ink_of(const char* text, size_t length) {
 
 } // namespace
 
-std::vector<RecordLayout> lay_out_card_db(const std::string& path) {
+std::vector<RecordLayout> lay_out_card_db(const std::string& bytes) {
     std::vector<RecordLayout> layouts(DEALT_VALUES);
-    std::string bytes, error;
-    if (!read_whole_file(path, &bytes, &error)) return layouts;
-    const std::vector<std::string> records = split_card_db(bytes);
-    // The program's file layer reaches plain ASCII paths only: it reads a scratch copy.
-    ScratchFolder scratch;
-    const std::string copy = scratch.path + "/CardDB.dat";
-    if (scratch.path.empty() ||
-        !write_file_whole(copy, std::vector<uint8_t>(bytes.begin(), bytes.end()), &error))
-        return layouts;
-    headless_reset();
-    static AppState state;
-    std::memset(&state, 0, sizeof state);
-    if (!open_card_db(&state, 0, program_path(copy).c_str())) return layouts;
-    for (int record = 0; record < DEALT_VALUES && state.card_db_file != 0; record++) {
-        std::memset(state.record_text, 0, sizeof state.record_text);
-        std::memset(state.wrapped_text, 0, sizeof state.wrapped_text);
-        const int32_t length = read_card_text(&state, record);
+    for (int record = 0; record < DEALT_VALUES; record++) {
         RecordLayout& layout = layouts[size_t(record)];
-        layout.found = state.card_db_file != 0; // a record past the file's end closes it
-        if (!layout.found || length <= 0) continue;
+        const char* text = nullptr;
+        int32_t held = 0, length = 0;
+        if (!find_card_record(bytes.data(), bytes.size(), record, &text, &held, &length)) break;
+        layout.found = true;
+        layout.text.assign(text, size_t(length));
+        if (!layout.text.empty() && layout.text.back() == '\r') layout.text.pop_back();
+        char rows[WRAPPED_TEXT_SIZE] = {};
+        const int32_t text_length = lay_out_card_text(text, held, length, rows, WRAPPED_TEXT_SIZE);
+        if (text_length <= 0) continue;
         layout.laid_out = true;
-        layout.rows = length == 165 ? 7 : (length + 1) / TEXT_COLUMNS;
-        const size_t shown = size_t(layout.rows) * TEXT_COLUMNS;
+        layout.rows = text_length == 165 ? 7 : (text_length + 1) / TEXT_COLUMNS;
         // Rows may part a word after a hyphen or an apostrophe, so the characters are compared
         // and the spaces are not.
-        layout.complete =
-            size_t(record) < records.size() &&
-            ink_of(state.wrapped_text, shown) ==
-                ink_of(records[size_t(record)].data(), records[size_t(record)].size());
+        layout.complete = ink_of(rows, size_t(layout.rows) * TEXT_COLUMNS) ==
+                          ink_of(layout.text.data(), layout.text.size());
     }
-    if (state.card_db_file != 0) close_file(state.card_db_file);
     return layouts;
 }
 
 std::string layout_fault(const std::string& text, const RecordLayout& layout, std::string* word) {
     word->clear();
-    // The program reads at most 700 bytes of a record, its line end included.
+    // The program reads at most RECORD_TEXT_SIZE bytes of a record, its line end included.
     if (text.size() + 1 > size_t(RECORD_TEXT_SIZE))
         return "is " + std::to_string(text.size()) +
                " characters long; a card's text holds at most " +
@@ -264,7 +234,7 @@ std::string layout_fault(const std::string& text, const RecordLayout& layout, st
     if (body.find(".   ") != std::string::npos)
         return "has three spaces after a period, where the program ends the text";
     if (!layout.laid_out)
-        return "needs more than " + std::to_string(TEXT_ROWS_MAX) +
-               " rows of 23 characters (every period ends a row)";
+        return "needs more than " + std::to_string(TEXT_ROWS_MAX) + " rows of " +
+               std::to_string(TEXT_COLUMNS) + " characters (every period ends a row)";
     return "does not lay out completely";
 }

@@ -1,6 +1,7 @@
 // card_db.cpp -- writes "CardDB.dat" from the card meaning files in tools/card_texts
 
 #include "gen.h"
+#include "core/core.h"
 #include <cstdio>
 #include <dirent.h>
 #include <algorithm>
@@ -41,7 +42,8 @@ int read_text_file(const std::string& path, std::vector<Entry>& entries) {
             size_t comma = rest.rfind(", ");
             std::string orientation = comma == std::string::npos ? "" : rest.substr(comma + 2);
             int reversed = orientation == "reversed" ? 1 : orientation == "upright" ? 0 : -1;
-            if (card < 0 || card > 77 || reversed < 0 || rest.substr(0, comma) != face_name(card)) {
+            if (card < 0 || card >= CARD_COUNT || reversed < 0 ||
+                rest.substr(0, comma) != card_name(card)) {
                 std::fprintf(stderr, "%s:%d: bad entry heading\n", path.c_str(), line_number);
                 return 0;
             }

@@ -1,6 +1,7 @@
 // cards.cpp -- the 79 card faces of "card.nbf": 22 Major Arcana, four suits of 14, the back
 
 #include "gen.h"
+#include "core/geometry.h"
 #include "reading/names.h"
 
 #include <cmath>
@@ -217,7 +218,7 @@ const Look suit_looks[4] = {
 const Rgb suit_robes[4] = {red, teal, blue, green};
 
 Canvas card_base(const Look& look, const std::string& label, Rgb field) {
-    Canvas c = make_canvas(60, 100, ink);
+    Canvas c = make_canvas(CARD_WIDTH, CARD_HEIGHT, ink);
     fill_rounded_rect(c, 1, 1, 59, 99, 3, look.frame);
     fill_rect(c, 3, 3, 57, 97, look.frame_dark);
     fill_rect(c, 4, 4, 56, 96, field);
@@ -1068,10 +1069,10 @@ Canvas draw_back() {
     }
     // Make the turn symmetry exact, pixel for pixel: the lower half is the upper half turned.
     Canvas t = turned(c);
-    for (int y = 50; y < 100; ++y)
-        for (int x = 0; x < 60; ++x)
+    for (int y = CARD_HEIGHT / 2; y < CARD_HEIGHT; ++y)
+        for (int x = 0; x < CARD_WIDTH; ++x)
             for (int k = 0; k < 4; ++k) {
-                size_t i = (static_cast<size_t>(y) * 60 + x) * 4 + k;
+                size_t i = (static_cast<size_t>(y) * CARD_WIDTH + x) * 4 + k;
                 c.rgba[i] = t.rgba[i];
             }
     return c;
@@ -1081,14 +1082,9 @@ Canvas draw_back() {
 
 // [SECTION] Interface
 
-const char* face_name(int card) {
-    if (card >= 0 && card < CARD_COUNT) return card_names[card];
-    return card == CARD_COUNT ? "Card Back" : "";
-}
-
 Canvas draw_card_face(int card) {
-    if (card < 0 || card > 78) return make_canvas(60, 100, ink);
-    if (card == 78) return draw_back();
+    if (card < 0 || card >= CARD_FRAMES) return make_canvas(CARD_WIDTH, CARD_HEIGHT, ink);
+    if (card == CARD_BACK) return draw_back();
     if (card < 22) {
         const Major& m = majors[card];
         Canvas c = card_base(major_look, m.numeral, m.field);
@@ -1108,7 +1104,7 @@ Canvas draw_card_face(int card) {
 }
 
 int write_card_sheet(const std::string& picture_dir) {
-    const int frames = 79, w = 60, h = 100;
+    const int frames = CARD_FRAMES, w = CARD_WIDTH, h = CARD_HEIGHT;
     Canvas strip = make_canvas(w * frames, h, ink);
     for (int card = 0; card < frames; ++card) {
         Canvas face = draw_card_face(card);

@@ -70,8 +70,7 @@ void put_u32le(std::vector<uint8_t>& out, uint32_t v);
 
 int write_screen_pictures(const std::string& picture_dir); // screens, buttons, titles
 int write_card_sheet(const std::string& picture_dir);      // card.nbf
-Canvas draw_card_face(int card);                           // 60 x 100, card 0..78
-const char* face_name(int card);                           // "The Fool", "Ace of Wands"
+Canvas draw_card_face(int card);                           // one frame of card.nbf, 0..CARD_BACK
 int write_font(const std::string& picture_dir);            // font.nbf
 int write_sounds(const std::string& sound_dir);            // the WAV files
 int write_icons(const std::string& picture_dir);           // window icons
@@ -82,5 +81,3 @@ int write_web_files(const std::string& web_dir);
 // The title screen's night sky, at its top and at its foot.
 void title_sky(Rgb* top, Rgb* bottom);
 int write_card_db(const std::string& texts_dir, const std::string& path); // CardDB.dat
-// Contact sheets for people to look at: every picture, and the 79 cards with names.
-int write_contact_sheets(const std::string& picture_dir, const std::string& sheet_dir);

@@ -119,16 +119,27 @@ int write_bmp(const std::string& path, const Canvas& c) {
 
 // [SECTION] Web page
 
-// The maskable icon: a launcher may cut it to any shape that keeps the centre circle of
-// 80% of its width, so the ground is the title screen's night sky to every edge and the
-// whole card lies inside that circle.
-Canvas draw_maskable_icon(int size, Rgb sky_top, Rgb sky_bottom) {
+// The card, u pixels to its unit, in the middle of a square of the title screen's night sky
+// that reaches every edge (opaque, for launchers that cut or round the icon themselves).
+Canvas draw_card_on_sky(int size, double u, Rgb sky_top, Rgb sky_bottom) {
     Canvas c = make_canvas(size, size, sky_top);
     vertical_gradient(c, 0, 0, size, size, sky_top, sky_bottom);
-    // The card spans 22 x 30 units; its corners reach 18.6 units from its centre.
-    const double u = 0.4 * size / 18.7;
     draw_card(c, size / 2.0 - 16 * u, size / 2.0 - 16 * u, u);
     return c;
+}
+
+// The maskable icon: a launcher may cut it to any shape that keeps the centre circle of
+// 80% of its width, so the whole card lies inside that circle (the card spans 22 x 30
+// units; its corners reach 18.6 units from its centre).
+Canvas draw_maskable_icon(int size, Rgb sky_top, Rgb sky_bottom) {
+    return draw_card_on_sky(size, 0.4 * size / 18.7, sky_top, sky_bottom);
+}
+
+// The Home Screen icon of an iPhone or iPad (apple-touch-icon, 180 x 180): opaque, as iOS
+// fills a transparent ground with black, and rounded by iOS, so the card, 84% of the
+// height, keeps clear of the corners.
+Canvas draw_touch_icon(int size, Rgb sky_top, Rgb sky_bottom) {
+    return draw_card_on_sky(size, 0.84 * size / 30.0, sky_top, sky_bottom);
 }
 
 std::string hex_colour(Rgb colour) {
@@ -173,6 +184,8 @@ int write_web_files(const std::string& web_dir) {
            write_png(web_dir + "/icon-512.png", draw_card_icon(512)) &&
            write_png(web_dir + "/icon-maskable-512.png",
                      draw_maskable_icon(512, sky_top, sky_bottom)) &&
+           write_png(web_dir + "/apple-touch-icon.png",
+                     draw_touch_icon(180, sky_top, sky_bottom)) &&
            write_bytes(web_dir + "/manifest.webmanifest",
                        std::vector<uint8_t>(manifest.begin(), manifest.end())) &&
            write_bytes(web_dir + "/colours.txt",

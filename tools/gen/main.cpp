@@ -1,4 +1,4 @@
-// main.cpp -- quarnel-gen: writes the whole install folder and the contact sheets
+// main.cpp -- quarnel-gen: writes the whole install folder
 
 #include "gen.h"
 
@@ -8,7 +8,7 @@
 #include <system_error>
 
 static void usage() {
-    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR --sheets DIR [--web DIR] "
+    std::fprintf(stderr, "usage: quarnel-gen --out DIR --texts DIR [--web DIR] "
                          "[--icons DIR --app-id ID]\n");
 }
 
@@ -28,12 +28,11 @@ static int step(const char* what, int result) {
 }
 
 int main(int argc, char** argv) {
-    std::string out, texts, sheets, web, icons, app_id;
+    std::string out, texts, web, icons, app_id;
     for (int i = 1; i < argc; ++i) {
         std::string* target = nullptr;
         if (std::strcmp(argv[i], "--out") == 0) target = &out;
         if (std::strcmp(argv[i], "--texts") == 0) target = &texts;
-        if (std::strcmp(argv[i], "--sheets") == 0) target = &sheets;
         if (std::strcmp(argv[i], "--icons") == 0) target = &icons;
         if (std::strcmp(argv[i], "--app-id") == 0) target = &app_id;
         if (std::strcmp(argv[i], "--web") == 0) target = &web; // the web page's icons
@@ -43,13 +42,13 @@ int main(int argc, char** argv) {
         }
         *target = argv[++i];
     }
-    if (out.empty() || texts.empty() || sheets.empty() || icons.empty() != app_id.empty()) {
+    if (out.empty() || texts.empty() || icons.empty() != app_id.empty()) {
         usage();
         return 2;
     }
     std::string picture_dir = out + "/picture";
     std::string sound_dir = out + "/sound";
-    if (!make_folder(picture_dir) || !make_folder(sound_dir) || !make_folder(sheets)) return 1;
+    if (!make_folder(picture_dir) || !make_folder(sound_dir)) return 1;
     if (!web.empty() && !make_folder(web)) return 1;
 
     int ok = 1;
@@ -61,7 +60,6 @@ int main(int argc, char** argv) {
     ok &= step("card texts", write_card_db(texts, picture_dir + "/CardDB.dat"));
     ok &= step("sounds", write_sounds(sound_dir));
     if (!web.empty()) ok &= step("web icons", write_web_files(web));
-    ok &= step("contact sheets", write_contact_sheets(picture_dir, sheets));
     if (!icons.empty()) ok &= step("theme icons", write_theme_icons(icons, app_id));
     return ok ? 0 : 1;
 }

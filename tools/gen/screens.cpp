@@ -888,7 +888,7 @@ const int kDeckW = 64, kDeckH = 81;
 const int kCardW = 40, kCardH = 66;
 
 Canvas small_back() {
-    return shrink(draw_card_face(78), kCardW, kCardH);
+    return shrink(draw_card_face(CARD_BACK), kCardW, kCardH);
 }
 
 // A packet of `layers` cards: the back on top, card edges showing below it.

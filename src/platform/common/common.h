@@ -1,5 +1,7 @@
 // common.h -- what the back ends share of the platform layer: the host file system, the
-// registry's one value, allocation failures for tests
+// registry's one value, allocation failures for tests, the main window and its message
+// queue, taps, the idle pacing and the display's frame buffer. A back end writes only its
+// own half: where input comes from, how long it waits, and what it does with a frame.
 
 #pragma once
 #include "platform/platform.h"
@@ -45,6 +47,8 @@ inline void widen_pixel(uint16_t v, uint32_t format, uint8_t rgb[3]) {
     rgb[1] = uint8_t(g << (8 - green_bits) | g >> (2 * green_bits - 8));
     rgb[2] = uint8_t(b << (8 - blue_bits) | b >> (2 * blue_bits - 8));
 }
+// The plain ASCII of a wide string, '?' for every other character; null gives "".
+std::string narrow(const wchar_t* text);
 // Every allocation after the next `allowed` ones fails; negative: none fails.
 void memory_fail_after(int allowed);
 // Calls of allocate_memory (failed ones included) and of release_memory with a block, since
@@ -57,22 +61,31 @@ uint64_t memory_release_count();
 // Writes width x height RGB triples, row by row, as a PNG file; returns 1/0.
 int write_png_rgb(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height);
 
-// [SECTION] Message queue (messages.cpp)
+// [SECTION] Main window and message queue (messages.cpp)
 // The common half of the window system: register_class, default_window_procedure,
-// post_quit_message, translate_message and dispatch_message live there, and the back ends
-// build peek_message and get_message, create_window and destroy_window on these.
+// post_quit_message, translate_message, dispatch_message and shell_full_screen live there,
+// and the back ends build create_window, destroy_window, peek_message and get_message on
+// these.
 
-// A fresh queue: no procedure, no messages, no quit posted.
+// A fresh queue: no procedure, no main window, no messages, no quit posted.
 void queue_reset();
 // Called the first time post_quit_message is called in a run (null: none).
 void queue_set_quit_hook(void (*hook)(int32_t exit_code));
-// 1 once register_class has accepted a procedure.
-int queue_has_procedure();
-// Calls the registered procedure with a message that carries no parameters (create,
-// destroy); 0 without a procedure.
-int32_t send_window_message(WindowHandle window, uint32_t message);
-// Appends an input message (a tap) to the queue.
-void queue_message(const Message& message);
+// 1 when create_window may make the main window: a class is registered and none exists.
+int main_window_may_open();
+// handle (never 0) becomes the main window, which gets MESSAGE_CREATE; returns handle.
+WindowHandle open_main_window(WindowHandle handle);
+// When window is the main window it is one no more, gets MESSAGE_DESTROY, and 1 is returned;
+// otherwise 0.
+int close_main_window(WindowHandle window);
+// 1 when window is the main window.
+int is_main_window(WindowHandle window);
+// The main window, 0 when there is none.
+WindowHandle main_window_handle();
+// Queues a stylus tap at display pixel (x, y) for the main window: MESSAGE_LBUTTONDOWN with
+// lparam x | y << 16, each cut to 16 bits. Returns 1, or 0 (nothing queued) without a main
+// window. The idle pacing starts counting again.
+int queue_tap(int32_t x, int32_t y);
 // 1 when a message or a posted quit waits.
 int queue_waiting();
 // What peek_message reports: 1 and the first message, else 1 and MESSAGE_QUIT with its code
@@ -81,6 +94,58 @@ int queue_peek(Message* message);
 // What get_message returns once queue_waiting() says 1: 1 and the first message, removed;
 // 0 and MESSAGE_QUIT with its code when only the quit is left.
 int queue_take(Message* message);
+
+// [SECTION] Idle pacing (messages.cpp)
+// The desktop and the web page rest once the screen steps stop bringing anything new: the
+// desktop then waits longer for input, the page until the next tap. How long each waits is
+// the back end's own; the headless back end never rests.
+
+// Screen steps in a row that bring no tap and no new frame before the program rests.
+const int STEPS_BEFORE_REST = 8;
+// 1 once STEPS_BEFORE_REST screen steps in a row have brought no tap and no new frame.
+int pacing_resting();
+// Counts a screen step: peek_message calls it when it reports no message.
+void pacing_step();
+// A tap or a new frame: the count starts again (queue_tap and GXEndDraw call it).
+void pacing_wake();
+
+// [SECTION] Display (display.cpp)
+// GXOpenDisplay, GXCloseDisplay, GXBeginDraw, GXEndDraw and GXGetDisplayProperties live
+// there and work on the back end's FrameBuffer. The shared half is the display open or
+// closed, the frame GXBeginDraw hands out, and whether the frame GXEndDraw ends is new; the
+// back end's half is the pixels and their layout, and what becomes of a new frame.
+
+// The display of the desktop window and the web page.
+const int DISPLAY_WIDTH = 240, DISPLAY_HEIGHT = 320;
+const int DISPLAY_PIXELS = DISPLAY_WIDTH * DISPLAY_HEIGHT;
+
+struct FrameBuffer {
+    // The back end's half.
+    GXDisplayProperties properties = {};
+    void* first_pixel = nullptr; // pixel (0, 0), what GXBeginDraw returns while open
+    // A copy of the frame on screen, so that a frame identical to it is dropped; only for a
+    // frame whose rows are packed (pitches 2 and 2 x width). Null: every frame is new.
+    uint16_t* shown = nullptr;
+    void (*opening)() = nullptr; // called by GXOpenDisplay before it opens (null: none)
+    void (*show)() = nullptr;    // called by GXEndDraw with each new frame (null: none)
+    // The shared half.
+    bool open = false;
+    bool shown_valid = false; // shown holds the frame on screen
+};
+
+// The GX calls work on this record from now on (null: none; the display does not open).
+// GXOpenDisplay opens it for the main window only.
+void display_use(FrameBuffer* frame_buffer);
+// The GX calls work on the desktop's and the web page's display from now on:
+// DISPLAY_WIDTH x DISPLAY_HEIGHT 5-6-5 pixels with packed rows, held here. show puts
+// window_display_shown() on screen.
+void use_window_display(void (*show)());
+// That display's frame on screen (DISPLAY_PIXELS pixels), or null before the first frame.
+const uint16_t* window_display_shown();
+// 1 when count pixels at a and at b are the same: 32 bytes at a time, their differences
+// or-ed together before one test. In WebAssembly the C library's memcmp takes about two and a
+// half times as long (a 240 x 320 frame: 19 against 7.5 us in V8).
+int same_pixels(const uint16_t* a, const uint16_t* b, size_t count);
 
 // [SECTION] Key names (key_names.cpp)
 

@@ -95,3 +95,9 @@ void release_memory(void* block) {
 size_t string_length(const char* text) {
     return std::strlen(text);
 }
+
+std::string narrow(const wchar_t* text) {
+    std::string out;
+    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
+    return out;
+}

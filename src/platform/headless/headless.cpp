@@ -5,7 +5,8 @@
 // - No real window and no sound output: sounds are logged, never heard.
 // - Message boxes are logged and closed at once, as if the user pressed OK.
 // - sleep_ms advances the virtual clock and returns immediately.
-// - One main window; the display is 16-bit only.
+// - One main window; the display is 16-bit only, of any size, pitch and format (the shared
+//   frame buffer, common.h). Every present is recorded, whether the frame changed or not.
 
 #include "platform/headless/headless.h"
 #include "platform/common/common.h"
@@ -33,8 +34,21 @@ struct Command {
     void (*call)(const std::string&) = nullptr;
 };
 
+void layout_frame();
+void record_present();
+
+// The record of a display laid out as `display` says; its frame is laid out when it opens.
+FrameBuffer frame_buffer_for(const HeadlessDisplay& display) {
+    FrameBuffer record;
+    record.properties = {display.width, display.height, display.x_pitch, display.y_pitch, 16,
+                         display.format};
+    record.opening = layout_frame;
+    record.show = record_present;
+    return record;
+}
+
 struct Headless {
-    HeadlessDisplay display;
+    FrameBuffer screen = frame_buffer_for(HeadlessDisplay());
     std::string install_dir;
     bool has_install_dir = false;
     int idle_steps = 3;
@@ -48,16 +62,11 @@ struct Headless {
     uint32_t last_hash = 0;
     void (*step_hook)() = nullptr;
     void (*log_hook)(const std::string&) = nullptr;
-    // window system
-    WindowHandle window = 0;
-    bool window_alive = false;
     uint64_t steps_run = 0;
-    bool started = false;   // the program runs its idle steps before the first command too
-    int32_t highlight = -1; // the card a key highlights on a card table
-    // display
-    bool display_open = false;
-    std::vector<uint8_t> frame;
-    size_t origin = 0; // byte offset of pixel (0, 0) in frame
+    bool started = false;       // the program runs its idle steps before the first command too
+    int32_t highlight = -1;     // the card a key highlights on a card table
+    std::vector<uint8_t> frame; // the display's pixels, laid out by its pitches
+    size_t origin = 0;          // byte offset of pixel (0, 0) in frame
 };
 
 Headless h;
@@ -69,12 +78,6 @@ void log_event(const std::string& what) {
     if (h.log_hook) h.log_hook(line);
 }
 
-std::string narrow(const wchar_t* text) {
-    std::string out;
-    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
-    return out;
-}
-
 // A program path shown relative to the install folder.
 std::string relative_path(const wchar_t* path) {
     std::string p = narrow(path);
@@ -84,22 +87,32 @@ std::string relative_path(const wchar_t* path) {
     return p;
 }
 
+// A frame of black pixels as the display's pitches lay it out.
 void layout_frame() {
-    const HeadlessDisplay& d = h.display;
+    const GXDisplayProperties& p = h.screen.properties;
+    int64_t right = int64_t(p.cxWidth - 1) * p.cbxPitch,
+            down = int64_t(p.cyHeight - 1) * p.cbyPitch;
     int64_t min_offset = 0, max_offset = 0;
-    int64_t corners[4] = {0, int64_t(d.width - 1) * d.x_pitch, int64_t(d.height - 1) * d.y_pitch,
-                          int64_t(d.width - 1) * d.x_pitch + int64_t(d.height - 1) * d.y_pitch};
-    for (int64_t c : corners) {
+    for (int64_t c : {int64_t(0), right, down, right + down}) {
         if (c < min_offset) min_offset = c;
         if (c > max_offset) max_offset = c;
     }
     h.origin = size_t(-min_offset);
     h.frame.assign(size_t(max_offset - min_offset + 2), 0);
+    h.screen.first_pixel = &h.frame[h.origin];
+}
+
+void record_present() {
+    h.presents++;
+    h.last_hash = headless_frame_hash();
+    char text[32];
+    std::snprintf(text, sizeof text, "present %08x", h.last_hash);
+    log_event(text);
 }
 
 uint16_t pixel_at(uint32_t x, uint32_t y) {
-    size_t at =
-        size_t(int64_t(h.origin) + int64_t(x) * h.display.x_pitch + int64_t(y) * h.display.y_pitch);
+    const GXDisplayProperties& p = h.screen.properties;
+    size_t at = size_t(int64_t(h.origin) + int64_t(x) * p.cbxPitch + int64_t(y) * p.cbyPitch);
     uint16_t value;
     std::memcpy(&value, &h.frame[at], 2);
     return value;
@@ -113,6 +126,7 @@ void headless_reset() {
     h = Headless();
     queue_reset();
     queue_set_quit_hook([](int32_t code) { log_event("quit " + std::to_string(code)); });
+    display_use(&h.screen);
     registry_set_install_dir(nullptr);
     files_set_deck_dir(nullptr);
     memory_fail_after(-1);
@@ -120,7 +134,7 @@ void headless_reset() {
 }
 
 void headless_set_display(const HeadlessDisplay& display) {
-    h.display = display;
+    h.screen = frame_buffer_for(display);
 }
 void headless_set_clock(uint32_t ms) {
     h.clock = ms;
@@ -188,9 +202,10 @@ const std::vector<std::string>& headless_messages() {
 std::vector<uint16_t> headless_display_pixels() {
     std::vector<uint16_t> out;
     if (h.frame.empty()) return out;
-    out.reserve(size_t(h.display.width) * h.display.height);
-    for (uint32_t y = 0; y < h.display.height; y++)
-        for (uint32_t x = 0; x < h.display.width; x++) out.push_back(pixel_at(x, y));
+    const GXDisplayProperties& p = h.screen.properties;
+    out.reserve(size_t(p.cxWidth) * p.cyHeight);
+    for (uint32_t y = 0; y < p.cyHeight; y++)
+        for (uint32_t x = 0; x < p.cxWidth; x++) out.push_back(pixel_at(x, y));
     return out;
 }
 
@@ -204,23 +219,23 @@ uint32_t fnv1a(const void* data, size_t size, uint32_t hash) {
 // run on every present of a long session.
 uint32_t headless_frame_hash() {
     if (h.frame.empty()) return 0;
-    const HeadlessDisplay& d = h.display;
+    const GXDisplayProperties& p = h.screen.properties;
     uint64_t hash = 14695981039346656037ull;
     uint64_t word = 0;
     int filled = 0;
     const uint8_t* origin = &h.frame[h.origin];
-    for (uint32_t y = 0; y < d.height; y++) {
-        const uint8_t* row = origin + int64_t(y) * d.y_pitch;
-        if (d.x_pitch == 2 && d.width % 4 == 0) {
-            for (uint32_t x = 0; x < d.width; x += 4) {
+    for (uint32_t y = 0; y < p.cyHeight; y++) {
+        const uint8_t* row = origin + int64_t(y) * p.cbyPitch;
+        if (p.cbxPitch == 2 && p.cxWidth % 4 == 0) {
+            for (uint32_t x = 0; x < p.cxWidth; x += 4) {
                 std::memcpy(&word, row + 2 * x, 8);
                 hash = (hash ^ word) * 1099511628211ull;
             }
             continue;
         }
-        for (uint32_t x = 0; x < d.width; x++) {
+        for (uint32_t x = 0; x < p.cxWidth; x++) {
             uint16_t v;
-            std::memcpy(&v, row + int64_t(x) * d.x_pitch, 2);
+            std::memcpy(&v, row + int64_t(x) * p.cbxPitch, 2);
             word |= uint64_t(v) << (16 * filled);
             if (++filled == 4) {
                 hash = (hash ^ word) * 1099511628211ull;
@@ -238,7 +253,7 @@ std::vector<uint8_t> headless_display_rgb() {
     rgb.reserve(pixels.size() * 3);
     for (uint16_t v : pixels) {
         uint8_t c[3];
-        widen_pixel(v, h.display.format, c);
+        widen_pixel(v, h.screen.properties.ffFormat, c);
         rgb.insert(rgb.end(), c, c + 3);
     }
     return rgb;
@@ -247,21 +262,21 @@ std::vector<uint8_t> headless_display_rgb() {
 int headless_write_png(const std::string& path) {
     std::vector<uint8_t> rgb = headless_display_rgb();
     if (rgb.empty()) return 0;
-    return write_png_rgb(path, rgb.data(), h.display.width, h.display.height);
+    const GXDisplayProperties& p = h.screen.properties;
+    return write_png_rgb(path, rgb.data(), p.cxWidth, p.cyHeight);
 }
 
 // [SECTION] Script: what the program sees when its queue is empty
 
-static void queue_tap(int32_t x, int32_t y) {
+static void script_tap(int32_t x, int32_t y) {
     log_event("tap " + std::to_string(x) + " " + std::to_string(y));
-    queue_message({h.window, MESSAGE_LBUTTONDOWN, 0,
-                   intptr_t((uint32_t(x) & 0xFFFF) | ((uint32_t(y) & 0xFFFF) << 16))});
+    queue_tap(x, y);
 }
 
 static void run_command(const Command& c) {
     switch (c.kind) {
     case command_tap:
-        queue_tap(c.a, c.b);
+        script_tap(c.a, c.b);
         h.idle_left = h.idle_steps;
         break;
     case command_key: {
@@ -269,7 +284,7 @@ static void run_command(const Command& c) {
         int32_t before = h.highlight, x = 0, y = 0;
         int tap = key_tap_point(c.a, &h.highlight, &x, &y);
         if (h.highlight != before) log_event("highlight " + std::to_string(h.highlight));
-        if (tap) queue_tap(x, y);
+        if (tap) script_tap(x, y);
         h.idle_left = h.idle_steps;
         break;
     }
@@ -287,7 +302,7 @@ static void run_command(const Command& c) {
         break;
     case command_quit:
         log_event("close");
-        if (h.window_alive) destroy_window(h.window);
+        destroy_window(main_window_handle());
         break;
     case command_call:
         if (c.call) c.call(c.text);
@@ -299,23 +314,18 @@ static void run_command(const Command& c) {
 // [SECTION] Window system and message queue
 
 WindowHandle create_window(const wchar_t*, const wchar_t*) {
-    if (!queue_has_procedure() || h.window_alive) return 0;
-    h.window = 0x5151;
-    h.window_alive = true;
-    send_window_message(h.window, MESSAGE_CREATE);
-    return h.window;
+    if (!main_window_may_open()) return 0;
+    return open_main_window(0x5151);
 }
 
 int destroy_window(WindowHandle window) {
-    if (!h.window_alive || window != h.window) return 0;
-    h.window_alive = false;
+    if (!is_main_window(window)) return 0;
     log_event("destroy");
-    send_window_message(window, MESSAGE_DESTROY);
-    return 1;
+    return close_main_window(window);
 }
 
 int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int) {
-    return h.window_alive && window == h.window;
+    return is_main_window(window);
 }
 
 int peek_message(Message* message) {
@@ -325,7 +335,7 @@ int peek_message(Message* message) {
     }
     for (;;) {
         if (queue_peek(message)) return 1;
-        if (!h.window_alive || h.steps_run >= STEP_LIMIT) {
+        if (!main_window_handle() || h.steps_run >= STEP_LIMIT) {
             // Nothing can end the run any more; end it as the platform would on shut-down.
             if (h.steps_run >= STEP_LIMIT) log_event("step limit");
             post_quit_message(0);
@@ -338,7 +348,7 @@ int peek_message(Message* message) {
             return 0;
         }
         if (h.script.empty()) {
-            destroy_window(h.window);
+            destroy_window(main_window_handle());
             continue;
         }
         Command c = h.script.front();
@@ -352,42 +362,6 @@ int get_message(Message* message) {
         if (h.step_hook) h.step_hook();
     }
     return queue_take(message);
-}
-
-int shell_full_screen(WindowHandle window, uint32_t) {
-    return h.window_alive && window == h.window;
-}
-
-// [SECTION] GAPI
-
-int GXOpenDisplay(WindowHandle window, uint32_t) {
-    if (!h.window_alive || window != h.window) return 0;
-    layout_frame();
-    h.display_open = true;
-    return 1;
-}
-
-int GXCloseDisplay() {
-    h.display_open = false;
-    return 1;
-}
-
-void* GXBeginDraw() {
-    return h.display_open ? &h.frame[h.origin] : nullptr;
-}
-
-int GXEndDraw() {
-    h.presents++;
-    h.last_hash = headless_frame_hash();
-    char text[32];
-    std::snprintf(text, sizeof text, "present %08x", h.last_hash);
-    log_event(text);
-    return 1;
-}
-
-GXDisplayProperties GXGetDisplayProperties() {
-    const HeadlessDisplay& d = h.display;
-    return {d.width, d.height, d.x_pitch, d.y_pitch, 16, d.format};
 }
 
 // [SECTION] Message box, sound, time

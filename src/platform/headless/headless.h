@@ -66,7 +66,6 @@ const std::vector<std::string>& headless_messages(); // "caption|text" of every 
 std::vector<uint8_t> headless_display_rgb();
 // The display's 16-bit pixels, row by row, read through the pitches.
 std::vector<uint16_t> headless_display_pixels();
-// Writes the display (or any RGB image) as a PNG file; returns 1/0.
+// Writes the display as a PNG file (write_png_rgb, common.h); returns 1/0.
 int headless_write_png(const std::string& path);
-int write_png_rgb(const std::string& path, const uint8_t* rgb, uint32_t width, uint32_t height);
 uint32_t fnv1a(const void* data, size_t size, uint32_t hash = 2166136261u);

@@ -2,16 +2,18 @@
 // mouse and touch taps, audio, message boxes
 //
 // LIMITATIONS
-// - One main window; the display is a 16-bit 5-6-5 frame buffer scaled by a whole factor.
+// - One main window; the display is the shared 240 x 320 5-6-5 frame buffer (common.h),
+//   scaled by a whole factor. A frame identical to the one on screen is not shown again.
 // - Keys reach the program as the taps they stand for (key_tap_point); the highlight over a
 //   spread's cards is drawn over the display in the window only, never into the frame.
 //   F11 and Alt+Enter toggle fullscreen and Ctrl+Q closes the window, here alone.
 // - Ctrl+C and Ctrl+S keep the reading (sdl_keep.cpp); they never reach the program.
 // - The full-screen shell call does nothing on a desktop.
 // - Sound: one WAV at a time, converted to the device's format; no mixing.
-// - The main loop runs a screen step whenever the queue is empty. While the steps keep
-//   presenting the frame already on screen (or nothing), peek_message waits up to 100 ms
-//   for input before letting the next step run, instead of 10 ms; input wakes it at once.
+// - The main loop runs a screen step whenever the queue is empty. Once the steps stop
+//   presenting new frames (the shared idle pacing, common.h), peek_message waits up to
+//   100 ms for input before letting the next step run, instead of 10 ms; input wakes it at
+//   once.
 // - Drawing uses SDL's software renderer into the window's own surface: the display is
 //   small, and no OpenGL driver (tens of megabytes and threads of its own) is loaded.
 
@@ -27,22 +29,14 @@
 // [SECTION] State
 
 namespace {
-const int DISPLAY_WIDTH = 240, DISPLAY_HEIGHT = 320;
 const int IDLE_WAIT_MS = 10;  // longest wait for input while the display is changing
 const int REST_WAIT_MS = 100; // longest wait once the steps have stopped changing it
-const int STEPS_BEFORE_REST = 8;
 
 struct Desktop {
-    WindowHandle window = 0;
     SDL_Window* sdl_window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    bool display_open = false;
-    uint16_t frame[DISPLAY_WIDTH * DISPLAY_HEIGHT];
-    uint16_t shown[DISPLAY_WIDTH * DISPLAY_HEIGHT]; // the frame on screen now
     bool texture_wide = false; // the texture takes 32-bit pixels in the window's own format
-    bool shown_valid = false;
-    int quiet_steps = 0;       // screen steps in a row that brought no input and no new frame
     int steps_since_input = 1; // screen steps run since the last tap was queued
     SDL_AudioDeviceID audio = 0;
     SDL_AudioSpec audio_spec;
@@ -53,12 +47,6 @@ struct Desktop {
 };
 
 Desktop d;
-
-std::string narrow(const wchar_t* text) {
-    std::string out;
-    for (; text && *text; text++) out.push_back(*text < 0x80 ? char(*text) : '?');
-    return out;
-}
 
 // The display's rectangle inside the window: the largest whole scale that fits, centred.
 SDL_Rect display_rect() {
@@ -73,12 +61,12 @@ SDL_Rect display_rect() {
 
 // Writes the frame on screen into the 32-bit texture, each 5-6-5 value widened to 8-8-8
 // with opaque alpha, its high bits repeated below as SDL widens them.
-void widen_frame() {
+void widen_frame(const uint16_t* shown) {
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(d.texture, nullptr, &pixels, &pitch) != 0) return;
     for (int y = 0; y < DISPLAY_HEIGHT; ++y) {
-        const uint16_t* from = d.shown + y * DISPLAY_WIDTH;
+        const uint16_t* from = shown + y * DISPLAY_WIDTH;
         uint32_t* to = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + y * pitch);
         for (int x = 0; x < DISPLAY_WIDTH; ++x) {
             uint8_t c[3];
@@ -89,12 +77,15 @@ void widen_frame() {
     SDL_UnlockTexture(d.texture);
 }
 
+// Puts the frame on screen into the window, with the highlight over it (nothing before the
+// first frame).
 void show_frame() {
-    if (!d.renderer) return;
+    const uint16_t* shown = window_display_shown();
+    if (!d.renderer || !shown) return;
     if (d.texture_wide)
-        widen_frame();
+        widen_frame(shown);
     else
-        SDL_UpdateTexture(d.texture, nullptr, d.shown, DISPLAY_WIDTH * 2);
+        SDL_UpdateTexture(d.texture, nullptr, shown, DISPLAY_WIDTH * 2);
     SDL_Rect r = display_rect();
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(d.renderer, &w, &h);
@@ -117,22 +108,20 @@ void show_frame() {
     SDL_RenderPresent(d.renderer);
 }
 
-void queue_tap(int window_x, int window_y) {
+// The tap at a point of the window, when it falls on the display.
+void tap_window(int window_x, int window_y) {
     SDL_Rect r = display_rect();
     if (window_x < r.x || window_y < r.y || window_x >= r.x + r.w || window_y >= r.y + r.h)
         return; // outside the display area
     int scale = r.w / DISPLAY_WIDTH;
-    uint32_t x = uint32_t((window_x - r.x) / scale), y = uint32_t((window_y - r.y) / scale);
-    queue_message({d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(x | (y << 16))});
-    d.quiet_steps = 0;
+    queue_tap((window_x - r.x) / scale, (window_y - r.y) / scale);
     d.steps_since_input = 0;
 }
 
 // The keys act once the program has taken every tap made before them.
 void keep_between_steps() {
-    desktop_between_steps(d.steps_since_input > 0 && !queue_waiting(),
-                          d.shown_valid ? d.shown : nullptr, DISPLAY_WIDTH, DISPLAY_HEIGHT,
-                          display_rect().w / DISPLAY_WIDTH);
+    desktop_between_steps(d.steps_since_input > 0 && !queue_waiting(), window_display_shown(),
+                          DISPLAY_WIDTH, DISPLAY_HEIGHT, display_rect().w / DISPLAY_WIDTH);
 }
 
 // The program's key for an SDL key with its modifiers; KEY_NONE for keys the program leaves.
@@ -191,7 +180,7 @@ void key_down(const SDL_KeyboardEvent& e) {
         return;
     }
     if (ctrl && k.sym == SDLK_q) {
-        if (d.window) destroy_window(d.window);
+        destroy_window(main_window_handle());
         return;
     }
     int32_t key = program_key(k);
@@ -202,12 +191,8 @@ void key_down(const SDL_KeyboardEvent& e) {
                    key == KEY_BACK_TAB;
     if (e.repeat && !repeats) return;
     int32_t before = d.highlight, x = 0, y = 0;
-    if (key_tap_point(key, &d.highlight, &x, &y)) {
-        queue_message(
-            {d.window, MESSAGE_LBUTTONDOWN, 0, intptr_t(uint32_t(x) | (uint32_t(y) << 16))});
-        d.quiet_steps = 0;
-    }
-    if (d.highlight != before && d.shown_valid) show_frame();
+    if (key_tap_point(key, &d.highlight, &x, &y)) queue_tap(x, y);
+    if (d.highlight != before) show_frame();
 }
 
 // Turns waiting SDL events into program messages; waits up to timeout_ms for the first.
@@ -218,18 +203,18 @@ void pump_events(int timeout_ms) {
     while (have) {
         switch (e.type) {
         case SDL_QUIT: // closing the window is the destroy path
-            if (d.window) destroy_window(d.window);
+            destroy_window(main_window_handle());
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID)
-                queue_tap(e.button.x, e.button.y);
+                tap_window(e.button.x, e.button.y);
             break;
         case SDL_FINGERDOWN: {
             int w = 0, h = 0;
             SDL_GetWindowSize(d.sdl_window, &w, &h);
             int ow = w, oh = h;
             if (d.renderer) SDL_GetRendererOutputSize(d.renderer, &ow, &oh);
-            queue_tap(int(e.tfinger.x * float(ow)), int(e.tfinger.y * float(oh)));
+            tap_window(int(e.tfinger.x * float(ow)), int(e.tfinger.y * float(oh)));
             break;
         }
         case SDL_KEYDOWN:
@@ -239,7 +224,7 @@ void pump_events(int timeout_ms) {
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-                if (d.shown_valid) show_frame();
+                show_frame();
             break;
         default:
             break;
@@ -270,7 +255,7 @@ static WindowHandle window_failure() {
 }
 
 WindowHandle create_window(const wchar_t*, const wchar_t* title) {
-    if (!queue_has_procedure() || d.window) return 0;
+    if (!main_window_may_open()) return 0;
     int scale = d.scale;
     uint32_t flags = SDL_WINDOW_RESIZABLE | (d.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     d.sdl_window =
@@ -320,15 +305,12 @@ WindowHandle create_window(const wchar_t*, const wchar_t* title) {
             SDL_FreeSurface(image);
         }
     }
-    d.window = 1;
-    send_window_message(d.window, MESSAGE_CREATE);
-    return d.window;
+    use_window_display(show_frame);
+    return open_main_window(1);
 }
 
 int destroy_window(WindowHandle window) {
-    if (!d.window || window != d.window) return 0;
-    d.window = 0;
-    send_window_message(window, MESSAGE_DESTROY);
+    if (!close_main_window(window)) return 0;
     if (d.texture) SDL_DestroyTexture(d.texture);
     if (d.renderer) SDL_DestroyRenderer(d.renderer);
     if (d.sdl_window) SDL_DestroyWindow(d.sdl_window);
@@ -337,18 +319,16 @@ int destroy_window(WindowHandle window) {
 }
 
 int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int repaint) {
-    if (!d.window || window != d.window) return 0;
-    if (repaint && d.shown_valid) show_frame();
+    if (!is_main_window(window)) return 0;
+    if (repaint) show_frame();
     return 1;
 }
 
 int peek_message(Message* message) {
     if (!queue_waiting()) pump_events(0);
-    if (!queue_waiting())
-        pump_events(d.quiet_steps >= STEPS_BEFORE_REST ? REST_WAIT_MS : IDLE_WAIT_MS);
+    if (!queue_waiting()) pump_events(pacing_resting() ? REST_WAIT_MS : IDLE_WAIT_MS);
     if (queue_peek(message)) return 1;
-    // A screen step runs next; a new frame or a tap sets the count back to 0.
-    if (d.quiet_steps < STEPS_BEFORE_REST) d.quiet_steps++;
+    pacing_step(); // a screen step runs next
     if (d.steps_since_input < 2) d.steps_since_input++;
     return 0;
 }
@@ -356,41 +336,6 @@ int peek_message(Message* message) {
 int get_message(Message* message) {
     while (!queue_waiting()) pump_events(100);
     return queue_take(message);
-}
-
-int shell_full_screen(WindowHandle window, uint32_t) {
-    return d.window && window == d.window;
-}
-
-// [SECTION] GAPI: a 5-6-5 frame buffer that reaches the window at GXEndDraw
-
-int GXOpenDisplay(WindowHandle window, uint32_t) {
-    if (!d.window || window != d.window) return 0;
-    d.display_open = true;
-    return 1;
-}
-
-int GXCloseDisplay() {
-    d.display_open = false;
-    return 1;
-}
-
-void* GXBeginDraw() {
-    return d.display_open ? d.frame : nullptr;
-}
-
-int GXEndDraw() {
-    // A frame identical to the one on screen is neither uploaded nor presented again.
-    if (d.shown_valid && std::memcmp(d.frame, d.shown, sizeof d.frame) == 0) return 1;
-    std::memcpy(d.shown, d.frame, sizeof d.frame);
-    d.shown_valid = true;
-    d.quiet_steps = 0;
-    show_frame();
-    return 1;
-}
-
-GXDisplayProperties GXGetDisplayProperties() {
-    return {DISPLAY_WIDTH, DISPLAY_HEIGHT, 2, DISPLAY_WIDTH * 2, 16, kfDirect565};
 }
 
 // [SECTION] Message box

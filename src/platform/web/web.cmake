@@ -36,18 +36,19 @@ set_target_properties(quarnel-web PROPERTIES OUTPUT_NAME quarnel SUFFIX .js
 # The program suspends only through direct calls (sleep_ms, message_box, peek_message and
 # get_message); no call through a pointer (the window procedure, the palette's converter)
 # ever reaches one, so Asyncify leaves the functions that make such calls as they are.
+# The install folder is not linked in: the page fetches it packed (make_site.cmake) and
+# WebFiles (web_library.js) unpacks it into the file system before main runs. No eval or
+# new Function in quarnel.js: the page's Content-Security-Policy allows neither.
 target_link_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS}
   -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_IMPORTS=${WEB_ASYNC_IMPORTS} -sASYNCIFY_IGNORE_INDIRECT
-  -sINITIAL_MEMORY=16MB -sASYNCIFY_STACK_SIZE=65536
-  "SHELL:--js-library ${WEB_DIR}/web_library.js"
-  "SHELL:--preload-file ${WEB_INSTALL_FOLDER}@/quarnel"
-  "SHELL:--exclude-file ${WEB_INSTALL_FOLDER}/stamp")
-set_property(TARGET quarnel-web APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/web_library.js
-             ${WEB_INSTALL_FOLDER}/stamp)
+  -sINITIAL_MEMORY=16MB -sASYNCIFY_STACK_SIZE=65536 -sFORCE_FILESYSTEM -sDYNAMIC_EXECUTION=0
+  "SHELL:--js-library ${WEB_DIR}/web_library.js")
+set_property(TARGET quarnel-web APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/web_library.js)
 
+file(GLOB WEB_PAGE_FILES CONFIGURE_DEPENDS ${WEB_DIR}/site/*)
 add_custom_target(site ALL
   COMMAND ${CMAKE_COMMAND} -DSITE=${SITE_DIR} -DPAGE=${WEB_DIR}/site -DICONS=${WEB_ICONS}
-          -P ${WEB_DIR}/make_site.cmake
-  DEPENDS quarnel-web ${WEB_DIR}/make_site.cmake ${WEB_DIR}/site/index.html
-          ${WEB_DIR}/site/sw.js ${WEB_ICONS}/manifest.webmanifest
+          -DFOLDER=${WEB_INSTALL_FOLDER} -P ${WEB_DIR}/make_site.cmake
+  DEPENDS quarnel-web ${WEB_DIR}/make_site.cmake ${WEB_PAGE_FILES} ${WEB_ICONS}/manifest.webmanifest
+          ${WEB_INSTALL_FOLDER}/stamp
   COMMENT "Finishing the web site in ${SITE_DIR}")

@@ -12,8 +12,9 @@ extern "C" {
 void web_page_init();
 // The tick count the page asks for (?clock=MS); returns 1 and *ms, or 0 for the real clock.
 int web_test_clock(uint32_t* ms);
-// The next tap the page has recorded, as x | y << 16 in display pixels; -1 when none.
-int32_t web_next_tap();
+// The next tap the page has recorded: returns 1 with its display pixel in *x, *y, or 0 when
+// none waits.
+int web_next_tap(int32_t* x, int32_t* y);
 // Suspends the program until the page records a tap (returns at once if one waits).
 void web_wait_input();
 // Puts 240 x 320 RGBA pixels (bytes r, g, b, 255) on the canvas; they are copied.

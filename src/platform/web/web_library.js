@@ -1,23 +1,71 @@
-// web_library.js -- the page half of the web back end: canvas, pointer taps, Web Audio, the
-// message dialog, the end screen (the C++ half calls these; see web.h)
+// web_library.js -- the page half of the web back end: the packed install folder, canvas,
+// pointer taps, Web Audio, the message dialog, the end screen (the C++ half calls these; see
+// web.h)
 //
 // The page's elements are in index.html: canvas#display, dialog#message (with #message-text,
 // #message-caption, #message-ok), #ended (with #ended-code), and the keep buttons with the
-// screen reader's region (#keep, #screen-text), which keep_screen_text fills. `quarnel`, a
-// global, shows what the page has done, for the tests and the benchmark: frames put on the
-// canvas, taps, sounds started, whether the program waits for a tap, and timings.
+// screen reader's region (#keep, #screen-text), which keep_screen_text (keep.js) fills.
+// `quarnel`, a global (hooks.js), shows what the page has done, for the tests and the
+// benchmark: frames put on the canvas, taps, sounds started, whether the program waits for
+// a tap, and timings.
 
 mergeInto(LibraryManager.library, {
+  // [SECTION] The packed install folder
+
+  // start.js fetches it (Module.packed_folder: its bytes, or null when they arrived
+  // damaged); the program's main waits until it is unpacked into /quarnel. A damaged folder
+  // leaves no file, and the program says so as the desktop does without its files.
+  $WebFiles__deps: ['$FS'],
+  $WebFiles__postset: 'addOnPreRun(WebFiles.unpack_before_main);',
+  $WebFiles: {
+    unpack_before_main: function() {
+      addRunDependency('packed-folder');
+      Module['packed_folder'].then(function(bytes) {
+        var unpacked = false;
+        try { unpacked = bytes !== null && WebFiles.unpack(new Uint8Array(bytes)); } catch (e) { unpacked = false; }
+        quarnel.packed_folder = unpacked ? 'ready' : 'damaged';
+        removeRunDependency('packed-folder');
+      }, function() {}); // start.js shows the page's own failure; the program does not start
+    },
+
+    // One line of JSON, {"folder": "/quarnel", "files": [[path, size], ...]}, then the files'
+    // bytes in that order (make_site.cmake). Returns true, or false, having made no file,
+    // when the listing does not match the bytes.
+    unpack: function(bytes) {
+      var end = bytes.indexOf(10);
+      if (end < 0) return false;
+      var listing = JSON.parse(new TextDecoder().decode(bytes.subarray(0, end)));
+      var total = 0;
+      listing.files.forEach(function(file) { total += file[1]; });
+      if (total !== bytes.length - end - 1) return false;
+      var at = end + 1;
+      listing.files.forEach(function(file) {
+        var path = listing.folder + '/' + file[0], slash = path.lastIndexOf('/');
+        FS.mkdirTree(path.slice(0, slash));
+        FS.createDataFile(path.slice(0, slash), path.slice(slash + 1), bytes.subarray(at, at + file[1]),
+                          true, true, true);
+        at += file[1];
+      });
+      return true;
+    },
+  },
+
+  // [SECTION] The page
+
   $WebPage__deps: ['$FS'],
   $WebPage: {
     canvas: null,
     context: null,
-    taps: [],        // [x | y << 16, event time] not yet taken by the program
+    taps: [],        // [x, y, event time] in display pixels, not yet taken by the program
     wake: null,      // resumes the program waiting in web_wait_input
-    audio: null,     // the AudioContext, made at the first tap
+    audio: null,     // the AudioContext, made inside the user's first gesture
     sounds: {},      // path -> {rate, channels: [Float32Array...]} or null (not playable)
     buffers: {},     // path -> AudioBuffer of the current AudioContext
     playing: null,   // the AudioBufferSourceNode playing now
+    waiting_sound: null, // the path the program played before the first gesture's end
+    in_event: '',    // the type of the page event whose handler runs now
+    rest_timer: 0,   // suspends the AudioContext a second after the last sound
+    resuming: false, // the AudioContext has been asked to run and has not answered yet
     pending_tap: -1, // event time of the oldest tap whose frame has not been put yet
     pending_slept: 0,
 
@@ -65,10 +113,24 @@ mergeInto(LibraryManager.library, {
       }
     },
 
-    // A running AudioContext keeps an audio thread busy, so the page suspends it whenever
-    // no sound plays, and resumes it for the next one.
+    // A running AudioContext keeps an audio thread busy, so the page suspends it once no
+    // sound has played for a second (the sounds of one tap's animation follow each other
+    // closer than that). A suspended context may be resumed again from any later tap's
+    // handler (the page has had the user's gesture); one the system interrupted (iOS: a
+    // call, the page hidden) only from inside a gesture, which unlock_audio does.
     rest_audio: function() {
-      if (WebPage.audio && !WebPage.playing && WebPage.audio.state === 'running') WebPage.audio.suspend();
+      clearTimeout(WebPage.rest_timer);
+      WebPage.rest_timer = setTimeout(function() {
+        if (WebPage.audio && !WebPage.playing && WebPage.audio.state === 'running') WebPage.audio.suspend().catch(function() {});
+      }, 1000);
+    },
+
+    // Records an AudioContext call for the tests: the handler it ran in and whether the
+    // browser counted a user activation at that moment.
+    note_audio: function(call) {
+      var activation = navigator.userActivation;
+      quarnel.audio_calls.push({call: call, event: WebPage.in_event, active: activation ? activation.isActive : null,
+                                state: WebPage.audio ? WebPage.audio.state : 'none', resuming: WebPage.resuming});
     },
 
     // The samples of a WAV file of the packed folder, decoded the first time it is asked for.
@@ -81,56 +143,124 @@ mergeInto(LibraryManager.library, {
       return WebPage.sounds[path];
     },
 
-    // While the program first rests: the AudioContext, and every sound decoded, so that no
-    // tap waits for either.
+    // While the program first rests: every sound decoded, one a task, so that no tap waits.
     prepare_sounds: function() {
-      WebPage.make_audio();
+      var names = [];
       try {
-        var folder = '/quarnel/sound';
-        FS.readdir(folder).forEach(function(name) {
-          if (/\.wav$/i.test(name)) WebPage.samples(folder + '/' + name);
-        });
+        names = FS.readdir('/quarnel/sound').filter(function(name) { return /\.wav$/i.test(name); });
       } catch (e) {}
+      var next = function() {
+        var name = names.shift();
+        if (name === undefined) return;
+        WebPage.samples('/quarnel/sound/' + name);
+        setTimeout(next, 0);
+      };
+      next();
     },
 
-    // Making an AudioContext can take a good part of a second, so the page makes it while
-    // the program first rests; it stays suspended until the first tap resumes it.
-    make_audio: function() {
-      if (WebPage.audio) return;
+    // Asks the context to run; until it answers, later sounds need not ask again.
+    resume_audio: function() {
+      WebPage.note_audio('resume');
+      WebPage.resuming = true;
+      var done = function() { WebPage.resuming = false; };
+      WebPage.audio.resume().then(done, done);
+    },
+
+    // Starts a sound on the context (suspended or not: a suspended context plays it once
+    // resumed).
+    start_sound: function(path) {
+      var audio = WebPage.audio, sound = WebPage.samples(path);
+      var buffer = WebPage.buffers[path];
+      if (!buffer) {
+        buffer = audio.createBuffer(sound.channels.length, sound.channels[0].length, sound.rate);
+        for (var c = 0; c < sound.channels.length; c++) buffer.getChannelData(c).set(sound.channels[c]);
+        WebPage.buffers[path] = buffer;
+      }
+      var source = audio.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.destination);
+      source.onended = function() {
+        quarnel.sounds_ended++;
+        if (WebPage.playing === source) WebPage.playing = null;
+        WebPage.rest_audio();
+      };
+      if (audio.state !== 'running' && !WebPage.resuming) WebPage.resume_audio();
+      WebPage.note_audio('start');
+      source.start();
+      WebPage.playing = source;
+      quarnel.sounds_started++;
+      quarnel.last_sound = path;
+    },
+
+    // Inside the handler of a user's gesture (pointerup, touchend, click, keydown: the events
+    // that count as one on every engine; iOS does not count touchstart): makes the context
+    // the first time, resumes it where it is not running and something is to play or the
+    // system interrupted it, and starts a moment of silence, which is what unlocks audio on
+    // iOS. Then the sound the program played before, if it waits.
+    unlock_audio: function(event) {
       var Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) return;
+      var before = WebPage.in_event;
+      WebPage.in_event = event.type;
       try {
-        WebPage.audio = new Context();
-        WebPage.buffers = {};
+        var first = !WebPage.audio;
+        if (first) {
+          WebPage.note_audio('make');
+          WebPage.audio = new Context();
+          WebPage.buffers = {};
+          WebPage.audio.onstatechange = function() { quarnel.audio_states.push(WebPage.audio.state); };
+        }
+        var audio = WebPage.audio;
+        if (first || audio.state === 'interrupted' || (audio.state !== 'running' && (WebPage.playing || WebPage.waiting_sound))) {
+          WebPage.resume_audio();
+          var silence = audio.createBufferSource();
+          silence.buffer = audio.createBuffer(1, 1, audio.sampleRate);
+          silence.connect(audio.destination);
+          silence.onended = WebPage.rest_audio;
+          WebPage.note_audio('silence');
+          silence.start();
+        }
+        if (WebPage.waiting_sound) {
+          var path = WebPage.waiting_sound;
+          WebPage.waiting_sound = null;
+          WebPage.start_sound(path);
+        }
       } catch (e) {
-        WebPage.audio = null;
+        // A browser without working audio: the program runs silently.
       }
-      WebPage.rest_audio(); // where the browser lets it run at once, until the first sound
+      WebPage.in_event = before;
+    },
+
+    // A hidden page plays nothing and keeps no audio thread.
+    on_visibility: function() {
+      if (document.visibilityState !== 'hidden') return;
+      WebPage.stop_sound();
+      WebPage.waiting_sound = null;
+      if (WebPage.audio && WebPage.audio.state === 'running') WebPage.audio.suspend().catch(function() {});
     },
 
     on_pointer_down: function(event) {
       if (event.pointerType === 'mouse' && event.button !== 0) return;
       event.preventDefault();
-      // The first tap is the gesture that lets the page make sound: made here if the page
-      // has not made it yet, the AudioContext may run from now on.
-      WebPage.make_audio();
       var box = WebPage.canvas.getBoundingClientRect();
       if (box.width <= 0 || box.height <= 0) return;
       var x = Math.floor((event.clientX - box.left) * 240 / box.width);
       var y = Math.floor((event.clientY - box.top) * 320 / box.height);
       if (x < 0 || y < 0 || x >= 240 || y >= 320) return;
-      WebPage.taps.push([x | (y << 16), event.timeStamp]);
+      WebPage.taps.push([x, y, event.timeStamp]);
       quarnel.taps_seen++;
       if (WebPage.wake) {
         var wake = WebPage.wake;
         WebPage.wake = null;
         quarnel.waiting = false;
+        WebPage.in_event = event.type; // the program's step runs inside this handler
         wake();
+        WebPage.in_event = '';
       }
     },
   },
 
-  web_page_init__deps: ['$WebPage'],
+  web_page_init__deps: ['$WebPage', '$WebFiles'],
   web_page_init: function() {
     WebPage.canvas = document.getElementById('display');
     WebPage.context = WebPage.canvas.getContext('2d', {alpha: false});
@@ -138,6 +268,11 @@ mergeInto(LibraryManager.library, {
     // No context menu, selection or double-tap zoom on a long press or a quick second tap.
     WebPage.canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
     WebPage.canvas.addEventListener('touchstart', function(e) { e.preventDefault(); }, {passive: false});
+    ['pointerup', 'touchend', 'click', 'keydown'].forEach(function(type) {
+      window.addEventListener(type, WebPage.unlock_audio, {capture: true, passive: true});
+    });
+    document.addEventListener('visibilitychange', WebPage.on_visibility);
+    quarnel.parse_wav = WebPage.parse_wav; // for the tests, which feed it damaged files
   },
 
   web_test_clock: function(ms_pointer) {
@@ -148,15 +283,17 @@ mergeInto(LibraryManager.library, {
   },
 
   web_next_tap__deps: ['$WebPage'],
-  web_next_tap: function() {
+  web_next_tap: function(x_pointer, y_pointer) {
     var tap = WebPage.taps.shift();
-    if (!tap) return -1;
+    if (!tap) return 0;
     quarnel.taps_taken++;
     if (WebPage.pending_tap < 0) {
-      WebPage.pending_tap = tap[1];
+      WebPage.pending_tap = tap[2];
       WebPage.pending_slept = quarnel.slept_ms;
     }
-    return tap[0];
+    HEAP32[x_pointer >> 2] = tap[0];
+    HEAP32[y_pointer >> 2] = tap[1];
+    return 1;
   },
 
   web_wait_input__deps: ['$WebPage'],
@@ -215,32 +352,19 @@ mergeInto(LibraryManager.library, {
   web_play_sound__deps: ['$WebPage'],
   web_play_sound: function(path_pointer) {
     WebPage.stop_sound();
+    WebPage.waiting_sound = null;
     if (!path_pointer) return 0;
     var path = UTF8ToString(path_pointer);
-    var sound = WebPage.samples(path);
-    if (!sound) return 0;
-    var audio = WebPage.audio;
-    // Before the first tap the page may not make sound.
-    if (!audio || quarnel.taps_seen === 0) return 1;
+    // Before the first tap the page may not make sound (and decodes none, to start sooner);
+    // until the first gesture ends the sound waits for it (unlock_audio).
+    if (quarnel.taps_seen === 0) return 1;
+    if (!WebPage.samples(path)) return 0;
+    if (!WebPage.audio) {
+      WebPage.waiting_sound = path;
+      return 1;
+    }
     try {
-      var buffer = WebPage.buffers[path];
-      if (!buffer) {
-        buffer = audio.createBuffer(sound.channels.length, sound.channels[0].length, sound.rate);
-        for (var c = 0; c < sound.channels.length; c++) buffer.getChannelData(c).set(sound.channels[c]);
-        WebPage.buffers[path] = buffer;
-      }
-      var source = audio.createBufferSource();
-      source.buffer = buffer;
-      source.connect(audio.destination);
-      source.onended = function() {
-        if (WebPage.playing === source) WebPage.playing = null;
-        WebPage.rest_audio();
-      };
-      if (audio.state === 'suspended') audio.resume();
-      source.start();
-      WebPage.playing = source;
-      quarnel.sounds_started++;
-      quarnel.last_sound = path;
+      WebPage.start_sound(path);
     } catch (e) {
       return 0;
     }

@@ -1,5 +1,9 @@
 // sw.js -- keeps every file of the site, so that Quarnel starts and runs with no network.
 // The build writes the list of files and a version that changes whenever any file does.
+//
+// A new version installs beside the one in charge, with every file of its own, and waits
+// until the page asks it to take over (the user's Reload, offline.js); the first version
+// takes charge at once. Once a version is in charge the other versions' files are dropped.
 
 const VERSION = '@SITE_VERSION@';
 const FILES = [@SITE_FILES@];
@@ -8,11 +12,13 @@ const CACHE = 'quarnel-' + VERSION;
 self.addEventListener('install', (event) => {
   event.waitUntil(
     caches.open(CACHE)
-      .then((cache) => cache.addAll(FILES.map((file) => new Request(file, {cache: 'reload'}))))
-      .then(() => self.skipWaiting()));
+      .then((cache) => cache.addAll(FILES.map((file) => new Request(file, {cache: 'reload'})))));
 });
 
-// An older version's files are dropped once this one is in charge.
+self.addEventListener('message', (event) => {
+  if (event.data === 'take-over') self.skipWaiting();
+});
+
 self.addEventListener('activate', (event) => {
   event.waitUntil(
     caches.keys()

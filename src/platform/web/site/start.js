@@ -1,0 +1,168 @@
+// start.js -- the page's start: the program's downloads, the canvas's place in the viewport,
+// the program's script, and the page's own message when it cannot start.
+//
+// Once the page is painted: the program (quarnel.wasm) is compiled while it arrives; the
+// packed install folder (quarnel.data.gz, see make_site.cmake) is fetched at the same time,
+// and so is quarnel.js, which runs the program once the folder is unpacked (web_library.js,
+// WebFiles).
+
+// [SECTION] Downloads
+
+function compile_program() {
+  if (typeof WebAssembly !== 'object') return Promise.reject(new Error('this browser cannot run WebAssembly'));
+  var by_bytes = function() {
+    return fetch('quarnel.wasm').then(function(response) { return response.arrayBuffer(); })
+      .then(function(bytes) { return WebAssembly.compile(bytes); });
+  };
+  if (!WebAssembly.compileStreaming) return by_bytes();
+  return WebAssembly.compileStreaming(fetch('quarnel.wasm')).catch(by_bytes);
+}
+
+function fetched(name) {
+  return fetch(name).then(function(response) {
+    if (!response.ok) throw new Error(name + ': ' + response.status + ' ' + response.statusText);
+    return response;
+  });
+}
+
+// The packed folder's bytes; null when they arrived damaged (the gzip stream does not
+// decompress), so that the program starts without its files and says so as the desktop does.
+// A download that fails is the page's own failure (the promise rejects). A server may send
+// the file gzip-encoded, and the browser has decompressed it then.
+function packed_folder() {
+  if (typeof DecompressionStream !== 'function')
+    return fetched('quarnel.data').then(function(response) { return response.arrayBuffer(); });
+  return fetched('quarnel.data.gz').then(function(response) {
+    var encoded = /gzip/i.test(response.headers.get('Content-Encoding') || '');
+    return response.arrayBuffer().then(function(bytes) {
+      if (encoded) return bytes;
+      return inflate(bytes).catch(function(error) {
+        console.warn('quarnel.data.gz is damaged: ' + error);
+        return null;
+      });
+    });
+  });
+}
+
+// The bytes of a gzip stream, read chunk by chunk (a Response would report a damaged stream
+// on the console as an error of its own).
+function inflate(bytes) {
+  var reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')).getReader();
+  var chunks = [], size = 0;
+  var next = function() {
+    return reader.read().then(function(part) {
+      if (!part.done) {
+        chunks.push(part.value);
+        size += part.value.length;
+        return next();
+      }
+      var whole = new Uint8Array(size), at = 0;
+      chunks.forEach(function(chunk) { whole.set(chunk, at); at += chunk.length; });
+      return whole.buffer;
+    });
+  };
+  return next();
+}
+
+// Everything starts once every part of the page has run (the program calls into keep.js)
+// and the page has been painted, so that neither the downloads nor the program's start hold
+// back the page's first paint; in a page that paints nothing (a background tab) a moment
+// later all the same.
+var page_painted = new Promise(function(resolve) {
+  document.addEventListener('DOMContentLoaded', function() {
+    requestAnimationFrame(function() { setTimeout(resolve, 0); });
+    setTimeout(resolve, 250);
+  });
+});
+var downloads = {wasm: page_painted.then(compile_program), data: page_painted.then(packed_folder)};
+
+// [SECTION] The canvas
+
+// The largest whole scale, in device pixels, that fits inside the safe area; below one,
+// the display shrinks smoothly, keeping its 3:4 shape. Placed on whole device pixels.
+// Where the room of the notice bar (offline.js) costs the display nothing, it is kept free,
+// so that a notice never moves the display.
+function fit_display() {
+  var fit = document.getElementById('fit'), canvas = document.getElementById('display');
+  var ratio = window.devicePixelRatio || 1;
+  var room = function() {
+    var width = fit.clientWidth, height = fit.clientHeight;
+    return {width: width, height: height, factor: Math.min(width / 240, height / 320),
+            scale: Math.floor(Math.min(width * ratio / 240, height * ratio / 320))};
+  };
+  document.body.classList.add('reserve');
+  var kept = room();
+  if (quarnel.notice === '') {
+    document.body.classList.remove('reserve');
+    var all = room();
+    if (all.scale === kept.scale && (kept.scale >= 1 || all.factor === kept.factor)) {
+      document.body.classList.add('reserve');
+    } else {
+      kept = all;
+    }
+  }
+  var width = kept.width, height = kept.height, scale = kept.scale;
+  var css_width, css_height;
+  if (scale >= 1) {
+    css_width = 240 * scale / ratio;
+    css_height = 320 * scale / ratio;
+    canvas.classList.add('whole');
+  } else {
+    css_width = 240 * kept.factor;
+    css_height = 320 * kept.factor;
+    canvas.classList.remove('whole');
+  }
+  canvas.style.width = css_width + 'px';
+  canvas.style.height = css_height + 'px';
+  canvas.style.left = Math.round((width - css_width) / 2 * ratio) / ratio + 'px';
+  canvas.style.top = Math.round((height - css_height) / 2 * ratio) / ratio + 'px';
+  canvas.classList.add('placed');
+}
+fit_display();
+window.addEventListener('resize', fit_display);
+window.addEventListener('orientationchange', fit_display);
+
+// [SECTION] The page's own failure
+
+// A page that cannot start says so instead of staying blank.
+function show_failure(what) {
+  if (quarnel.failure !== null) return;
+  quarnel.failure = String(what);
+  document.getElementById('ended-title').textContent = 'Quarnel could not start';
+  document.getElementById('ended-text').textContent =
+      'Check the connection and start again. (' + quarnel.failure + ')';
+  document.body.classList.add('ended');
+  document.getElementById('ended').hidden = false;
+}
+document.getElementById('ended-again').addEventListener('click', function() {
+  location.reload();
+});
+window.addEventListener('error', function(event) { show_failure(event.message); });
+
+// [SECTION] The program
+
+var Module = {
+  canvas: document.getElementById('display'),
+  print: function(text) { console.log(text); },
+  printErr: function(text) { console.warn(text); },
+  onAbort: function(what) { show_failure(what); },
+  instantiateWasm: function(imports, receive) {
+    downloads.wasm.then(function(module) {
+      return WebAssembly.instantiate(module, imports).then(function(instance) {
+        receive(instance, module);
+      });
+    }).catch(show_failure);
+    return {};
+  },
+  // The packed folder's bytes, or null when damaged; WebFiles unpacks it before main runs.
+  packed_folder: downloads.data
+};
+downloads.wasm.catch(function() {});
+downloads.data.catch(show_failure);
+
+page_painted.then(function() {
+  var script = document.createElement('script');
+  script.src = 'quarnel.js';
+  script.onerror = function() { show_failure('quarnel.js could not be loaded'); };
+  document.body.appendChild(script);
+});
