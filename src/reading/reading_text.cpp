@@ -127,24 +127,6 @@ void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
     put_meaning(out, record, length, label, 1);
 }
 
-// The bytes of record `record` in a card text file held in memory, found as card_record
-// finds them in an open file: between the separators numbered record + 1 and record + 2.
-// Returns 1 with *start and *length (the closing separator left out), or 0.
-int find_record_in_memory(const char* texts, int32_t size, int32_t record, int32_t* start,
-                          int32_t* length) {
-    int32_t separators = 0;
-    for (int32_t at = 0; at < size; ++at) {
-        if (texts[at] != '$') continue;
-        separators += 1;
-        if (separators == record + 1) *start = at + 1;
-        if (separators == record + 2) {
-            *length = at - *start;
-            return 1;
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 // [SECTION] Answers for hosts
@@ -169,14 +151,16 @@ int32_t card_meaning(const char* card_texts, int32_t size, int32_t card, int32_t
     out[0] = 0;
     if (!card_texts || card < 0 || card >= CARD_COUNT) return 0;
     const int32_t value = 2 * card + (reversed ? 1 : 0);
-    int32_t start = 0, length = 0;
-    if (!find_record_in_memory(card_texts, size, value, &start, &length)) return 0;
+    const char* record = nullptr;
+    int32_t held = 0, length = 0;
+    if (size <= 0 || !find_card_record(card_texts, size_t(size), value, &record, &held, &length))
+        return 0;
     char label[64];
     card_label(label, int32_t(sizeof label), value);
     TextOut text = {out, capacity, 0};
-    // Cut as the reading's text cuts a record it reads from the open file.
-    put_meaning(&text, card_texts + start, length < RECORD_TEXT_SIZE ? length : RECORD_TEXT_SIZE,
-                label, -1);
+    // The bytes the reading's text reads from the open file: the record cut as its buffer
+    // cuts it.
+    put_meaning(&text, record, held, label, -1);
     return text.length;
 }
 
