@@ -418,7 +418,7 @@ TEST(JournalStats,
     EXPECT_NE(
         table.find("  Major Arcana: 100.0% of your 90 cards, against 28.2% from a fair shuffle. "
                    "Chance alone lands this far above 28.2% less than once in 100 journals "
-                   "of this size (p = < 0.0001).\n"),
+                   "of this size (p < 0.0001).\n"),
         std::string::npos)
         << table;
     const std::string json = stats_json(s);

@@ -202,7 +202,7 @@ std::string share_note(const ShareFigure& f) {
            " cards, against " + percent(f.fair) + " from a fair shuffle. Chance alone lands " +
            (share > f.fair ? "this far above " : "this far below ") + percent(f.fair) +
            " less than once in " + std::to_string(int(std::round(1 / FAR_FROM_CHANCE))) +
-           " journals of this size (p = " + p_text(f.p_value) + ").";
+           " journals of this size (p " + (f.p_value < 0.0001 ? "" : "= ") + p_text(f.p_value) + ").";
 }
 
 std::string padded(std::string text, size_t width, bool right) {
