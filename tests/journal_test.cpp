@@ -415,11 +415,11 @@ TEST(JournalStats,
     EXPECT_TRUE(s.shares[0].far);
     EXPECT_FALSE(s.shares[5].far) << "half of them reversed";
     const std::string table = stats_table(s);
-    EXPECT_NE(
-        table.find("  Major Arcana: 100.0% of your 90 cards, against 28.2% from a fair shuffle. "
-                   "Chance alone lands this far above 28.2% less than once in 100 journals "
-                   "of this size (p < 0.0001).\n"),
-        std::string::npos)
+    EXPECT_NE(table.find("  Major Arcana: 100.0% of your 90 cards, against 28.2% from a fair "
+                         "shuffle. Chance alone\n"
+                         "  lands this far above 28.2% less than once in 100 journals of this size "
+                         "(p < 0.0001).\n"),
+              std::string::npos)
         << table;
     const std::string json = stats_json(s);
     EXPECT_NE(json.find("{\"name\":\"Major Arcana\",\"count\":90,\"total\":90,"),

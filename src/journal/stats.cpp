@@ -202,7 +202,26 @@ std::string share_note(const ShareFigure& f) {
            " cards, against " + percent(f.fair) + " from a fair shuffle. Chance alone lands " +
            (share > f.fair ? "this far above " : "this far below ") + percent(f.fair) +
            " less than once in " + std::to_string(int(std::round(1 / FAR_FROM_CHANCE))) +
-           " journals of this size (p " + (f.p_value < 0.0001 ? "" : "= ") + p_text(f.p_value) + ").";
+           " journals of this size (p " + (f.p_value < 0.0001 ? "" : "= ") + p_text(f.p_value) +
+           ").";
+}
+
+// Words in lines of at most 90 columns, each after two spaces.
+std::string wrapped(const std::string& text) {
+    std::string out, line;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        if (!line.empty() && line.size() + 1 + word.size() > 88) {
+            out += "  " + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        at = end + 1;
+    }
+    return out + "  " + line + "\n";
 }
 
 std::string padded(std::string text, size_t width, bool right) {
@@ -258,10 +277,10 @@ std::string stats_table(const JournalStats& s) {
                padded(percent(f.total ? double(f.count) / double(f.total) : 0), 8, true) +
                padded(percent(f.fair), 14, true) + padded(p_text(f.p_value), 10, true) +
                (f.far ? "  far from chance" : "") + "\n";
-        if (f.far) notes += "  " + share_note(f) + "\n";
+        if (f.far) notes += wrapped(share_note(f));
     }
     out += notes.empty() ? "  Every share lies within what chance gives.\n" : notes;
-    out += "  " + std::string(HOW_THE_TEST_WORKS) + "\n";
+    out += wrapped(HOW_THE_TEST_WORKS);
 
     out += "\nReadings per month\n";
     int64_t most = 1;
