@@ -69,24 +69,6 @@ std::string card_texts() {
     return read_test_file(data_dir() + "/picture/CardDB.dat");
 }
 
-// Sets an environment variable for one test and puts the old value back.
-struct ScopedVariable {
-    std::string name, old;
-    bool had;
-    ScopedVariable(const char* n, const std::string& value) : name(n) {
-        const char* v = std::getenv(n);
-        had = v != nullptr;
-        old = v ? v : "";
-        setenv(n, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (had)
-            setenv(name.c_str(), old.c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
-};
-
 // A journal worked out by hand (see the statistics test), with a title, notes, an unreadable
 // entry and a reading drawn from the user's own deck.
 const char HAND_JOURNAL[] =

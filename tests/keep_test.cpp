@@ -91,25 +91,6 @@ std::vector<std::string> entries(const std::string& journal) {
     return out;
 }
 
-// Sets an environment variable for one test and puts the old value back.
-struct ScopedVariable {
-    std::string name;
-    bool had;
-    std::string old;
-    ScopedVariable(const char* n, const std::string& value) : name(n) {
-        const char* v = std::getenv(n);
-        had = v != nullptr;
-        old = v ? v : "";
-        setenv(n, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (had)
-            setenv(name.c_str(), old.c_str(), 1);
-        else
-            unsetenv(name.c_str());
-    }
-};
-
 } // namespace
 
 // [SECTION] Journal

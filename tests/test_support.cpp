@@ -4,6 +4,7 @@
 #include "shell/shell.h"
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -116,4 +117,18 @@ TapPoint card_centre(int32_t kind, int32_t position) {
     SpreadPoint at = r->spread[position];
     if (!r->thumbnails) return {at.x + CARD_WIDTH / 2, at.y + CARD_HEIGHT / 2};
     return {at.x + CARD_WIDTH / THUMB_DIVISOR / 2, at.y + CARD_HEIGHT / THUMB_DIVISOR / 2};
+}
+
+ScopedVariable::ScopedVariable(const char* variable, const std::string& value) : name(variable) {
+    const char* v = std::getenv(variable);
+    had = v != nullptr;
+    old = v ? v : "";
+    setenv(variable, value.c_str(), 1);
+}
+
+ScopedVariable::~ScopedVariable() {
+    if (had)
+        setenv(name.c_str(), old.c_str(), 1);
+    else
+        unsetenv(name.c_str());
 }

@@ -5,7 +5,7 @@
 #include "journal_tool.h"
 #include "journal/journal.h"
 #include "journal/journal_file.h"
-#include "platform/platform.h"
+#include "platform/common/common.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -226,8 +226,6 @@ int list(Context& c, bool search) {
         if (c.options.words.size() < 2) return fail(c, "search needs words", JOURNAL_TOOL_USAGE);
         for (size_t i = 1; i < c.options.words.size(); ++i)
             c.options.filter.words += (i > 1 ? " " : "") + c.options.words[i];
-    } else if (c.options.words.size() > 1) {
-        return fail(c, "list takes no word: '" + c.options.words[1] + "'", JOURNAL_TOOL_USAGE);
     }
     if (!load(c, &journal, false)) return JOURNAL_TOOL_FAILED;
     const std::vector<size_t> order = chosen(journal, c.options.filter);
@@ -260,8 +258,6 @@ int show(Context& c) {
 }
 
 int stats(Context& c) {
-    if (c.options.words.size() > 1)
-        return fail(c, "stats takes no word: '" + c.options.words[1] + "'", JOURNAL_TOOL_USAGE);
     Journal journal;
     if (!load(c, &journal, false)) return JOURNAL_TOOL_FAILED;
     const JournalStats figures = journal_stats(journal, c.options.filter);
@@ -270,8 +266,6 @@ int stats(Context& c) {
 }
 
 int export_entries(Context& c) {
-    if (c.options.words.size() > 1)
-        return fail(c, "export takes no word: '" + c.options.words[1] + "'", JOURNAL_TOOL_USAGE);
     Journal journal;
     if (!load(c, &journal, false)) return JOURNAL_TOOL_FAILED;
     const JournalFilter& f = c.options.filter;
@@ -282,15 +276,6 @@ int export_entries(Context& c) {
 }
 
 // [SECTION] Writing to the journal
-
-std::string executable_folder() {
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return "";
-    buffer[n] = 0;
-    const std::string path(buffer);
-    return path.substr(0, path.find_last_of('/'));
-}
 
 // The card texts the meanings come from: the deck's, else the install folder's (found as the
 // desktop program finds it). "" when there are none.
@@ -457,6 +442,10 @@ int run_journal_tool(const std::vector<std::string>& words, std::istream& in, st
         if (c.path.empty()) return fail(c, "no home folder for the journal: give --journal FILE");
     }
     const std::string& command = c.options.words[0];
+    if ((command == "list" || command == "stats" || command == "export") &&
+        c.options.words.size() > 1)
+        return fail(c, command + " takes no word: '" + c.options.words[1] + "'",
+                    JOURNAL_TOOL_USAGE);
     if (command == "list") return list(c, false);
     if (command == "search") return list(c, true);
     if (command == "show") return show(c);

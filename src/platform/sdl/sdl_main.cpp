@@ -33,15 +33,6 @@ std::string canonical(const std::string& path) {
     return realpath(path.c_str(), resolved) ? std::string(resolved) : "";
 }
 
-std::string executable_folder() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return "";
-    buffer[n] = 0;
-    std::string path(buffer);
-    return path.substr(0, path.find_last_of('/'));
-}
-
 std::string find_install_dir() {
     std::string candidates[3] = {install_dir_option, "", ""};
     const char* variable = std::getenv("QUARNEL_INSTALL_DIR");

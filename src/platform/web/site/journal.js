@@ -889,15 +889,7 @@ function download(text, what) {
   var name = 'quarnel-journal' + (what ? '-' + what : '') + '-' + now.getFullYear() + '-' + two(now.getMonth() + 1) + '-' +
       two(now.getDate()) + '.md';
   quarnel.journal.exported = {name: name, text: text};
-  var url = URL.createObjectURL(new Blob([text], {type: 'text/markdown;charset=utf-8'}));
-  var link = document.createElement('a');
-  link.href = url;
-  link.download = name;
-  link.hidden = true;
-  document.body.appendChild(link);
-  link.click();
-  link.remove();
-  setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+  download_file(new Blob([text], {type: 'text/markdown;charset=utf-8'}), name);
 }
 
 $('journal-export').addEventListener('click', function export_now() {
