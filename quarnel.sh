@@ -34,7 +34,7 @@ Missing Debian packages are installed first (with sudo when not run as root).
 USAGE
 }
 
-PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev
+PACKAGES="build-essential cmake pkg-config libsdl2-dev googletest libgtest-dev libgmock-dev gettext
   libbenchmark-dev libfreetype-dev fonts-dejavu-core zlib1g-dev"
 # The desktop smoke test opens the window under Xvfb and captures it; sway (headless) is the
 # Wayland compositor of the Wayland test; the keep test drives the window with xdotool and

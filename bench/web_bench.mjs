@@ -7,8 +7,8 @@
 // (defaults build-web/site and build; needs tests/web/node_modules, and bench/web/node_modules
 // for Lighthouse: npm ci in each; WebKit needs the X display). The present's native peer comes
 // from NATIVE_BUILD_DIR/quarnel_bench when it is built. PARTS picks some of
-// download,first,tap,idle,present,lighthouse (default: all); ENGINES some of
-// chromium,firefox,webkit (default: all three) for first, tap and idle.
+// download,first,tap,language,idle,present,lighthouse (default: all); ENGINES some of
+// chromium,firefox,webkit (default: all three) for first, tap, language and idle.
 
 import fs from 'node:fs';
 import os from 'node:os';
@@ -16,12 +16,12 @@ import path from 'node:path';
 import zlib from 'node:zlib';
 import {execFileSync, spawn, spawnSync} from 'node:child_process';
 import {fileURLToPath} from 'node:url';
-import {serve, launch, settled, tap, sleep, PHONE} from '../tests/web/harness.mjs';
+import {serve, launch, settled, tap, sleep, PHONE, choose_language} from '../tests/web/harness.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
 const SITE = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
 const NATIVE = path.resolve(process.argv[3] || path.join(root, 'build'));
-const PARTS = (process.argv[4] || 'download,first,tap,idle,present,lighthouse').split(',');
+const PARTS = (process.argv[4] || 'download,first,tap,language,idle,present,lighthouse').split(',');
 const ENGINES = (process.argv[5] || 'chromium,firefox,webkit').split(',');
 const LOADS = 10;
 const TAP_ROUNDS = 2; // tests/web/readings.script twice: 50 taps
@@ -37,10 +37,10 @@ const ms = (value) => value.toFixed(1);
 
 // [SECTION] Download: what a first visit fetches, as sent and gzip-compressed
 
-async function download(browser) {
+async function download(browser, language = 'en') {
   const server = await serve(SITE);
   const context = await browser.new_context();
-  const page = await context.open(server.url, PHONE);
+  const page = await context.open(`${server.url}?language=${language}`, PHONE);
   await settled(page);
   // The service worker's own fetches belong to the first visit too.
   await page.evaluate(() => navigator.serviceWorker.ready);
@@ -49,7 +49,7 @@ async function download(browser) {
   await server.close();
   const names = Object.keys(server.requests).sort();
   let raw = 0, packed = 0;
-  console.log('\n## Download (first visit, every file fetched)\n');
+  console.log(`\n## Download (first visit in ${language}, every file fetched)\n`);
   console.log('| File | Fetches | Size | gzip -9 |');
   console.log('|---|---:|---:|---:|');
   for (const name of names) {
@@ -62,6 +62,45 @@ async function download(browser) {
   }
   console.log(`| all files | | ${kb(raw)} KB | ${kb(packed)} KB (budget 1024 KB) |`);
   return packed;
+}
+
+// [SECTION] Languages: from the choice of another language to its title screen
+
+// On a cached visit (a reload with the service worker in charge): a language used before,
+// whose packed folder the worker keeps (fetched from its cache, decompressed, unpacked, the
+// program started again), and a language already unpacked in this visit (the program started
+// again). quarnel.switch_ms runs from the choice to the new run's first rest, its title screen
+// on the canvas.
+async function switch_language(page, code) {
+  await choose_language(page, code);
+  await page.wait_for(() => quarnel.switch_ms !== null, {timeout: 10000});
+  return page.evaluate(() => quarnel.switch_ms);
+}
+
+async function languages(browser, engine) {
+  const server = await serve(SITE);
+  const context = await browser.new_context();
+  const page = await context.open(`${server.url}?language=en`, PHONE);
+  await settled(page);
+  await page.wait_for(() => navigator.serviceWorker.controller !== null && quarnel.pack_kept, {timeout: 30000});
+  const first = await switch_language(page, 'de'); // fetched from the network, then kept
+  const kept = [], unpacked = [];
+  for (let i = 0; i < LOADS; i++) {
+    await page.goto(`${server.url}?language=en`);
+    await settled(page);
+    kept.push(await switch_language(page, 'de'));
+    await settled(page);
+    unpacked.push(await switch_language(page, 'en'));
+    await settled(page);
+  }
+  await context.close();
+  await server.close();
+  console.log(`\n## Changing the language in ${engine} (English to German, ${LOADS} cached visits)\n`);
+  console.log('| Case | Median | Slowest | Budget |');
+  console.log('|---|---:|---:|---|');
+  console.log(`| German kept by the service worker: fetched from its cache, unpacked, started | ${ms(median(kept))} ms | ${ms(Math.max(...kept))} ms | 500 ms: ${Math.max(...kept) <= 500 ? 'met' : '**no**'} |`);
+  console.log(`| English, unpacked already in this visit: started again | ${ms(median(unpacked))} ms | ${ms(Math.max(...unpacked))} ms | 500 ms: ${Math.max(...unpacked) <= 500 ? 'met' : '**no**'} |`);
+  console.log(`| German the first time, from the network (a server on this machine) | ${ms(first)} ms | | |`);
 }
 
 // [SECTION] First frame: navigation start to the title on the canvas, cold, against a blank page
@@ -324,18 +363,22 @@ console.log(`# Web page budgets: ${SITE}, ${os.cpus().length} CPUs, load average
 if (PARTS.some((part) => ['download', 'present'].includes(part))) {
   const browser = await launch('chromium');
   try {
-    if (PARTS.includes('download')) await download(browser);
+    if (PARTS.includes('download')) {
+      await download(browser);
+      await download(browser, 'de'); // the largest of the other languages' folders
+    }
     if (PARTS.includes('present')) await present(browser);
   } finally {
     await browser.close();
   }
 }
 for (const engine of ENGINES) {
-  if (PARTS.some((part) => ['first', 'tap'].includes(part))) {
+  if (PARTS.some((part) => ['first', 'tap', 'language'].includes(part))) {
     const browser = await launch(engine);
     try {
       if (PARTS.includes('first')) await first_frame(browser);
       if (PARTS.includes('tap')) await per_tap(browser);
+      if (PARTS.includes('language')) await languages(browser, engine);
     } finally {
       await browser.close();
     }

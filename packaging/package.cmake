@@ -8,10 +8,24 @@ set(QUARNEL_RELEASE_DATE "2026-12-07")
 set(QUARNEL_RELEASE_RFC2822 "Mon, 07 Dec 2026 12:00:00 +0000")
 
 set(PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
+# The desktop entry and the metainfo carry every language's translation: msgfmt merges the
+# .po files of po/ into the configured templates.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel.desktop.in
-               ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop @ONLY)
+               ${PACKAGING_OUT}/template/${QUARNEL_APP_ID}.desktop @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel.metainfo.xml.in
-               ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml @ONLY)
+               ${PACKAGING_OUT}/template/${QUARNEL_APP_ID}.metainfo.xml @ONLY)
+add_custom_command(
+  OUTPUT ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml
+  COMMAND ${MSGFMT} --desktop -d ${CMAKE_SOURCE_DIR}/po
+          --template ${PACKAGING_OUT}/template/${QUARNEL_APP_ID}.desktop
+          -o ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop
+  COMMAND ${MSGFMT} --xml -d ${CMAKE_SOURCE_DIR}/po
+          --template ${PACKAGING_OUT}/template/${QUARNEL_APP_ID}.metainfo.xml
+          -o ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml
+  DEPENDS ${QUARNEL_PO_FILES} ${CMAKE_SOURCE_DIR}/po/LINGUAS
+          ${PACKAGING_OUT}/template/${QUARNEL_APP_ID}.desktop
+          ${PACKAGING_OUT}/template/${QUARNEL_APP_ID}.metainfo.xml
+  COMMENT "Translating the desktop entry and the metainfo")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel.6.in ${PACKAGING_OUT}/quarnel.6 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-deck.6.in ${PACKAGING_OUT}/quarnel-deck.6 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-journal.6.in ${PACKAGING_OUT}/quarnel-journal.6
@@ -31,7 +45,9 @@ add_custom_command(
   COMMENT "Compressing the man page and the changelog")
 add_custom_target(packaging_files ALL
                   DEPENDS ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-                          ${PACKAGING_OUT}/quarnel-journal.6.gz ${PACKAGING_OUT}/changelog.gz)
+                          ${PACKAGING_OUT}/quarnel-journal.6.gz ${PACKAGING_OUT}/changelog.gz
+                          ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop
+                          ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml)
 
 install(FILES ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -67,7 +83,8 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "Quarnel lays out tarot readings: choose one of six readings, shuffle the\n"
        "78-card deck, turn the cards of the spread and read each card's upright or\n"
        "reversed meaning. It shows a 240 x 320 portrait touch screen in a window,\n"
-       "and can be used with the mouse, a touch screen or the keyboard. It keeps a\n"
-       "journal of the readings, which quarnel-journal lists, searches and counts,\n"
-       "and where readings drawn from your own deck can be logged.")
+       "and can be used with the mouse, a touch screen or the keyboard. It speaks\n"
+       "English, Spanish, Portuguese, French, Italian and German. It keeps a journal\n"
+       "of the readings, which quarnel-journal lists, searches and counts, and where\n"
+       "readings drawn from your own deck can be logged.")
 include(CPack)

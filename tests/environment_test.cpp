@@ -75,11 +75,6 @@ std::string folder_of_length(size_t length) {
     return path;
 }
 
-void copy_install_into(const std::string& folder) {
-    fs::copy(data_dir(), folder,
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
 // The start-up failures of an install folder the program cannot read: every start-up load
 // reports its file missing and the card sheet ends the program.
 void expect_install_folder_unreadable(int code) {

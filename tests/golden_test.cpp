@@ -185,21 +185,26 @@ struct Golden {
     const char* name;
     uint32_t format;
     int32_t x_pitch, y_pitch;
+    int32_t language = 0; // English
 };
 
-void check_golden(const Golden& g, const std::string& script_text) {
+// Runs the script and compares its log with tests/golden/NAME.log; returns the shots folder.
+std::string check_golden(const Golden& g, const std::string& script_text) {
     std::vector<ScriptCommand> commands;
     std::string error;
-    ASSERT_TRUE(parse_script(script_text, &commands, &error)) << error;
+    EXPECT_TRUE(parse_script(script_text, &commands, &error)) << error;
     RunnerOptions options;
-    options.install_dir = data_dir();
+    options.install_dir = language_dir(g.language);
     options.shots_dir = make_test_folder(std::string("golden_") + g.name);
     options.display.format = g.format;
     options.display.x_pitch = g.x_pitch;
     options.display.y_pitch = g.y_pitch;
     std::filesystem::create_directories(FRAMES_DIR);
     std::FILE* frames = fopencookie(nullptr, "w", {nullptr, keep_frames, nullptr, nullptr});
-    ASSERT_NE(frames, nullptr);
+    if (!frames) {
+        ADD_FAILURE() << "no stream for the frames";
+        return options.shots_dir;
+    }
     std::setvbuf(frames, nullptr, _IOLBF, 0);
     run_session(options, commands, frames, nullptr);
     std::fclose(frames);
@@ -209,7 +214,7 @@ void check_golden(const Golden& g, const std::string& script_text) {
     if (update_requested()) {
         std::ofstream(path, std::ios::binary) << actual;
         std::ofstream(GOLDEN_FONTS, std::ios::binary) << read_test_file(QUARNEL_GOLDEN_FONTS);
-        return;
+        return options.shots_dir;
     }
     // Other fonts or another FreeType need not change a frame: they fail the test only when
     // the frames differ, and then the failure says so first, instead of a bare hash.
@@ -220,7 +225,7 @@ void check_golden(const Golden& g, const std::string& script_text) {
             testing::Test::RecordProperty("fonts", fonts);
             std::printf("%s: the frames match, though %s\n", g.name, fonts.c_str());
         }
-        return;
+        return options.shots_dir;
     }
     std::ofstream(options.shots_dir + "/actual.log", std::ios::binary) << actual;
     std::vector<std::string> e = lines_of(expected), a = lines_of(actual);
@@ -236,6 +241,7 @@ void check_golden(const Golden& g, const std::string& script_text) {
                   << (line < a.size() ? a[line] : "(end)")
                   << "\" (actual log and the run's shots in " << options.shots_dir << ")"
                   << first_differing_frame(g.name, e, a, options.shots_dir);
+    return options.shots_dir;
 }
 
 } // namespace
@@ -264,4 +270,29 @@ TEST(Golden, business_reading_and_exit_give_the_same_frames_as_before) {
     std::string script =
         read_test_file(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/exit.script");
     check_golden({"exit", kfDirect565, 2, 480}, script);
+}
+
+// Every other language: its pictures, questions and meanings in a love reading, its pages and
+// its farewell. The reading as text names the cards as the language does, each followed by its
+// orientation in that language.
+TEST(Golden, each_language_gives_the_same_frames_as_before_and_names_its_cards) {
+    std::string script =
+        read_test_file(std::string(QUARNEL_SOURCE_DIR) + "/tests/golden/languages.script");
+    for (int32_t language = 1; language < language_count(); ++language) {
+        const std::string name = std::string("language_") + language_code(language);
+        SCOPED_TRACE(name);
+        const std::string shots =
+            check_golden({name.c_str(), kfDirect565, 2, 480, language}, script);
+        int turned = 0;
+        for (const std::string& line : lines_of(read_test_file(shots + "/love.txt"))) {
+            for (int32_t card = 0; card < CARD_COUNT; ++card) {
+                const std::string named = language_card_name(language, card);
+                for (const char* orientation : {"upright", "reversed"})
+                    if (line.rfind(named + ", " + language_word(language, orientation) + ".", 0) ==
+                        0)
+                        turned += 1;
+            }
+        }
+        EXPECT_EQ(turned, 3) << "three cards turned, each named in the language";
+    }
 }

@@ -24,7 +24,8 @@ std::vector<std::string> describe_tables() {
     std::vector<std::string> lines;
     for (const LayoutEntry& e : screen_layout) {
         std::ostringstream line;
-        line << "place " << e.name << (e.label ? std::string(" \"") + e.label + "\"" : "")
+        line << "place " << e.name
+             << (e.label != word_none ? std::string(" \"") + word(e.label) + "\"" : "")
              << ": picture " << narrow(e.picture) << " at " << e.x << "," << e.y << "; tap "
              << e.tap.left << ".." << e.tap.right << " x " << e.tap.top << ".." << e.tap.bottom
              << "; pressed " << narrow(e.pressed) << " at " << e.pressed_x << "," << e.pressed_y;
@@ -37,7 +38,7 @@ std::vector<std::string> describe_tables() {
              << r.card_count << (r.thumbnails ? " thumbnails" : " cards") << " at";
         for (int32_t p = 0; p < r.card_count; ++p)
             line << " " << r.spread[p].x << "," << r.spread[p].y;
-        line << "; " << (r.questions ? "questions" : "no questions");
+        line << "; " << (r.first_question != word_none ? "questions" : "no questions");
         lines.push_back(line.str());
     }
     return lines;
@@ -70,7 +71,7 @@ TEST(Layout, readings_are_the_screens_of_their_kinds_and_their_tables_are_whole)
         EXPECT_EQ(reading_info(r.kind), &r);
         EXPECT_GE(r.card_count, 1);
         EXPECT_LE(r.card_count, SPREAD_MAX);
-        for (int32_t p = 0; r.questions && p < r.card_count; ++p)
+        for (int32_t p = 0; r.first_question != word_none && p < r.card_count; ++p)
             EXPECT_NE(question_text(r.kind, p), nullptr);
         EXPECT_EQ(question_text(r.kind, r.card_count), nullptr);
     }

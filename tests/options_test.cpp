@@ -111,6 +111,24 @@ TEST(Options, help_lists_every_option_and_the_keys_within_79_columns) {
     EXPECT_EQ(version_text().rfind("quarnel ", 0), 0u);
 }
 
+TEST(Options, the_language_is_the_one_named_else_the_locales_as_posix_orders_its_variables) {
+    EXPECT_EQ(parse({}).options.language, -1) << "the locale's";
+    EXPECT_EQ(parse({"--language", "fr"}).options.language, language_of_code("fr"));
+    EXPECT_EQ(parse({"--language=en"}).options.language, 0);
+    Parsed wrong = parse({"--language", "ES"});
+    EXPECT_EQ(wrong.ok, 0);
+    EXPECT_EQ(wrong.error, "quarnel: --language ES: no such language; the languages are en "
+                           "(English), es (Espa\xC3\xB1ol), pt (Portugu\xC3\xAAs), fr (Fran\xC3\xA7"
+                           "ais), it (Italiano), de (Deutsch)");
+    EXPECT_EQ(locale_language("de_DE.UTF-8", "fr_FR", "es"), language_of_code("de"));
+    EXPECT_EQ(locale_language("", "pt_BR.UTF-8", "es"), language_of_code("pt"));
+    EXPECT_EQ(locale_language(nullptr, nullptr, "it_IT@euro"), language_of_code("it"));
+    EXPECT_EQ(locale_language("C", "es_ES", "es_ES"), -1) << "LC_ALL=C wins";
+    EXPECT_EQ(locale_language(nullptr, nullptr, "nl_NL.UTF-8"), -1) << "a language we lack";
+    EXPECT_EQ(locale_language(nullptr, nullptr, nullptr), -1);
+    EXPECT_EQ(locale_language("POSIX", nullptr, nullptr), -1);
+}
+
 TEST(Options, default_scale_is_the_largest_that_fits_80_percent_of_the_screen_height) {
     EXPECT_EQ(default_scale(0), 1);    // unknown screen
     EXPECT_EQ(default_scale(320), 1);  // smaller than the display itself

@@ -30,11 +30,14 @@ std::string collapse_blanks(const std::string& text) {
     return out;
 }
 
-// Every "== N Name, orientation" entry of tools/card_texts, by record number 2N + reversed.
-const std::map<int, SourceEntry>& source_entries() {
-    static std::map<int, SourceEntry> entries;
+// Every "== N Name, orientation" entry of a language's tools/card_texts, by record number
+// 2N + reversed (UTF-8, as the files hold them).
+const std::map<int, SourceEntry>& source_entries(int32_t language = 0) {
+    static std::map<int, SourceEntry> all[LANGUAGE_COUNT];
+    std::map<int, SourceEntry>& entries = all[language];
     if (!entries.empty()) return entries;
     std::string folder = std::string(QUARNEL_SOURCE_DIR) + "/tools/card_texts";
+    if (language != 0) folder += std::string("/") + language_code(language);
     DIR* dir = opendir(folder.c_str());
     if (!dir) return entries;
     while (dirent* e = readdir(dir)) {
@@ -150,6 +153,28 @@ TEST(ReadingText, love_reading_with_three_turned_cards_gives_questions_names_and
         }
     }
     EXPECT_EQ(c.text, expected);
+}
+
+TEST(ReadingText, a_reading_in_another_language_names_its_cards_and_keeps_their_accents) {
+    const int32_t spanish = language_of_code("es");
+    ASSERT_EQ(source_entries(spanish).size(), 156u);
+    captures.clear();
+    run_program(language_dir(spanish), [] {
+        queue_love_reading_to_first_card();
+        tap(card_centre(5, 1));
+        queue_capture();
+    });
+    ASSERT_EQ(captures.size(), 1u);
+    const std::vector<std::string> blocks = blocks_of(captures[0].text);
+    ASSERT_EQ(blocks.size(), 11u) << captures[0].text;
+    EXPECT_EQ(blocks[0], "Lectura de Amor");
+    // "Carta 1 de 10: ¿Le importo a mi pareja?", then the card's text as its file has it.
+    EXPECT_EQ(blocks[1].rfind("Carta 1 de 10: \xC2\xBF", 0), 0u) << blocks[1];
+    for (int p = 0; p < 2; ++p) {
+        const SourceEntry& entry = source_entries(spanish).at(captures[0].dealt[p]);
+        EXPECT_EQ(blocks[size_t(p + 1)].substr(blocks[size_t(p + 1)].find('\n') + 1), entry.text);
+    }
+    EXPECT_EQ(blocks[3], "Carta 3 de 10: \xC2\xBFTenemos deseos y metas parecidos?\nBoca abajo.");
 }
 
 TEST(ReadingText, every_reading_names_itself_and_lists_each_position_face_down_then_turned) {

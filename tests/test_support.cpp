@@ -54,9 +54,20 @@ std::string data_dir() {
     return QUARNEL_DATA_DIR;
 }
 
-std::string copy_install_folder(const std::string& name) {
+std::string language_dir(int32_t language) {
+    return language == 0 ? data_dir() : data_dir() + "/" + language_code(language);
+}
+
+void copy_install_into(const std::string& folder, int32_t language) {
+    fs::create_directories(folder);
+    for (const char* part : {"picture", "sound"})
+        fs::copy(language_dir(language) + "/" + part, folder + "/" + part,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+std::string copy_install_folder(const std::string& name, int32_t language) {
     std::string folder = make_test_folder(name);
-    fs::copy(data_dir(), folder, fs::copy_options::recursive);
+    copy_install_into(folder, language);
     return folder;
 }
 

@@ -18,7 +18,11 @@ std::wstring wide_path(const std::string& host);
 // The generated install folder.
 std::string data_dir();
 // Copies the generated install folder to a fresh test folder (to damage it).
-std::string copy_install_folder(const std::string& name);
+std::string copy_install_folder(const std::string& name, int32_t language = 0);
+// The install folder of a language: data_dir() for English, its subfolder for the others.
+std::string language_dir(int32_t language);
+// Copies a language's install folder (its picture and sound folders) into folder.
+void copy_install_into(const std::string& folder, int32_t language = 0);
 // A card text of `count` sentences of 22 letters and a period: each fills exactly one row.
 std::string full_rows(int32_t count);
 // Resets the back end, points it at an install folder, and runs the program with the

@@ -513,8 +513,8 @@ TEST(DeckTexts, each_fault_is_named_by_file_line_and_card_and_nothing_is_written
     text.erase(hierophant, text.find("== 6 ", hierophant) - hierophant);
     // A card given twice: the Lovers, upright, again at the end.
     text += "\n== 6 The Lovers, upright\nThe Lovers again.\n";
-    // A curly quote.
-    replace_once(&text, "Everything you need", "Everything you\xE2\x80\x99ll need");
+    // A letter Windows-1252 lacks (a curly quote it has).
+    replace_once(&text, "Everything you need", "Everything you\xE2\x80\x99ll need \xC5\x91");
     write_test_file(folder + "/texts.txt", text);
     const std::string file = folder + "/texts.txt";
 
@@ -524,8 +524,8 @@ TEST(DeckTexts, each_fault_is_named_by_file_line_and_card_and_nothing_is_written
     const std::string first =
         file + ":" + std::to_string(line_of(text, "== 6 The Lovers, upright"));
     for (const std::string& expected : std::vector<std::string>{
-             file + ":" + std::to_string(line_of(text, "\xE2\x80\x99")) +
-                 ": card 1 upright: character 0xE2 is not in the program's font",
+             file + ":" + std::to_string(line_of(text, "\xC5\x91")) +
+                 ": card 1 upright: character \"\xC5\x91\" (U+0151) is not in Windows-1252",
              file + ":" + std::to_string(lovers_again) +
                  ": card 6 upright is given twice (first at " + first.substr(0) + ")",
              file + ":" + std::to_string(line_of(text, "== 5 The Hierophant, upright")) +
@@ -534,7 +534,7 @@ TEST(DeckTexts, each_fault_is_named_by_file_line_and_card_and_nothing_is_written
     EXPECT_FALSE(fs::exists(folder + "/deck"));
 
     // With the file's own faults mended, the layout's faults show: by card and line.
-    replace_once(&text, "Everything you\xE2\x80\x99ll need", "Everything you need");
+    replace_once(&text, "Everything you\xE2\x80\x99ll need \xC5\x91", "Everything you need");
     text.erase(text.rfind("\n== 6 The Lovers, upright"));
     text += "\n== 5 The Hierophant, reversed\nDoubt.\n";
     write_test_file(file, text);

@@ -2,6 +2,7 @@
 
 #include "core/core.h"
 #include "core/geometry.h"
+#include "core/words.h"
 #include <cwchar>
 
 // [SECTION] Program-wide values
@@ -21,6 +22,7 @@ void reset_core() {
     path_buffer[0] = 0;
     load_result = 0;
     display_properties = GXDisplayProperties{};
+    current_language = language_en;
 }
 
 void init_app_state(AppState* state) {

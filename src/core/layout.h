@@ -6,6 +6,7 @@
 
 #pragma once
 #include "core/core.h"
+#include "core/words.h"
 
 // [SECTION] Places
 
@@ -61,9 +62,9 @@ enum LayoutId : int32_t {
 
 struct LayoutEntry {
     const char* name;       // for people: logs, test messages, the generator
-    const char* label;      // the words on a button, as the generator draws them and hosts
+    WordId label;           // the words on a button, as the generator draws them and hosts
                             // name it ("Start", "About Tarot"); a reading's entry on the menu
-                            // is labelled with the reading's name; null when not a button
+                            // is labelled with the reading's name; word_none when no button
     const wchar_t* picture; // drawn with its top-left corner at (x, y); null when the place
                             // is part of a larger picture or its picture is chosen at run time
     int32_t x, y;
@@ -76,3 +77,5 @@ extern const LayoutEntry screen_layout[PLACE_COUNT];
 
 // 1 when the place has a tap area.
 int is_tappable(LayoutId place);
+// The words on a place's button in the current language; null when it is no button.
+const char* place_label(LayoutId place);

@@ -121,8 +121,11 @@ int draw_picture_region(Surface* surface, int32_t x, int32_t y, int32_t w, int32
 
 enum : int32_t { GLYPH_WIDTH = 4, GLYPH_HEIGHT = 12 };
 
-// Draws the glyph of code c (33..127) from font_picture at (x, y); other codes draw nothing.
+// Draws the glyph of code c (33..255, Windows-1252) from font_picture at (x, y) when the font
+// holds it (the English font ends at 127); other codes draw nothing.
 void draw_glyph(int32_t c, int32_t x, int32_t y);
+// 1 when draw_glyph draws code c: 33..127 always, 128..255 when the font holds them.
+int font_has_glyph(int32_t c);
 // Draws a pre-formatted text on the question board's grid (QUESTION_GRID): a row ends after
 // its last cell, whatever the bytes.
 void draw_text(const char* text);

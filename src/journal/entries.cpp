@@ -96,8 +96,8 @@ std::string position_line(const JournalWords& words, int32_t number, int32_t cou
 
 std::string card_line(const JournalWords& words, const EntryDraft::Position& p) {
     if (p.card == NO_CARD) return p.not_drawn ? words.not_drawn : words.face_down;
-    std::string line =
-        std::string(card_name(p.card)) + ", " + (p.reversed ? words.reversed : words.upright) + ".";
+    std::string line = std::string(journal_card_name(p.card)) + ", " +
+                       (p.reversed ? words.reversed : words.upright) + ".";
     return p.meaning.empty() ? line : line + " " + p.meaning;
 }
 
@@ -135,7 +135,7 @@ std::string note_lines(const std::string& notes) {
 
 std::string format_entry(const EntryDraft& draft) {
     const JournalWords& words = journal_word_rows()[0];
-    const char* name = reading_name(draft.reading);
+    const char* name = journal_reading_name(draft.reading);
     std::string out = "## " + std::string(name ? name : "") + words.reading + ", " +
                       format_date(draft.date) + "\n";
     std::vector<std::string> about;
@@ -188,10 +188,10 @@ std::string entry_summary(const Journal& journal, const JournalEntry& entry) {
     const JournalPosition* positions = entry_positions(journal, entry);
     for (uint32_t p = 0; p < entry.position_count; ++p) {
         if (positions[p].card == NO_CARD) continue;
-        cards += std::string(cards.empty() ? "" : ", ") + card_name(positions[p].card) +
+        cards += std::string(cards.empty() ? "" : ", ") + journal_card_name(positions[p].card) +
                  (positions[p].reversed ? std::string(" ") + words.reversed : "");
     }
-    return std::string(reading_name(entry.reading)) + ": " + cards;
+    return std::string(journal_reading_name(entry.reading)) + ": " + cards;
 }
 
 std::string entry_key(const Journal& journal, const JournalEntry& entry) {
@@ -291,7 +291,7 @@ int drawn_entry(int32_t reading, const std::vector<DrawnCard>& cards, const Jour
         return 0;
     }
     if (int32_t(cards.size()) > count) {
-        *error = std::string("the ") + reading_name(reading) + " reading has " +
+        *error = std::string("the ") + journal_reading_name(reading) + " reading has " +
                  std::to_string(count) + (count == 1 ? " position" : " positions") + ", not " +
                  std::to_string(cards.size());
         return 0;
@@ -299,15 +299,15 @@ int drawn_entry(int32_t reading, const std::vector<DrawnCard>& cards, const Jour
     bool any = false;
     for (size_t a = 0; a < cards.size(); ++a) {
         any = any || cards[a].card != NO_CARD;
-        if (cards[a].card != NO_CARD && (cards[a].card < 0 || !card_name(cards[a].card))) {
+        if (cards[a].card != NO_CARD && (cards[a].card < 0 || !journal_card_name(cards[a].card))) {
             *error = "no card numbered " + std::to_string(cards[a].card);
             return 0;
         }
         for (size_t b = a + 1; b < cards.size(); ++b)
             if (cards[a].card != NO_CARD && cards[a].card == cards[b].card) {
-                *error = std::string(card_name(cards[a].card)) + " is drawn twice (positions " +
-                         std::to_string(a + 1) + " and " + std::to_string(b + 1) +
-                         "); a deck holds each card once";
+                *error = std::string(journal_card_name(cards[a].card)) +
+                         " is drawn twice (positions " + std::to_string(a + 1) + " and " +
+                         std::to_string(b + 1) + "); a deck holds each card once";
                 return 0;
             }
     }
@@ -323,12 +323,13 @@ int drawn_entry(int32_t reading, const std::vector<DrawnCard>& cards, const Jour
     char text[READING_TEXT_SIZE];
     for (int32_t p = 0; p < count; ++p) {
         EntryDraft::Position position;
-        if (reading_question(reading, p, text, READING_TEXT_SIZE)) position.question = text;
+        if (reading_question(JOURNAL_LANGUAGE, reading, p, text, READING_TEXT_SIZE))
+            position.question = text;
         if (size_t(p) < cards.size() && cards[size_t(p)].card != NO_CARD) {
             position.card = cards[size_t(p)].card;
             position.reversed = cards[size_t(p)].reversed ? 1 : 0;
-            if (card_meaning(card_texts, card_texts_size, position.card, position.reversed, text,
-                             READING_TEXT_SIZE))
+            if (card_meaning(JOURNAL_LANGUAGE, card_texts, card_texts_size, position.card,
+                             position.reversed, text, READING_TEXT_SIZE))
                 position.meaning = text;
         } else {
             position.not_drawn = 1;

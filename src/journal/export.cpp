@@ -89,17 +89,17 @@ std::string export_csv(const Journal& journal, const JournalFilter& filter) {
         const JournalEntry& entry = journal.entries[n];
         if (!entry.readable || !entry_matches(journal, entry, filter)) continue;
         const std::string date = format_date(entry.date);
-        const std::string head = std::to_string(n + 1) + "," + date.substr(0, 10) + "," +
-                                 date.substr(11) + "," + csv_field(reading_name(entry.reading)) +
-                                 "," + source_name(entry.source) + "," +
-                                 csv_field(span_text(journal, entry.deck));
+        const std::string head =
+            std::to_string(n + 1) + "," + date.substr(0, 10) + "," + date.substr(11) + "," +
+            csv_field(journal_reading_name(entry.reading)) + "," + source_name(entry.source) + "," +
+            csv_field(span_text(journal, entry.deck));
         const JournalPosition* positions = entry_positions(journal, entry);
         for (uint32_t p = 0; p < entry.position_count; ++p) {
             if (positions[p].card == NO_CARD) continue;
             out += head + "," + std::to_string(p + 1) + "," +
                    csv_field(span_text(journal, positions[p].question)) + "," +
                    std::to_string(positions[p].card) + "," +
-                   csv_field(card_name(positions[p].card)) + "," +
+                   csv_field(journal_card_name(positions[p].card)) + "," +
                    (positions[p].reversed ? words.reversed : words.upright) + "," +
                    csv_field(span_text(journal, positions[p].meaning)) + "\r\n";
         }
@@ -125,7 +125,7 @@ std::string export_json(const Journal& journal, const JournalFilter& filter) {
         EntryDraft draft = entry_draft(journal, entry);
         out += ",\"readable\":true,\"date\":" + json_string(format_date(entry.date)) +
                ",\"kind\":" + std::to_string(entry.reading) +
-               ",\"reading\":" + json_string(reading_name(entry.reading)) +
+               ",\"reading\":" + json_string(journal_reading_name(entry.reading)) +
                ",\"source\":" + json_string(source_name(entry.source)) +
                ",\"deck\":" + json_string(draft.deck) +
                ",\"key\":" + json_string(entry_key(journal, entry)) + ",\"positions\":[";
@@ -137,7 +137,7 @@ std::string export_json(const Journal& journal, const JournalFilter& filter) {
                        json_string(position.not_drawn ? "not drawn" : "face down");
             else
                 out += ",\"card\":" + std::to_string(position.card) +
-                       ",\"name\":" + json_string(card_name(position.card)) +
+                       ",\"name\":" + json_string(journal_card_name(position.card)) +
                        ",\"reversed\":" + (position.reversed ? "true" : "false") +
                        ",\"meaning\":" + json_string(position.meaning);
             out += "}";

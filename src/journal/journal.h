@@ -13,13 +13,21 @@
 
 // [SECTION] Names: cards, readings and the journal's words
 
-// The fixed words of an entry. The first five are the program's own (reading_word); the
-// rest are the journal's. A language adds a row (journal_word_rows).
+// The language the journal writes its entries in: English, the words table's first column
+// (platform.h's language 0), whatever language the program speaks.
+enum : int32_t { JOURNAL_LANGUAGE = 0 };
+// "The Fool" .. "King of Pentacles", and "Love", in the journal's language.
+const char* journal_card_name(int32_t card);
+const char* journal_reading_name(int32_t kind);
+
+// The fixed words of an entry. The first six are the program's own (the words table's
+// "text.reading", "text.card_of", "upright", "reversed" and "text.face_down"); the rest are
+// the journal's. A language adds a row (journal_word_rows).
 struct JournalWords {
     const char* language;  // "en"
     const char* reading;   // " reading", after the reading's name in the heading
-    const char* card;      // "Card "
-    const char* of;        // " of "
+    const char* card;      // "Card ", before the position's number
+    const char* of;        // " of ", between the position's number and the spread's size
     const char* upright;   // "upright"
     const char* reversed;  // "reversed"
     const char* face_down; // "Face down." (a dealt card left face down)

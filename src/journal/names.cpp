@@ -6,16 +6,49 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 // [SECTION] The words of an entry
 
+const char* journal_card_name(int32_t card) {
+    return language_card_name(JOURNAL_LANGUAGE, card);
+}
+
+const char* journal_reading_name(int32_t kind) {
+    return reading_name_in(JOURNAL_LANGUAGE, kind);
+}
+
+namespace {
+
+// The words of a template of the words table around its placeholders: "{name} reading" gives
+// " reading" after "{name}"; "Card {n} of {count}" gives "Card " before "{n}" and " of "
+// between "{n}" and "{count}".
+std::string template_part(const char* key, const char* after, const char* before) {
+    const std::string words =
+        language_word(JOURNAL_LANGUAGE, key) ? language_word(JOURNAL_LANGUAGE, key) : "";
+    const size_t start = after ? words.find(after) : 0;
+    if (start == std::string::npos) return "";
+    const size_t from = after ? start + std::strlen(after) : 0;
+    const size_t end = before ? words.find(before, from) : words.size();
+    return end == std::string::npos ? "" : words.substr(from, end - from);
+}
+
+struct WordTexts {
+    std::string reading, card, of;
+};
+
+} // namespace
+
 const std::vector<JournalWords>& journal_word_rows() {
+    static const WordTexts english = {template_part("text.reading", "{name}", nullptr),
+                                      template_part("text.card_of", nullptr, "{n}"),
+                                      template_part("text.card_of", "{n}", "{count}")};
     static const std::vector<JournalWords> rows = {
-        {"en", reading_word(READING_WORD_READING), reading_word(READING_WORD_CARD),
-         reading_word(READING_WORD_OF), reading_word(READING_WORD_UPRIGHT),
-         reading_word(READING_WORD_REVERSED), reading_word(READING_WORD_FACE_DOWN), "Not drawn.",
-         "Drawn from my own deck.", "Deck: "},
+        {"en", english.reading.c_str(), english.card.c_str(), english.of.c_str(),
+         language_word(JOURNAL_LANGUAGE, "upright"), language_word(JOURNAL_LANGUAGE, "reversed"),
+         language_word(JOURNAL_LANGUAGE, "text.face_down"), "Not drawn.", "Drawn from my own deck.",
+         "Deck: "},
     };
     return rows;
 }
@@ -117,8 +150,8 @@ struct CardNames {
 const CardNames& card_names_table() {
     static CardNames table;
     if (!table.keys.empty()) return table;
-    for (int32_t card = 0; card_name(card); ++card) {
-        table.keys.push_back(lookup_key(card_name(card)));
+    for (int32_t card = 0; journal_card_name(card); ++card) {
+        table.keys.push_back(lookup_key(journal_card_name(card)));
         table.by_key[table.keys.back()] = card;
     }
     for (const NameRow& row : other_names) table.by_key[lookup_key(row.name)] = row.card;
@@ -178,7 +211,7 @@ std::string nearest_card_name(const std::string& text) {
         size_t d = edit_distance(key, table.keys[card]);
         if (d < best_distance) best = card, best_distance = d;
     }
-    return card_name(best);
+    return journal_card_name(best);
 }
 
 int32_t match_card(const std::string& text, int32_t* reversed, std::string* error) {
@@ -190,6 +223,18 @@ int32_t match_card(const std::string& text, int32_t* reversed, std::string* erro
     }
     auto found = table.by_key.find(lookup_key(name));
     if (found != table.by_key.end()) return found->second;
+    // A card's name in another language the program speaks, as it is written ("El Loco",
+    // "El Loco reversed").
+    std::string written = text;
+    while (!written.empty() && blank(written.back())) written.pop_back();
+    written.erase(0, written.find_first_not_of(" \t"));
+    int32_t other = card_of_name(written.c_str(), nullptr);
+    const size_t last_word = written.find_last_of(" ,(");
+    if (other < 0 && reversed && *reversed && last_word != std::string::npos) {
+        written.erase(written.find_last_not_of(" ,(", last_word) + 1);
+        other = card_of_name(written.c_str(), nullptr);
+    }
+    if (other >= 0) return other;
     if (error)
         *error =
             "no card is named '" + text + "'; the nearest is '" + nearest_card_name(name) + "'";
@@ -209,8 +254,8 @@ int32_t match_reading(const std::string& text, std::string* error) {
     }
     for (int32_t i = 0; reading_kind(i); ++i) {
         const int32_t kind = reading_kind(i);
-        if (plain(reading_name(kind)) == name) return kind;
-        list += std::string(list.empty() ? "" : ", ") + plain(reading_name(kind));
+        if (plain(journal_reading_name(kind)) == name) return kind;
+        list += std::string(list.empty() ? "" : ", ") + plain(journal_reading_name(kind));
     }
     if (error) *error = "no reading is named '" + text + "' (the readings: " + list + ")";
     return 0;

@@ -288,8 +288,8 @@ struct EntryParser {
             for (int32_t b = a + 1; b < read; ++b)
                 if (p[a].card != NO_CARD && p[a].card == p[b].card) {
                     *problem = "lines " + std::to_string(entry->first_line) + "-" +
-                               std::to_string(entry->last_line) + ": " + card_name(p[a].card) +
-                               " lies twice in one reading";
+                               std::to_string(entry->last_line) + ": " +
+                               journal_card_name(p[a].card) + " lies twice in one reading";
                     return false;
                 }
         return true;
@@ -321,7 +321,8 @@ int parse_journal(std::string bytes, Journal* journal, std::string* error) {
     const std::vector<Line> lines = split_lines(text);
     EntryParser parser{journal, &journal_word_rows()[0], {}};
     parser.exact_cards.reserve(128);
-    for (int32_t card = 0; card_name(card); ++card) parser.exact_cards[card_name(card)] = card;
+    for (int32_t card = 0; journal_card_name(card); ++card)
+        parser.exact_cards[journal_card_name(card)] = card;
 
     size_t first_heading = lines.size();
     bool journal_shaped = false, only_titles = true;

@@ -52,7 +52,7 @@ enum : int32_t { MAJOR_ARCANA = 22, SUIT_CARDS = 14, SUITS = 4, TOP_CARDS = 10 }
 
 // "Wands" from "Ace of Wands": the suit as the program's card names give it.
 std::string suit_name(int32_t suit) {
-    const std::string ace = card_name(MAJOR_ARCANA + suit * SUIT_CARDS);
+    const std::string ace = journal_card_name(MAJOR_ARCANA + suit * SUIT_CARDS);
     const size_t of = ace.rfind(' ');
     return of == std::string::npos ? ace : ace.substr(of + 1);
 }
@@ -251,7 +251,7 @@ std::string stats_table(const JournalStats& s) {
     std::string kinds;
     for (const auto& k : s.by_reading)
         if (k.second)
-            kinds += std::string(kinds.empty() ? "" : ", ") + reading_name(k.first) + " " +
+            kinds += std::string(kinds.empty() ? "" : ", ") + journal_reading_name(k.first) + " " +
                      std::to_string(k.second);
     out += "By reading: " + kinds + "\n";
     out += std::to_string(s.cards) + " cards drawn; a fair deck gives each card " +
@@ -262,7 +262,7 @@ std::string stats_table(const JournalStats& s) {
            padded("Upright", 9, true) + padded("Reversed", 10, true) +
            padded("Fair deck", 11, true) + "\n";
     for (int32_t card : s.top)
-        out += "  " + padded(card_name(card), 22, false) +
+        out += "  " + padded(journal_card_name(card), 22, false) +
                padded(std::to_string(s.upright[card] + s.reversed[card]), 6, true) +
                padded(std::to_string(s.upright[card]), 9, true) +
                padded(std::to_string(s.reversed[card]), 10, true) +
@@ -296,7 +296,8 @@ std::string stats_table(const JournalStats& s) {
 
 std::string stats_json(const JournalStats& s) {
     auto card_object = [&](int32_t card) {
-        return "{\"card\":" + std::to_string(card) + ",\"name\":" + json_string(card_name(card)) +
+        return "{\"card\":" + std::to_string(card) +
+               ",\"name\":" + json_string(journal_card_name(card)) +
                ",\"count\":" + std::to_string(s.upright[card] + s.reversed[card]) +
                ",\"upright\":" + std::to_string(s.upright[card]) +
                ",\"reversed\":" + std::to_string(s.reversed[card]) + "}";
@@ -310,7 +311,7 @@ std::string stats_json(const JournalStats& s) {
         ",\"last\":" + (s.has_dates ? json_string(day_of(s.last)) : "null") + ",\"by_reading\":[";
     for (size_t i = 0; i < s.by_reading.size(); ++i)
         out += std::string(i ? "," : "") + "{\"kind\":" + std::to_string(s.by_reading[i].first) +
-               ",\"reading\":" + json_string(reading_name(s.by_reading[i].first)) +
+               ",\"reading\":" + json_string(journal_reading_name(s.by_reading[i].first)) +
                ",\"readings\":" + std::to_string(s.by_reading[i].second) + "}";
     out += "],\"fair_count\":" + fixed(s.fair_count, 4) + ",\"top\":[";
     for (size_t i = 0; i < s.top.size(); ++i) out += (i ? "," : "") + card_object(s.top[i]);

@@ -294,7 +294,8 @@ uint32_t screen_version();
 enum : int32_t { READING_TEXT_SIZE = 16384 };
 int32_t screen_reading_text(char* out, int32_t capacity);
 
-// [SECTION] Names (answered by the program, reading/names.cpp and reading/readings.cpp)
+// [SECTION] Names (answered by the program, core/words.cpp and reading/readings.cpp)
+// In the language of the install folder the program runs from (English before a run).
 
 // "The Fool" .. "King of Pentacles" for card 0 .. 77 (the card of dealt value v is v / 2);
 // null for any other number.
@@ -302,41 +303,58 @@ const char* card_name(int32_t card);
 // A reading's name ("Love") by its kind (2 to 7), or null when the kind is no reading.
 const char* reading_name(int32_t kind);
 
+// [SECTION] Languages (answered by the program, core/words.cpp)
+//
+// Each language Quarnel speaks has an install folder of its own, and the program speaks the
+// language of the folder it runs from. These answer from the program's words table at any
+// time, before, during or after a run. Texts are UTF-8.
+
+// The number of languages; language 0 is English, the default install folder's.
+int32_t language_count();
+// "en", "es", "pt", "fr", "it", "de" for language 0 .. language_count() - 1: the name of the
+// language's install folder; null for any other number.
+const char* language_code(int32_t language);
+// The language's name in itself ("Español"); null for any other number.
+const char* language_name(int32_t language);
+// The language of a code ("es"), or -1 when Quarnel has none.
+int32_t language_of_code(const char* code);
+// The language of the running program's install folder; 0 (English) outside a run.
+int32_t program_language();
+// A row of the words table by its key ("page.copy", "text.face_down") in a language; null
+// for an unknown key or language.
+const char* language_word(int32_t language, const char* key);
+// A card's name in a language ("El Loco" for card 0 in Spanish); null out of range.
+const char* language_card_name(int32_t language, int32_t card);
+// The card a name stands for in any language ("El Loco" and "The Fool" are both card 0), or
+// -1; the language it is written in goes to *language when that is not null.
+int32_t card_of_name(const char* name, int32_t* language);
+
 // [SECTION] Readings and meanings (answered by the program, reading/readings.cpp and
 // reading/reading_text.cpp)
 //
 // What a host needs to write a reading's text itself, for cards it did not deal (a reading
-// drawn from the user's own deck): the readings, their positions and questions, the words of
-// the reading's text, and each card's meaning from a card text file held in memory. The
-// answers read the program's tables only; they change nothing and need no run.
+// drawn from the user's own deck): the readings, their names and positions and questions in
+// a language, and each card's meaning from a card text file held in memory. The words of the
+// text are the words table's (language_word: "text.reading", "text.card_of", "upright",
+// "reversed", "text.face_down"). The answers read the program's tables only; they change
+// nothing and need no run.
 
 // The kind of the reading at index (0 up, in menu order), or 0 past the last one.
 int32_t reading_kind(int32_t index);
 // The positions of a reading's spread (1 to SCREEN_CARDS_MAX), or 0 when the kind is no
 // reading.
 int32_t reading_card_count(int32_t kind);
-// The question of a position as the reading's text gives it, one plain sentence ("Are we
-// compatible?"), into out (zero-terminated, cut to capacity). Returns its length; 0 and ""
-// when the position has no question.
-int32_t reading_question(int32_t kind, int32_t position, char* out, int32_t capacity);
-
-// The fixed words of the reading's text, as in "Love reading", "Card 2 of 10: ...",
-// "The Fool, upright. ..." and "Face down.".
-enum ReadingWord : int32_t {
-    READING_WORD_READING = 0, // " reading", after the reading's name
-    READING_WORD_CARD,        // "Card ", before a position's number
-    READING_WORD_OF,          // " of ", between the position's number and the spread's size
-    READING_WORD_UPRIGHT,     // "upright", after a card's name and a comma
-    READING_WORD_REVERSED,    // "reversed"
-    READING_WORD_FACE_DOWN,   // "Face down.", a position whose card is not turned
-    READING_WORD_COUNT,
-};
-// A word of the reading's text, or null for any other number.
-const char* reading_word(int32_t word);
+// A reading's name in a language ("Amor" for love in Spanish), or null.
+const char* reading_name_in(int32_t language, int32_t kind);
+// The question of a position in a language as the reading's text gives it, one plain
+// sentence ("Are we compatible?"), into out (zero-terminated, cut to capacity). Returns its
+// length; 0 and "" when the position has no question.
+int32_t reading_question(int32_t language, int32_t kind, int32_t position, char* out,
+                         int32_t capacity);
 // The meaning of card 0 to 77, upright or reversed, as the reading's text gives it after the
-// card's name and orientation: the words of its record in a card text file (CardDB.dat)
-// held in memory as `size` bytes, each run of blanks one space, the record's own label left
-// out, bytes outside printable ASCII as '?'. Written into out (zero-terminated, cut to
+// card's name and orientation: the words of its record in a card text file (CardDB.dat) of a
+// language held in memory as `size` bytes, each run of blanks one space, the record's own
+// label (in that language) left out, UTF-8. Written into out (zero-terminated, cut to
 // capacity). Returns the length; 0 and "" when the record is missing or empty.
-int32_t card_meaning(const char* card_texts, int32_t size, int32_t card, int32_t reversed,
-                     char* out, int32_t capacity);
+int32_t card_meaning(int32_t language, const char* card_texts, int32_t size, int32_t card,
+                     int32_t reversed, char* out, int32_t capacity);

@@ -2,6 +2,7 @@
 // out in 23-column rows
 
 #include "reading/reading.h"
+#include "core/encoding.h"
 
 #include <cstring>
 
@@ -98,8 +99,10 @@ void record_extent(uint32_t start, uint32_t end, int32_t* held, int32_t* length)
 
 namespace {
 
+// The letters of Windows-1252, the card text file's encoding: A to Z, a to z and the accented
+// letters above 127, so that a word keeps its accented letters on its row.
 int is_letter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return is_cp1252_letter(uint8_t(c));
 }
 
 // The record being laid out: `held` of its bytes. Every look past them sees zero, as the

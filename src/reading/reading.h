@@ -5,7 +5,6 @@
 #include "core/core.h"
 #include "core/geometry.h"
 #include "core/layout.h"
-#include "reading/names.h"
 
 struct Picture;
 
@@ -22,8 +21,8 @@ struct ReadingInfo {
     int32_t card_count;           // 1 .. SPREAD_MAX positions
     const SpreadPoint* spread;    // top-left corner of each position's card
     int32_t thumbnails;           // 1 = the cards lie as one-third reductions, 0 = full size
-    const char* const* questions; // one question per position, or null; pre-formatted for
-                                  // draw_text's 37-character lines
+    int32_t first_question;       // the words of position 0's question, the next positions'
+                                  // following in the words table; word_none for no questions
 };
 
 enum : int32_t { READING_COUNT = 6 };
@@ -82,8 +81,11 @@ void reset_deck(AppState* state);
 // Draws the question board and, when the current reading has questions, the question of
 // position p over it; does not present.
 void draw_question(int32_t position);
-// The question text of a kind and position, or null when there is none.
+// The question text of a kind and position in the current language (UTF-8, pre-formatted for
+// the board's rows of 37 characters), or null when there is none.
 const char* question_text(int32_t kind, int32_t position);
+// The same in a language (0 English, ...; platform.h's language numbers).
+const char* question_text_in(int32_t language, int32_t kind, int32_t position);
 
 // [SECTION] Spreads and reveal
 

@@ -12,9 +12,14 @@
 //   Card 2 of 10: Are we compatible?
 //   Face down.
 //
-// A one-card reading leaves out the "Card 1 of 1" line.
+// A one-card reading leaves out the "Card 1 of 1" line. The words are the current language's
+// (the words table), the text UTF-8.
 
 #include "reading/reading.h"
+#include "core/encoding.h"
+#include "graphics/graphics.h"
+
+#include <cstring>
 
 // [SECTION] Output
 
@@ -47,64 +52,109 @@ void put_number(TextOut* out, int32_t n) {
     while (count > 0) put_char(out, digits[--count]);
 }
 
-// Control codes count as blanks; the font has glyphs for ASCII only, so any other byte of a
-// damaged file is shown as '?' rather than passed on as broken UTF-8.
-int is_blank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
+// A template's words with its placeholders ("{name}", "{n}", "{count}") filled in; a
+// placeholder it does not know is written as it stands.
+void put_template(TextOut* out, const char* words, const char* name, int32_t n, int32_t count) {
+    for (const char* c = words; c && *c; ++c) {
+        if (*c == '{') {
+            if (std::strncmp(c, "{name}", 6) == 0) {
+                put_text(out, name);
+                c += 5;
+                continue;
+            }
+            if (std::strncmp(c, "{n}", 3) == 0) {
+                put_number(out, n);
+                c += 2;
+                continue;
+            }
+            if (std::strncmp(c, "{count}", 7) == 0) {
+                put_number(out, count);
+                c += 6;
+                continue;
+            }
+        }
+        put_char(out, *c);
+    }
 }
 
-// Writes bytes [begin, end) with every run of blanks made one space, and none at either end.
-// `pending` carries the state between pieces: -1 before the first word (blanks owe nothing),
-// 1 when a space is owed before the next word, 0 otherwise.
-void put_words(TextOut* out, const char* begin, const char* end, int* pending) {
-    for (const char* c = begin; c < end; ++c) {
-        if (is_blank(*c)) {
+// Control codes count as blanks.
+int is_blank(uint32_t c) {
+    return c <= ' ';
+}
+
+// The characters of a text: UTF-8 (the program's tables) or a card record's Windows-1252
+// bytes, which become UTF-8 where the font draws them; any other byte of a damaged file (and
+// every byte above 126 for a font of ASCII only, as the English one) is shown as '?' rather
+// than passed on as broken UTF-8.
+struct Characters {
+    const char* text;
+    size_t at, end;
+    int cp1252;
+};
+
+uint32_t next_character(Characters* chars) {
+    if (chars->at >= chars->end) return 0;
+    if (!chars->cp1252) return next_utf8(chars->text, &chars->at);
+    const uint8_t byte = uint8_t(chars->text[chars->at++]);
+    if (byte < 0x7F) return byte ? byte : ' ';
+    const uint32_t c = cp1252_to_unicode(byte);
+    return byte > 0x7F && c != 0 && font_has_glyph(byte) ? c : '?';
+}
+
+// Writes characters [begin, end) with every run of blanks made one space, and none at either
+// end. `pending` carries the state between pieces: -1 before the first word (blanks owe
+// nothing), 1 when a space is owed before the next word, 0 otherwise.
+void put_words(TextOut* out, Characters chars, int* pending) {
+    for (uint32_t c; (c = next_character(&chars)) != 0;) {
+        if (is_blank(c)) {
             if (*pending == 0) *pending = 1;
             continue;
         }
         if (*pending == 1) put_char(out, ' ');
         *pending = 0;
-        put_char(out, static_cast<unsigned char>(*c) < 0x7F ? *c : '?');
+        char bytes[4];
+        const int32_t count = put_utf8(c, bytes);
+        if (out->length + count >= out->capacity) out->capacity = out->length + 1; // all or none
+        for (int32_t k = 0; k < count; ++k) put_char(out, bytes[k]);
     }
 }
 
-// A question of the spread tables: its rows of the question board, padded with spaces where the
-// author placed the words, joined into one sentence.
+// A question of the words table: its rows of the question board (37 characters each), padded
+// with spaces where the author placed the words, joined into one sentence.
 void put_question(TextOut* out, const char* question) {
     int pending = -1;
-    int32_t length = 0;
-    while (question[length]) ++length;
-    for (int32_t row = 0; row < length; row += QUESTION_GRID.columns) {
-        const int32_t row_end =
-            row + QUESTION_GRID.columns < length ? row + QUESTION_GRID.columns : length;
+    const size_t length = std::strlen(question);
+    size_t row = 0;
+    while (row < length) {
+        size_t row_end = row;
+        for (int32_t cell = 0; cell < QUESTION_GRID.columns && row_end < length; ++cell)
+            next_utf8(question, &row_end);
         if (row > 0 && pending == 0) pending = 1;
-        put_words(out, question + row, question + row_end, &pending);
+        put_words(out, Characters{question, row, row_end, 0}, &pending);
+        row = row_end;
     }
-}
-
-// The words of the reading's text (reading_word answers from them).
-const char* const reading_words[READING_WORD_COUNT] = {
-    " reading", "Card ", " of ", "upright", "reversed", "Face down.",
-};
-
-// "The Fool, upright." for a dealt value, into label (zero-terminated).
-void card_label(char* label, int32_t capacity, int32_t value) {
-    TextOut out = {label, capacity, 0};
-    label[0] = 0;
-    put_text(&out, card_names[value / 2]);
-    put_text(&out, ", ");
-    put_text(&out, reading_words[value % 2 == 1 ? READING_WORD_REVERSED : READING_WORD_UPRIGHT]);
-    put_char(&out, '.');
 }
 
 // Does the record open with "Name, orientation."? Then *skip is where its own words begin.
+// The label is UTF-8, the record Windows-1252.
 int opens_with_label(const char* record, int32_t length, const char* label, int32_t* skip) {
     int32_t at = 0;
-    while (at < length && is_blank(record[at])) ++at;
-    for (const char* c = label; *c; ++c, ++at)
-        if (at >= length || record[at] != *c) return 0;
+    while (at < length && is_blank(uint8_t(record[at]))) ++at;
+    size_t in_label = 0;
+    for (uint32_t c; (c = next_utf8(label, &in_label)) != 0; ++at)
+        if (at >= length || cp1252_to_unicode(uint8_t(record[at])) != c) return 0;
     *skip = at;
     return 1;
+}
+
+// "The Fool, upright." for a dealt value in a language, into label.
+void card_label(char* label, int32_t capacity, int32_t language, int32_t value) {
+    TextOut out = {label, capacity, 0};
+    label[0] = 0;
+    put_text(&out, language_card_name(language, value / 2));
+    put_text(&out, ", ");
+    put_text(&out, word_in(language, value % 2 == 1 ? word_reversed : word_upright));
+    put_text(&out, ".");
 }
 
 // A record's words after its own label: the card's meaning as the reading's text gives it.
@@ -113,13 +163,14 @@ void put_meaning(TextOut* out, const char* record, int32_t length, const char* l
     // The records name their own card first; that label is written once, by the caller.
     int32_t skip = 0;
     opens_with_label(record, length, label, &skip);
-    put_words(out, record + skip, record + length, &pending);
+    put_words(out, Characters{record, size_t(skip), size_t(length > skip ? length : skip), 1},
+              &pending);
 }
 
 // The card's name and orientation, then its meaning from the card text file.
 void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
-    char label[64];
-    card_label(label, int32_t(sizeof label), value);
+    char label[128];
+    card_label(label, int32_t(sizeof label), current_language, value);
     put_text(out, label);
     char record[RECORD_TEXT_SIZE];
     const int32_t length =
@@ -131,32 +182,29 @@ void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
 
 // [SECTION] Answers for hosts
 
-const char* reading_word(int32_t word) {
-    return word >= 0 && word < READING_WORD_COUNT ? reading_words[word] : nullptr;
-}
-
-int32_t reading_question(int32_t kind, int32_t position, char* out, int32_t capacity) {
+int32_t reading_question(int32_t language, int32_t kind, int32_t position, char* out,
+                         int32_t capacity) {
     if (!out || capacity <= 0) return 0;
     out[0] = 0;
-    const char* question = question_text(kind, position);
+    const char* question = question_text_in(language, kind, position);
     if (!question) return 0;
     TextOut text = {out, capacity, 0};
     put_question(&text, question);
     return text.length;
 }
 
-int32_t card_meaning(const char* card_texts, int32_t size, int32_t card, int32_t reversed,
-                     char* out, int32_t capacity) {
+int32_t card_meaning(int32_t language, const char* card_texts, int32_t size, int32_t card,
+                     int32_t reversed, char* out, int32_t capacity) {
     if (!out || capacity <= 0) return 0;
     out[0] = 0;
-    if (!card_texts || card < 0 || card >= CARD_COUNT) return 0;
+    if (!card_texts || card < 0 || card >= CARD_COUNT || !language_code(language)) return 0;
     const int32_t value = 2 * card + (reversed ? 1 : 0);
     const char* record = nullptr;
     int32_t held = 0, length = 0;
     if (size <= 0 || !find_card_record(card_texts, size_t(size), value, &record, &held, &length))
         return 0;
-    char label[64];
-    card_label(label, int32_t(sizeof label), value);
+    char label[128];
+    card_label(label, int32_t(sizeof label), language, value);
     TextOut text = {out, capacity, 0};
     // The bytes the reading's text reads from the open file: the record cut as its buffer
     // cuts it.
@@ -174,11 +222,12 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
     const char* name = reading_name(kind);
     if (!name) return 0;
     TextOut text = {out, capacity, 0};
-    put_text(&text, name);
-    put_text(&text, reading_words[READING_WORD_READING]);
+    put_template(&text, word(word_text_reading), name, 0, 0);
     put_char(&text, '\n');
     if (state->reading_shown != 1) {
-        put_text(&text, "\nThe cards are not laid out yet.\n");
+        put_char(&text, '\n');
+        put_text(&text, word(word_text_not_laid_out));
+        put_char(&text, '\n');
         return text.length;
     }
     const int32_t size = spread_size(kind);
@@ -186,10 +235,7 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         put_char(&text, '\n');
         const char* question = question_text(kind, p);
         if (size > 1) {
-            put_text(&text, reading_words[READING_WORD_CARD]);
-            put_number(&text, p + 1);
-            put_text(&text, reading_words[READING_WORD_OF]);
-            put_number(&text, size);
+            put_template(&text, word(word_text_card_of), nullptr, p + 1, size);
             if (question) put_text(&text, ": ");
         }
         if (question) put_question(&text, question);
@@ -198,7 +244,7 @@ int32_t reading_text(const AppState* state, char* out, int32_t capacity) {
         if (state->table.turned_positions[p] == 1 && value >= 0 && value < DEALT_VALUES)
             put_card(&text, state->card_db_file, value);
         else
-            put_text(&text, reading_words[READING_WORD_FACE_DOWN]);
+            put_text(&text, word(word_text_face_down));
         put_char(&text, '\n');
     }
     return text.length;

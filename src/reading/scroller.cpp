@@ -10,7 +10,7 @@ namespace {
 
 int is_question_kind(int32_t kind) {
     const ReadingInfo* r = reading_info(kind);
-    return r && r->questions;
+    return r && r->first_question != word_none;
 }
 
 int is_multi_card_kind(int32_t kind) {
@@ -29,8 +29,7 @@ void draw_rows(int32_t first, int32_t last) {
     int32_t column = 0;
     for (int64_t k = begin; k < end && k < WRAPPED_TEXT_SIZE; ++k) {
         if (k >= 0) {
-            const int32_t c = static_cast<signed char>(text[k]);
-            if (c >= 0x21 && c <= 0x7F) draw_glyph(c, x, y);
+            draw_glyph(static_cast<unsigned char>(text[k]), x, y);
         }
         x += grid.cell_width;
         column += 1;

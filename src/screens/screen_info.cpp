@@ -59,7 +59,7 @@ void add_button(ScreenInfo* info, const char* label, int32_t role, int32_t posit
 }
 
 void add_place(ScreenInfo* info, LayoutId place, int32_t role = BUTTON_PLAIN) {
-    add_button(info, screen_layout[place].label, role, -1, screen_layout[place].tap);
+    add_button(info, place_label(place), role, -1, screen_layout[place].tap);
 }
 
 template <size_t N> void add_places(ScreenInfo* info, const LayoutId (&places)[N]) {
@@ -111,15 +111,15 @@ int screen_info(ScreenInfo* info) {
         add_places(info, title_buttons);
         break;
     case SCREEN_MENU:
-        info->name = screen_layout[place_table_menu].label;
+        info->name = place_label(place_table_menu);
         add_menu(info);
         break;
     case SCREEN_ABOUT:
-        info->name = screen_layout[place_menu_about].label;
+        info->name = place_label(place_menu_about);
         add_places(info, about_buttons);
         break;
     case SCREEN_PUBLISHER:
-        info->name = screen_layout[place_menu_publisher].label;
+        info->name = place_label(place_menu_publisher);
         if (info->page == 1)
             add_places(info, publisher_1_buttons);
         else

@@ -3,6 +3,7 @@
 
 #include "shell/shell.h"
 #include "core/geometry.h"
+#include "core/words.h"
 #include "graphics/graphics.h"
 #include "reading/reading.h"
 #include "screens/screens.h"
@@ -39,6 +40,7 @@ int start_up(intptr_t instance) {
     GXOpenInput();
     display_properties = GXGetDisplayProperties();
     read_install_dir();
+    read_language();
     create_objects();
     if (app_state) app_state->screen = screen_title;
     clear_display(&display_properties, 0);
@@ -102,6 +104,28 @@ void read_install_dir() {
         install_dir[n] = 0;
     }
     registry_close_key(key);
+}
+
+void read_language() {
+    current_language = language_en;
+    const FileHandle file = open_file(picture_path(L"\\language.txt"));
+    if (file == INVALID_FILE || file == 0) return;
+    char code[9] = {};
+    uint32_t got = 0;
+    const int ok = read_file(file, code, 8, &got);
+    close_file(file);
+    // The code's letters, then nothing but line ends.
+    uint32_t letters = 0;
+    while (letters < got && code[letters] >= 'a' && code[letters] <= 'z') letters += 1;
+    int ends = ok && letters > 0 && got < 8;
+    for (uint32_t k = letters; k < got; ++k) ends &= code[k] == '\r' || code[k] == '\n';
+    code[letters] = 0;
+    const int32_t language = ends ? find_language(code) : -1;
+    if (language < 0) {
+        message_box(0, L"The language is unknown. File name is 'language.txt'", L"", MB_OK);
+        return;
+    }
+    current_language = language;
 }
 
 template <class T> static T* allocate_record() {

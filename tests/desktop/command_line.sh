@@ -2,7 +2,7 @@
 # command_line.sh -- the desktop program answers --help and --version and exits 0, refuses a
 # wrong option in one line plus the usage with exit code 2, and without a display says so in
 # one line and exits 1 within 2 s (never running on with no window), as it does with a
-# display it cannot reach.
+# display it cannot reach; and speaks the locale's language, or --language's.
 # Usage: command_line.sh PROGRAM
 set -u
 program=$1
@@ -54,6 +54,19 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 5 "$program" --deck
 [ $code -eq 2 ] || fail "--deck without a deck: exit code $code"
 [ "$(cat "$out/deck.err")" = "quarnel: --deck $out: no folder with card.nbf or CardDB.dat" ] ||
   fail "--deck without a deck said: $(cat "$out/deck.err")"
+
+# The messages speak the locale's language, or --language's; a language Quarnel lacks is
+# refused in one line that names the languages.
+LC_ALL=es_ES.UTF-8 "$program" --help >"$out/help.es"
+[ "$(head -1 "$out/help.es")" = "Uso: quarnel [OPCIÓN]..." ] ||
+  fail "LC_ALL=es_ES.UTF-8 --help began: $(head -1 "$out/help.es")"
+LC_ALL=C "$program" --language de --help >"$out/help.de"
+[ "$(head -1 "$out/help.de")" = "Aufruf: quarnel [OPTION]..." ] ||
+  fail "--language de --help began: $(head -1 "$out/help.de")"
+LC_ALL=C "$program" --language xx >/dev/null 2>"$out/language.err"; code=$?
+[ $code -eq 2 ] || fail "--language xx: exit code $code"
+[ "$(head -1 "$out/language.err")" = "quarnel: --language xx: no such language; the languages are en (English), es (Español), pt (Português), fr (Français), it (Italiano), de (Deutsch)" ] ||
+  fail "--language xx said: $(head -1 "$out/language.err")"
 
 [ $failures -eq 0 ] && echo "command line: all passed"
 exit $((failures > 0))

@@ -38,6 +38,23 @@ has_files() {
 }
 check "files: program, install folder, menu entry, metainfo, man page, copyright" has_files
 
+every_language() { # each language's install folder and messages, the entry's translations
+  local missing=0
+  for code in es pt fr it de; do
+    for f in "usr/share/quarnel/$code/picture/CardDB.dat" "usr/share/quarnel/$code/picture/font.nbf" \
+      "usr/share/quarnel/$code/picture/language.txt" "usr/share/quarnel/$code/sound/start.wav" \
+      "usr/share/locale/$code/LC_MESSAGES/quarnel.mo"; do
+      [ -f "$root/$f" ] || { echo "missing /$f"; missing=1; }
+    done
+    grep -q "^Comment\[$code\]=" "$root/usr/share/applications/$app.desktop" ||
+      { echo "the desktop entry has no Comment[$code]"; missing=1; }
+    grep -q "xml:lang=\"$code\"" "$root/usr/share/metainfo/$app.metainfo.xml" ||
+      { echo "the metainfo has no $code translation"; missing=1; }
+  done
+  return $missing
+}
+check "every language: install folders, messages, desktop entry and metainfo" every_language
+
 icon_sizes() {
   local wrong=0
   for n in 16 24 32 48 64 128 256; do
@@ -93,6 +110,11 @@ unpacked_window() {
     "$here/../desktop/window_smoke.sh" "$root/usr/games/quarnel" "$work/window.png"
 }
 check "window from the unpacked files" unpacked_window
+german_window() { # a German locale reads the German install folder
+  LC_ALL=de_DE.UTF-8 SMOKE_DATA_DIR=$root/usr/share/quarnel/de env -u QUARNEL_INSTALL_DIR \
+    "$here/../desktop/window_smoke.sh" "$root/usr/games/quarnel"
+}
+check "window in German from the unpacked files" german_window
 
 [ $failures -eq 0 ] && echo "package checks: all passed ($(basename "$deb"))"
 exit $((failures > 0))

@@ -136,7 +136,9 @@ async function launch_puppeteer(engine) {
   const browser = engine === 'chromium'
     ? await puppeteer.launch({
       executablePath: BINARIES.chromium, headless: true, userDataDir: profile,
-      args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      // The browser speaks English whatever the machine's locale, so that the page does
+      // (language.js); a test of another language asks for it.
+      args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--lang=en-US',
              '--disable-background-networking', '--disable-component-update', '--disable-sync',
              '--autoplay-policy=user-gesture-required', '--mute-audio'],
     })
@@ -145,7 +147,7 @@ async function launch_puppeteer(engine) {
       // Without a sound device Firefox's AudioContext never runs: its sound goes to a
       // PulseAudio server of its own that plays into nothing.
       env: {...process.env, PULSE_SERVER: `unix:${sound.socket}`},
-      extraPrefsFirefox: {'browser.shell.checkDefaultBrowser': false},
+      extraPrefsFirefox: {'browser.shell.checkDefaultBrowser': false, 'intl.accept_languages': 'en-US'},
     });
   return {
     engine, raw: browser,
@@ -257,7 +259,8 @@ async function launch_webkit() {
   const driver = spawn(WEBKIT_DRIVER, [`--port=${port}`], {
     stdio: ['ignore', 'ignore', 'pipe'],
     env: {...process.env, XDG_CONFIG_HOME: config, XDG_CACHE_HOME: config, XDG_DATA_HOME: config,
-          GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1'},
+          GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1', LANGUAGE: 'en_US',
+          LANG: 'en_US.UTF-8', LC_ALL: ''},
   });
   let driver_log = '';
   driver.stderr.on('data', (chunk) => { driver_log = (driver_log + chunk).slice(-4000); });
@@ -448,4 +451,14 @@ export async function canvas_pixels(page) {
     return btoa(text);
   });
   return Buffer.from(data, 'base64');
+}
+
+// Chooses a language in the page's menu as a user does (its change event); the page then starts
+// the program again in that language.
+export async function choose_language(page, code) {
+  await page.evaluate((code) => {
+    const menu = document.getElementById('language');
+    menu.value = code;
+    menu.dispatchEvent(new Event('change'));
+  }, code);
 }

@@ -17,7 +17,7 @@ import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
 import {serve, launch, problems, settled, tap, tap_element, next_document, canvas_pixels, sleep, PHONE,
-        DESKTOP} from './harness.mjs';
+        DESKTOP, choose_language} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -172,10 +172,12 @@ async function with_site(change, body, headers = {}) {
   }
 }
 
-// Waits until the service worker has kept every file and controls the page.
+// Waits until the service worker has kept every file, the packed folder of the page's
+// language too, and controls the page.
 async function worker_in_charge(page) {
   await page.wait_for(() => navigator.serviceWorker && navigator.serviceWorker.controller !== null &&
-                            navigator.serviceWorker.controller.state === 'activated', {timeout: 30000, polling: 50});
+                            navigator.serviceWorker.controller.state === 'activated' && quarnel.pack_kept,
+                      {timeout: 30000, polling: 50});
 }
 
 // [SECTION] Frames and taps
@@ -269,6 +271,49 @@ test('a reload with the network cut off starts from the service worker', async (
     await tap(page, 200, 280);
     assert.equal(await page.evaluate(() => quarnel.ended), false);
     await assert_clean(page);
+  });
+});
+
+test('the page speaks the language asked for, switches to another from its menu, and keeps both offline', async () => {
+  const shots = {};
+  for (const code of ['es', 'de']) {
+    shots[code] = path.join(OUT, `title-${code}`);
+    run_headless('shot title\n', shots[code], ['--language', code]);
+  }
+  const words = (page) => page.evaluate(() => [document.documentElement.lang,
+    document.getElementById('keep-copy').textContent, document.getElementById('language').value]);
+  await with_site(null, async (server, context) => {
+    const page = await context.open(`${server.url}?language=es`, PHONE);
+    await settled(page);
+    assert_same_frame(await canvas_pixels(page), path.join(shots.es, 'title.png'));
+    assert.deepEqual(await words(page), ['es', 'Copiar lectura', 'es']);
+    await worker_in_charge(page);
+    // Only the Spanish folder was fetched; German is fetched when chosen, then runs from its
+    // title screen.
+    assert.deepEqual(Object.keys(server.requests).filter((name) => /\.data/.test(name)), ['quarnel-es.data.gz']);
+    await choose_language(page, 'de');
+    await page.wait_for(() => quarnel.switch_ms !== null, {timeout: 10000});
+    await settled(page);
+    assert_same_frame(await canvas_pixels(page), path.join(shots.de, 'title.png'));
+    assert.deepEqual(await words(page), ['de', 'Legung kopieren', 'de']);
+    assert.equal(await page.evaluate(() => quarnel.runs), 2);
+    await tap(page, 200, 280); // Start
+    assert.match(await page.evaluate(() => quarnel.screen_text), /^Menü\. Schaltflächen: Wunsch, Heute/);
+    // Both languages start offline; with no language asked for, the chosen one is kept.
+    server.go_offline();
+    await page.goto(server.url);
+    await settled(page);
+    assert_same_frame(await canvas_pixels(page), path.join(shots.de, 'title.png'));
+    await choose_language(page, 'es');
+    await page.wait_for(() => quarnel.switch_ms !== null, {timeout: 10000});
+    await settled(page);
+    assert_same_frame(await canvas_pixels(page), path.join(shots.es, 'title.png'));
+    // A language never used cannot be fetched offline: the page stays in the one it speaks.
+    await choose_language(page, 'fr');
+    await page.wait_for(() => document.documentElement.lang === 'es', {timeout: 10000});
+    assert.deepEqual(await words(page), ['es', 'Copiar lectura', 'es']);
+    assert.equal(await page.evaluate(() => quarnel.failure), null);
+    await assert_clean(page, /quarnel-fr\.data\.gz|Failed to (fetch|load resource)|NetworkError|network|Load failed/i);
   });
 });
 

@@ -79,15 +79,16 @@ struct CardText {
     std::string file;            // where its heading is
     int line = 0;                // the heading's line
     std::string name;            // as the heading gives it
-    std::string text;            // its lines joined by single spaces
+    std::string text;            // its lines joined by single spaces, in Windows-1252
     std::vector<int> text_lines; // the line of each of its text lines
     std::vector<std::string> line_texts;
 };
 
 // Parses a card text file: "== N Name, upright|reversed" headings, each followed by its
-// text; '#' lines and blank lines are skipped. Fills records (resized to DEALT_VALUES) and
-// adds one problem a fault, each with file, line and card. Entries already present (from an
-// earlier file) count as given.
+// text; '#' lines and blank lines are skipped. The file is UTF-8 (a byte-order mark is
+// allowed); each text is converted to Windows-1252, and a character it lacks is a problem.
+// Fills records (resized to DEALT_VALUES) and adds one problem a fault, each with file, line
+// and card. Entries already present (from an earlier file) count as given.
 void parse_card_texts(const std::string& bytes, const std::string& file_name,
                       std::vector<CardText>* records, Problems* problems);
 // Adds a problem for each of the DEALT_VALUES records that no file gave.
@@ -108,6 +109,8 @@ struct RecordLayout {
 std::vector<RecordLayout> lay_out_card_db(const std::string& bytes);
 // Why a record's text does not lay out, in words, with the word at fault in *word (or "").
 std::string layout_fault(const std::string& text, const RecordLayout& layout, std::string* word);
+// The UTF-8 of Windows-1252 bytes (a card text as the program holds it), for messages.
+std::string utf8_of(const std::string& bytes);
 // "card 5 reversed" for a record number.
 std::string record_name(int record);
 

@@ -43,7 +43,8 @@ std::string usage() {
            std::to_string(CARD_FRAMES) +
            " card pictures as PNG files and contact-sheet.png into OUT_DIR\n"
            "  texts import TEXT_FILE_OR_DIR DECK_DIR\n"
-           "      make DECK_DIR/CardDB.dat from card texts (\"== N Name, upright\" headings)\n"
+           "      make DECK_DIR/CardDB.dat from card texts (\"== N Name, upright\" headings) in\n"
+           "      UTF-8, in any of the program's languages (glossary.txt of a folder is skipped)\n"
            "  check DECK_DIR\n"
            "      check a deck's card.nbf and CardDB.dat by the program's own rules\n"
            "  --install-dir DIR  the program's install folder, for its palette and font "
@@ -420,7 +421,8 @@ int import_texts(const Options& options) {
     std::error_code error;
     if (is_folder(source)) {
         for (const auto& entry : fs::directory_iterator(source, error))
-            if (lower(entry.path().extension().string()) == ".txt")
+            if (lower(entry.path().extension().string()) == ".txt" &&
+                lower(entry.path().filename().string()) != "glossary.txt") // names, no texts
                 files.push_back(entry.path().string());
         std::sort(files.begin(), files.end());
         if (files.empty()) problems.push_back(source + ": no .txt files");

@@ -3,6 +3,7 @@
 
 #include "deck.h"
 #include "reading/reading.h"
+#include "core/encoding.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,59 @@ std::string single_spaced(const std::string& s) {
 std::string where(const std::string& file, int line) {
     return file + ":" + std::to_string(line) + ": ";
 }
+
+// The Windows-1252 bytes of a UTF-8 line of text, one a letter as the program shows them. The
+// first character the card texts cannot hold is named in *fault ("" when there is none); it
+// and any other such character stand as '?' in the bytes.
+std::string card_bytes(const std::string& line, std::string* fault) {
+    std::string out;
+    fault->clear();
+    auto refuse = [&](const std::string& why) {
+        if (fault->empty()) *fault = why;
+        out.push_back('?');
+    };
+    for (size_t at = 0; at < line.size();) {
+        const size_t start = at;
+        uint32_t c = 0;
+        if (line[at] == 0)
+            at += 1;
+        else
+            c = next_utf8(line.c_str(), &at);
+        char code[16];
+        if (c == 0xFFFD && at - start == 1) {
+            std::snprintf(code, sizeof code, "0x%02X", uint8_t(line[start]));
+            refuse(std::string("byte ") + code +
+                   " is not UTF-8 (save the file as UTF-8; the texts are converted to the "
+                   "program's Windows-1252)");
+        } else if (c == '$') {
+            refuse("'$' separates the records and cannot be in a text");
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+            std::snprintf(code, sizeof code, "0x%02X", unsigned(c));
+            refuse(std::string("control character ") + code + " cannot be in a text");
+        } else if (unicode_to_cp1252(c) == 0) {
+            std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+            refuse("character \"" + line.substr(start, at - start) + "\" (" + code +
+                   ") is not in Windows-1252, the program's one byte per letter");
+        } else {
+            out.push_back(char(unicode_to_cp1252(c)));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string utf8_of(const std::string& bytes) {
+    std::string out;
+    for (char byte : bytes) {
+        const uint32_t c = cp1252_to_unicode(uint8_t(byte));
+        char utf8[4];
+        out.append(utf8, size_t(put_utf8(c ? c : 0xFFFD, utf8)));
+    }
+    return out;
+}
+
+namespace {
 
 // A heading's card number: plain decimal digits, 0 to 77; -1 otherwise.
 int card_number(const std::string& digits) {
@@ -110,22 +164,10 @@ void parse_card_texts(const std::string& bytes, const std::string& file_name,
             continue;
         }
         const int record = int(current - records->data());
-        for (unsigned char c : line) {
-            if (c == '$') {
-                problems->push_back(here + record_name(record) +
-                                    ": '$' separates the records and cannot be in a text");
-                break;
-            }
-            if (c >= 0x80 || (c < 0x20 && c != '\t') || c == 0x7F) {
-                char code[8];
-                std::snprintf(code, sizeof code, "0x%02X", c);
-                problems->push_back(here + record_name(record) + ": character " + code +
-                                    " is not in the program's font (plain ASCII only; use ' and \" "
-                                    "for curly quotes and - for dashes)");
-                break;
-            }
-        }
-        const std::string words = single_spaced(line);
+        std::string fault;
+        const std::string bytes = card_bytes(single_spaced(line), &fault);
+        if (!fault.empty()) problems->push_back(here + record_name(record) + ": " + fault);
+        const std::string words = bytes;
         current->text += (current->text.empty() ? "" : " ") + words;
         current->text_lines.push_back(line_number);
         current->line_texts.push_back(words);
@@ -225,8 +267,8 @@ std::string layout_fault(const std::string& text, const RecordLayout& layout, st
     for (const std::string& w : words_of(text.data(), text.size()))
         if (w.size() > size_t(TEXT_COLUMNS)) {
             *word = w;
-            return "the word \"" + w + "\" is longer than a row (" + std::to_string(TEXT_COLUMNS) +
-                   " characters)";
+            return "the word \"" + utf8_of(w) + "\" is longer than a row (" +
+                   std::to_string(TEXT_COLUMNS) + " characters)";
         }
     const std::string body = trim(text);
     if (body.empty() || body.back() != '.')

@@ -2,7 +2,7 @@
 
 #include "gen.h"
 #include "core/geometry.h"
-#include "reading/names.h"
+#include "core/words.h"
 
 #include <cmath>
 #include <cstdio>
@@ -217,7 +217,10 @@ const Look suit_looks[4] = {
 // The robes of the court figures.
 const Rgb suit_robes[4] = {red, teal, blue, green};
 
-Canvas card_base(const Look& look, const std::string& label, Rgb field) {
+// The label is the words of a row of the words table (a court card's rank), or `numeral` for
+// a word_none row (a number, or a Major Arcana's numeral).
+Canvas card_base(const Look& look, int word, const std::string& numeral, Rgb field) {
+    const std::string label = word == word_none ? numeral : words(word);
     Canvas c = make_canvas(CARD_WIDTH, CARD_HEIGHT, ink);
     fill_rounded_rect(c, 1, 1, 59, 99, 3, look.frame);
     fill_rect(c, 3, 3, 57, 97, look.frame_dark);
@@ -225,6 +228,8 @@ Canvas card_base(const Look& look, const std::string& label, Rgb field) {
     if (!label.empty()) {
         Canvas band = make_canvas(52, 9, look.band);
         double size = string_width(label, 8, face_sans_bold) > 48 ? 7 : 8;
+        if (string_width(label, size, face_sans_bold) > 50)
+            size = fit_label(word, label, 7, 6, 50, face_sans_bold);
         draw_string(band, label, 26, 7, size, look.band_ink, face_sans_bold, 1);
         // Six and nine are underlined, as on playing cards: a turned card shows the bottom
         // band's label at its top, and the line tells which way up the numeral is.
@@ -341,8 +346,12 @@ double pip_scale(int count, int suit) {
     return 0.88;
 }
 
-const char* const rank_labels[14] = {"ACE", "2", "3",  "4",    "5",      "6",     "7",
-                                     "8",   "9", "10", "PAGE", "KNIGHT", "QUEEN", "KING"};
+// The rank labels: the words of the court cards and the ace, the numbers of the others.
+const int rank_words[14] = {word_card_ace,   word_none,     word_none,      word_none,
+                            word_none,       word_none,     word_none,      word_none,
+                            word_none,       word_none,     word_card_page, word_card_knight,
+                            word_card_queen, word_card_king};
+const char* const rank_numbers[14] = {"", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
 
 void draw_ace(Canvas& c, int suit) {
     fill_ellipse(c, 30, 50, 23, 23, gold_light);
@@ -1039,7 +1048,7 @@ const Major majors[22] = {
 
 Canvas draw_back() {
     Look look = {gold, gold_dark, violet_dark, gold_light, night};
-    Canvas c = card_base(look, "", night);
+    Canvas c = card_base(look, word_none, "", night);
     for (int i = -6; i <= 6; ++i) {
         double x = 30 + 10 * i;
         stroke_line(c, x - 30, 20, x + 30, 80, 1.0, night_dark);
@@ -1082,18 +1091,24 @@ Canvas draw_back() {
 
 // [SECTION] Interface
 
+const char* face_name(int card) {
+    if (card >= 0 && card < CARD_COUNT) return card_name_table[card][drawn_language];
+    return card == CARD_COUNT ? "Card Back" : "";
+}
+
 Canvas draw_card_face(int card) {
     if (card < 0 || card >= CARD_FRAMES) return make_canvas(CARD_WIDTH, CARD_HEIGHT, ink);
     if (card == CARD_BACK) return draw_back();
     if (card < 22) {
         const Major& m = majors[card];
-        Canvas c = card_base(major_look, m.numeral, m.field);
+        Canvas c = card_base(major_look, word_none, m.numeral, m.field);
         m.emblem(c);
         return c;
     }
     int suit = (card - 22) / 14;
     int rank = (card - 22) % 14;
-    Canvas c = card_base(suit_looks[suit], rank_labels[rank], suit_looks[suit].field);
+    Canvas c = card_base(suit_looks[suit], rank_words[rank], rank < 10 ? rank_numbers[rank] : "",
+                         suit_looks[suit].field);
     if (rank == 0)
         draw_ace(c, suit);
     else if (rank < 10)

@@ -5,7 +5,7 @@
 #include "gen.h"
 #include "graphics/graphics.h"
 #include "platform/headless/headless.h"
-#include "reading/names.h"
+#include "core/words.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -160,7 +160,7 @@ int sheet_of_cards(const Folder& folder, const std::string& out) {
         const int x = 8 + (card % columns_per_row) * cell_w,
                   y = 8 + (card / columns_per_row) * cell_h;
         blit(sheet, scaled(columns(cards.image, card * CARD_WIDTH, CARD_WIDTH), 2), x, y);
-        const std::string name = card == CARD_BACK ? "Card Back" : card_names[card];
+        const std::string name = card == CARD_BACK ? "Card Back" : card_name(card);
         const double size =
             std::min(10.0, 10.0 * (cell_w - 4) / std::max(1.0, string_width(name, 10, face_sans)));
         draw_string(sheet, name, x + CARD_WIDTH, y + CARD_HEIGHT * 2 + 13, size, LABEL, face_sans,

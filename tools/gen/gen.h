@@ -44,6 +44,23 @@ void draw_string(Canvas& c, const std::string& text, double x, double y, double 
                  FontFace face = face_serif, int align = 0);
 double string_width(const std::string& text, double size, FontFace face = face_serif);
 
+// [SECTION] The language being drawn (labels.cpp)
+
+// The language whose install folder is being drawn (a LanguageId of core/words.h); the parts
+// take their words from its column of the words table.
+extern int drawn_language;
+// A row of the words table in the drawn language ("" for none).
+std::string words(int word);
+// The largest size from `size` down to `least`, in half pixels, at which `text` (the words of
+// row `word`) fits `room` pixels. When it fits at none, the label is noted as a problem that
+// fails the build, named by its row and language, and `least` is returned.
+double fit_label(int word, const std::string& text, double size, double least, double room,
+                 FontFace face);
+// Notes a label that overflows its plate in some other way, in words.
+void note_label_problem(int word, const std::string& what);
+// The problems noted since the last call, one line each.
+std::vector<std::string> take_label_problems();
+
 // [SECTION] Palette and files
 
 // The shared palette: index 0 black, 255 the transparent key, the rest for all art.
@@ -71,13 +88,21 @@ void put_u32le(std::vector<uint8_t>& out, uint32_t v);
 int write_screen_pictures(const std::string& picture_dir); // screens, buttons, titles
 int write_card_sheet(const std::string& picture_dir);      // card.nbf
 Canvas draw_card_face(int card);                           // one frame of card.nbf, 0..CARD_BACK
-int write_font(const std::string& picture_dir);            // font.nbf
-int write_sounds(const std::string& sound_dir);            // the WAV files
-int write_icons(const std::string& picture_dir);           // window icons
+const char* face_name(int card); // "The Fool", "Ace of Wands", in the drawn language
+// font.nbf: the glyphs of ASCII, and with high_glyphs those of Windows-1252 above 127 too.
+int write_font(const std::string& picture_dir, bool high_glyphs);
+int write_sounds(const std::string& sound_dir);  // the WAV files
+int write_icons(const std::string& picture_dir); // window icons
 // The icon theme's icons, icons_dir/hicolor/NxN/apps/NAME.png for N = 16 to 256.
 int write_theme_icons(const std::string& icons_dir, const std::string& name);
 // The web page's home-screen icons (192, 512, maskable 512), its manifest and colours.txt.
 int write_web_files(const std::string& web_dir);
+// words.js: the web page's own words in every language and the languages' names.
+int write_web_words(const std::string& web_dir);
 // The title screen's night sky, at its top and at its foot.
 void title_sky(Rgb* top, Rgb* bottom);
-int write_card_db(const std::string& texts_dir, const std::string& path); // CardDB.dat
+// CardDB.dat of the drawn language from the meaning files of texts_dir, in Windows-1252.
+int write_card_db(const std::string& texts_dir, const std::string& path);
+// The glossary.txt of texts_dir names every card, orientation, suit and reading as the words
+// table does in the drawn language; 0 after naming each line that differs.
+int check_glossary(const std::string& texts_dir);

@@ -4,9 +4,9 @@
 #include "gen.h"
 #include "core/layout.h"
 #include "reading/reading.h"
+#include "core/encoding.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -176,6 +176,20 @@ Canvas shrink(const Canvas& src, int w, int h) {
 
 // [SECTION] Text
 
+// A text in capitals: a to z and the accented letters of Windows-1252 ("ß" stays as it is).
+std::string capitals(const std::string& text) {
+    std::string out;
+    size_t at = 0;
+    for (uint32_t c; (c = next_utf8(text.c_str(), &at)) != 0;) {
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c -= 0x20;
+        if (c == 0xFF) c = 0x178;                           // Y with diaeresis
+        if (c == 0x153 || c == 0x161 || c == 0x17E) c -= 1; // oe, s and z with caron
+        char bytes[4];
+        out.append(bytes, size_t(put_utf8(c, bytes)));
+    }
+    return out;
+}
+
 // Text coloured by a vertical gradient from the top of its capitals to its baseline.
 void gradient_text(Canvas& c, const std::string& text, double x, double y, double size,
                    FontFace face, int align, Rgb top, Rgb bottom) {
@@ -194,12 +208,19 @@ void text_halo(Canvas& c, const std::string& text, double x, double y, double si
     paint_mask(c, mask, 0, 1, colour, colour, opacity);
 }
 
-// Word-wrapped text from baseline y; returns the baseline after the last line.
-double paragraph(Canvas& c, const std::string& text, double x, double y, double width, double size,
+// A word that is only punctuation (French sets a space before "?", "!", ":", ";" and "»"):
+// it stays on the line of the word before it.
+bool clings(const std::string& word) {
+    return word.find_first_not_of("?!:;\xC2\xBB") == std::string::npos; // "»" is C2 BB
+}
+
+// Word-wrapped text from baseline y; returns the baseline after the last line. With no canvas
+// it only measures.
+double paragraph(Canvas* c, const std::string& text, double x, double y, double width, double size,
                  double line_height, Rgb colour, FontFace face) {
     std::string line, word;
     auto flush = [&]() {
-        if (!line.empty()) draw_string(c, line, x, y, size, colour, face, 0);
+        if (!line.empty() && c) draw_string(*c, line, x, y, size, colour, face, 0);
         line.clear();
         y += line_height;
     };
@@ -210,7 +231,7 @@ double paragraph(Canvas& c, const std::string& text, double x, double y, double 
         }
         if (word.empty()) continue;
         std::string candidate = line.empty() ? word : line + " " + word;
-        if (!line.empty() && string_width(candidate, size, face) > width) {
+        if (!line.empty() && !clings(word) && string_width(candidate, size, face) > width) {
             flush();
             line = word;
         } else {
@@ -222,10 +243,15 @@ double paragraph(Canvas& c, const std::string& text, double x, double y, double 
     return y;
 }
 
-// Largest size not above `size` at which text fits in width.
-double fit_size(const std::string& text, double size, double width, FontFace face) {
-    while (size > 7.0 && string_width(text, size, face) > width) size -= 0.5;
-    return size;
+// The size of a label that sits between two ornaments: the largest from `size` down to
+// `least` at which it fits `room` between them; failing that, at which it fits `wide` without
+// them (*ornaments is then false).
+double fit_between(int word, const std::string& text, double size, double least, double room,
+                   double wide, FontFace face, bool* ornaments) {
+    double s = size;
+    while (s - 0.5 >= least && string_width(text, s, face) > room) s -= 0.5;
+    *ornaments = string_width(text, s, face) <= room;
+    return *ornaments ? s : fit_label(word, text, size, least, wide, face);
 }
 
 // [SECTION] Ornaments
@@ -350,9 +376,11 @@ void screen_border(Canvas& c, double x0, double y0, double x1, double y1) {
 
 enum ButtonLook { button_up, button_down };
 
-// A rounded button with a label, as drawn on the title and information pages.
-void button(Canvas& c, double x0, double y0, double x1, double y1, const std::string& label,
-            ButtonLook look, double size = 10.5) {
+// A rounded button with the words of a row as its label, as drawn on the title and
+// information pages. A label too long for the button is set smaller, down to three quarters.
+void button(Canvas& c, double x0, double y0, double x1, double y1, int word, ButtonLook look,
+            double size = 10.5) {
+    const std::string label = words(word);
     double r = std::min(6.0, (y1 - y0) / 2.0);
     fill_rounded_rect(c, x0 - 1, y0 - 1, x1 + 1, y1 + 1, r + 1, kBlack, 0.55);
     Canvas mask = layer(c.width, c.height);
@@ -367,7 +395,7 @@ void button(Canvas& c, double x0, double y0, double x1, double y1, const std::st
         paint_mask(c, inner, y0, y1, kPlateTop, kPlateBottom);
     else
         paint_mask(c, inner, y0, y1, kGoldLight, kGold);
-    double s = fit_size(label, size, x1 - x0 - 8, face_serif_bold);
+    double s = fit_label(word, label, size, size * 0.75, x1 - x0 - 8, face_serif_bold);
     double base = (y0 + y1) / 2 + s * 0.37 + (look == button_down ? 0.5 : 0.0);
     if (look == button_up) {
         draw_string(c, label, (x0 + x1) / 2, base + 1, s, kBlack, face_serif_bold, 1);
@@ -483,10 +511,9 @@ Canvas fan_card(int kind) {
 const int kTitleButtonW = 68, kTitleButtonH = 24;
 
 void title_button(Canvas& c, LayoutId place, bool pressed) {
-    const char* label = screen_layout[place].label;
     const LayoutEntry& e = screen_layout[place];
     button(c, e.pressed_x + 2, e.pressed_y + 3, e.pressed_x + kTitleButtonW - 2,
-           e.pressed_y + kTitleButtonH - 1, label, pressed ? button_down : button_up, 12);
+           e.pressed_y + kTitleButtonH - 1, e.label, pressed ? button_down : button_up, 12);
 }
 
 // Saves the pressed picture of a place, cut from a whole screen drawn pressed.
@@ -510,9 +537,16 @@ Canvas title_screen(int pressed) {
     stroke_ellipse(c, 120, 178, 92, 74, 0.8, kGold, 0.35);
     text_halo(c, "Quarnel", 120, 62, 42, face_serif_bold, 1, kBlack, 0.6);
     gradient_text(c, "Quarnel", 120, 62, 42, face_serif_bold, 1, kGoldLight, kGold);
-    draw_string(c, "TAROT READINGS", 120, 84, 10.5, kPale, face_serif, 1);
-    fill_rect(c, 28, 79.5, 62, 80.5, kGold, 0.8);
-    fill_rect(c, 178, 79.5, 212, 80.5, kGold, 0.8);
+    // The subtitle between two short rules, which give way to a longer one (down to 12
+    // pixels each); a still longer one is set smaller.
+    const std::string subtitle = words(word_title_subtitle);
+    const double sub_size =
+        fit_label(word_title_subtitle, subtitle, 10.5, 8.5, 2 * (120 - 28 - 12 - 4.5), face_serif);
+    const double rule_end =
+        std::min(62.0, 120 - string_width(subtitle, sub_size, face_serif) / 2 - 4.5);
+    draw_string(c, subtitle, 120, 84, sub_size, kPale, face_serif, 1);
+    fill_rect(c, 28, 79.5, rule_end, 80.5, kGold, 0.8);
+    fill_rect(c, 240 - rule_end, 79.5, 212, 80.5, kGold, 0.8);
     diamond(c, 26, 80, 2, 2, kGold);
     diamond(c, 214, 80, 2, 2, kGold);
     // The fan: Moon and Star leaning out, Sun in front.
@@ -525,7 +559,9 @@ Canvas title_screen(int pressed) {
     title_button(c, place_title_exit, pressed == 2);
     crescent(c, 22, 292, 7, 3.5, -2, 0.85, kGoldLight);
     draw_string(c, "Vorn Games", 34, 290, 10, kCream, face_serif_bold, 0);
-    draw_string(c, "version 1.0", 34, 303, 9, kPale, face_sans, 0);
+    const std::string version = words(word_title_version);
+    draw_string(c, version, 34, 303, fit_label(word_title_version, version, 9, 7, 128, face_sans),
+                kPale, face_sans, 0);
     return c;
 }
 
@@ -556,20 +592,31 @@ LayoutId menu_place(int i) {
     return LayoutId(place_menu_desire + i);
 }
 
-const char* menu_label(int i) {
-    return screen_layout[menu_place(i)].label;
+std::string menu_label(int i) {
+    return words(screen_layout[menu_place(i)].label);
+}
+
+// The size of an entry's label: its own, or smaller (down to four fifths) where the plate
+// would otherwise grow more than 12 pixels past either end of the tap area.
+double menu_label_size(int i) {
+    const HitBox& tap = screen_layout[menu_place(i)].tap;
+    const double most = tap.right - tap.left - 1 + 2 * 12 - 10;
+    double size = kMenu[i].size;
+    while (size - 0.5 >= kMenu[i].size * 0.8 &&
+           string_width(menu_label(i), size, face_serif_bold) > most)
+        size -= 0.5;
+    return size;
 }
 
 // The plate of an entry: the pixels of its tap rectangle, kept clear of its neighbours.
 void menu_plate_box(int i, double& x0, double& y0, double& x1, double& y1) {
-    const MenuArt& m = kMenu[i];
     const HitBox& tap = screen_layout[menu_place(i)].tap;
     x0 = tap.left + 1;
     x1 = tap.right;
     y0 = tap.top + 1;
     y1 = tap.bottom;
-    // Labels keep one size; a plate narrower than its label grows by a few pixels.
-    double need = string_width(menu_label(i), m.size, face_serif_bold) + 10;
+    // A plate narrower than its label grows by a few pixels.
+    double need = string_width(menu_label(i), menu_label_size(i), face_serif_bold) + 10;
     double cx = (x0 + x1) / 2;
     x0 = std::min(x0, std::floor(cx - need / 2));
     x1 = std::max(x1, std::ceil(cx + need / 2));
@@ -588,18 +635,34 @@ Canvas menu_screen(int pressed) {
     text_halo(c, "Quarnel", 120, 63, 30, face_serif_bold, 1, kBlack, 0.6);
     gradient_text(c, "Quarnel", 120, 63, 30, face_serif_bold, 1, kGoldLight, kGold);
     rule(c, 50, 190, 75, kGold, 0.85);
-    draw_string(c, "Choose a reading", 120, 96, 11, kPale, face_serif, 1);
+    const std::string heading = words(word_menu_heading);
+    draw_string(c, heading, 120, 96, fit_label(word_menu_heading, heading, 11, 9, 200, face_serif),
+                kPale, face_serif, 1);
     for (int i = 0; i < 9; ++i) {
         double x0, y0, x1, y1;
         menu_plate_box(i, x0, y0, x1, y1);
         menu_plate(c, x0, y0, x1, y1, menu_label(i), pressed == i ? button_down : button_up,
-                   kMenu[i].size);
+                   menu_label_size(i));
     }
     fill_rect(c, 70, 227.5, 170, 228.5, kGold, 0.5);
     return c;
 }
 
+// Every plate stays inside the screen's border, however it grows for its label.
+void check_menu_plates() {
+    for (int i = 0; i < 9; ++i) {
+        double x0, y0, x1, y1;
+        menu_plate_box(i, x0, y0, x1, y1);
+        if (x0 < 7 || x1 > 233)
+            note_label_problem(screen_layout[menu_place(i)].label,
+                               "\"" + menu_label(i) + "\" makes its plate reach x " +
+                                   std::to_string(int(x0)) + " to " + std::to_string(int(x1)) +
+                                   ", past the border (7 to 233)");
+    }
+}
+
 void write_menu(Output& out) {
+    check_menu_plates();
     save_canvas(out, picture_file(screen_layout[place_menu].picture).c_str(), menu_screen(-1),
                 true);
     for (int i = 0; i < 9; ++i)
@@ -625,48 +688,96 @@ void info_page(Canvas& c, uint32_t seed) {
 
 // A button body placed for the place's pressed picture.
 void info_button(Canvas& c, LayoutId place, bool pressed) {
-    const char* label = screen_layout[place].label;
     const int px = screen_layout[place].pressed_x, py = screen_layout[place].pressed_y;
-    button(c, px + kBodyX, py + kBodyY, px + kBodyX + kBodyW, py + kBodyY + kBodyH, label,
-           pressed ? button_down : button_up, 11);
+    button(c, px + kBodyX, py + kBodyY, px + kBodyX + kBodyW, py + kBodyY + kBodyH,
+           screen_layout[place].label, pressed ? button_down : button_up, 11);
 }
 
-void page_heading(Canvas& c, const char* text, double y, double size) {
-    text_halo(c, text, 120, y, size, face_serif_bold, 1, kBlack, 0.5);
-    gradient_text(c, text, 120, y, size, face_serif_bold, 1, kGoldLight, kGold);
+// A line of words centred on the page, set smaller (down to three quarters) when it is wider
+// than `room`.
+void centred(Canvas& c, int word, double y, double size, Rgb colour, FontFace face,
+             double room = 216) {
+    const std::string text = words(word);
+    draw_string(c, text, 120, y, fit_label(word, text, size, size * 0.75, room, face), colour, face,
+                1);
 }
 
-double section(Canvas& c, const char* heading, const char* body, double y) {
-    diamond(c, 14, y - 4, 2.2, 2.2, kGold);
-    draw_string(c, heading, 20, y, 11, kGoldLight, face_serif_bold, 0);
-    return paragraph(c, body, 12, y + 12, 216, 9.5, 11.5, kCream, face_sans) + 3;
+void page_heading(Canvas& c, int word, const std::string& text, double y, double size) {
+    const double s = fit_label(word, text, size, size * 0.75, 216, face_serif_bold);
+    text_halo(c, text, 120, y, s, face_serif_bold, 1, kBlack, 0.5);
+    gradient_text(c, text, 120, y, s, face_serif_bold, 1, kGoldLight, kGold);
 }
+
+// The size and line height of a page's running text: the first of these with which the page's
+// words end above its foot.
+struct BodyStyle {
+    double size, line;
+};
+const BodyStyle kBodyStyles[] = {{9.5, 11.5}, {9, 11}, {8.5, 10.5}, {8.5, 10}};
+
+// Both measure with no canvas, and return the baseline after their last line.
+double body(Canvas* c, int word, double x, double y, double width, const BodyStyle& style) {
+    return paragraph(c, words(word), x, y, width, style.size, style.line, kCream, face_sans);
+}
+
+double section(Canvas* c, int heading, int text, double y, const BodyStyle& style) {
+    if (c) {
+        const std::string h = words(heading);
+        diamond(*c, 14, y - 4, 2.2, 2.2, kGold);
+        draw_string(*c, h, 20, y, fit_label(heading, h, 11, 8.5, 212, face_serif_bold), kGoldLight,
+                    face_serif_bold, 0);
+    }
+    return body(c, text, 12, y + 12, 216, style) + 3;
+}
+
+// The about page's running text from its top; returns the baseline of its last line.
+double about_text(Canvas* c, const BodyStyle& style) {
+    double y = body(c, word_about_intro, 12, 54, 216, style) + 5;
+    y = section(c, word_about_arcana_heading, word_about_arcana_text, y + 2, style);
+    y = section(c, word_about_reversed_heading, word_about_reversed_text, y + 2, style);
+    return section(c, word_about_howto_heading, word_about_howto_text, y + 2, style) - 3 -
+           style.line;
+}
+
+// The second publisher page's running text from its top; returns the baseline of its last
+// line, the thanks.
+double licence_text(Canvas* c, const BodyStyle& style) {
+    double y = body(c, word_publisher_licence_text1, 14, 58, 212, style);
+    y = body(c, word_publisher_licence_text2, 14, y + 4, 212, style);
+    if (c)
+        page_heading(*c, word_publisher_word_heading, words(word_publisher_word_heading), y + 22,
+                     15);
+    y = body(c, word_publisher_word_text, 14, y + 40, 212, style);
+    if (c) {
+        sun(*c, 120, y + 30, 9, {255, 230, 150}, kGold, 0.95);
+        centred(*c, word_publisher_thanks, y + 66, 12, kGoldLight, face_serif_bold);
+    }
+    return y + 66;
+}
+
+// The first style with which a page's text (measured by `text`) ends by `foot`; the words that
+// end it are noted as a problem when none does.
+template <class TextFn> BodyStyle body_style(TextFn text, double foot, int last_word) {
+    for (const BodyStyle& style : kBodyStyles)
+        if (text(nullptr, style) <= foot) return style;
+    const BodyStyle& least = kBodyStyles[sizeof kBodyStyles / sizeof kBodyStyles[0] - 1];
+    char why[128];
+    std::snprintf(why, sizeof why,
+                  "the page's text ends at y %.1f, below its foot at %.1f, even at %.1f px",
+                  text(nullptr, least), foot, least.size);
+    note_label_problem(last_word, why);
+    return least;
+}
+
+// The last lines' baselines the two pages allow, above the band and its border.
+const double kAboutFoot = 281, kLicenceFoot = 281;
 
 Canvas about_page(bool back_pressed) {
     Canvas c = make_canvas(240, 320, kBlack);
     info_page(c, 31);
-    page_heading(c, "About Tarot", 30, 19);
+    page_heading(c, word_about_heading, words(word_about_heading), 30, 19);
     rule(c, 60, 180, 38, kGold, 0.7);
-    double y = 54;
-    y = paragraph(c,
-                  "Tarot is a deck of 78 picture cards. Each card is a symbol, and a reading "
-                  "lays a few of them out to shed light on a question.",
-                  12, y, 216, 9.5, 11.5, kCream, face_sans) +
-        5;
-    y = section(c, "Major and Minor Arcana",
-                "The 22 Major Arcana, from The Fool to The World, stand for the great themes "
-                "of a life. The 56 Minor Arcana, in four suits of Wands, Cups, Swords and "
-                "Pentacles, speak of everyday matters.",
-                y + 2);
-    y = section(c, "Upright and reversed",
-                "A card may fall upright or reversed (upside down). Reversed, its meaning "
-                "turns inward, is weakened or is held back.",
-                y + 2);
-    section(c, "How to read",
-            "Tap a reading in the menu. Tap the deck to shuffle, then tap Next. Tap each card "
-            "to turn it over and read its meaning; scroll with the arrows. Menu and Exit wait "
-            "in the bottom corners.",
-            y + 2);
+    about_text(&c, body_style(about_text, kAboutFoot, word_about_howto_text));
     info_button(c, place_about_back, back_pressed);
     return c;
 }
@@ -678,20 +789,23 @@ Canvas publisher_page(int page, int pressed) {
         glow(c, 120, 70, 70, {110, 70, 170}, 0.35);
         crescent(c, 120, 28, 11, 5, -3, 0.85, kGoldLight);
         star(c, 136, 19, 3.5, 0.3, 4, kGoldLight);
-        page_heading(c, "Quarnel", 76, 36);
-        draw_string(c, "TAROT READINGS", 120, 95, 10.5, kPale, face_serif, 1);
-        draw_string(c, "Version 1.0", 120, 114, 11, kCream, face_sans, 1);
+        page_heading(c, word_none, PROGRAM_NAME, 76, 36);
+        centred(c, word_publisher_subtitle, 95, 10.5, kPale, face_serif, 200);
+        centred(c, word_publisher_version, 114, 11, kCream, face_sans, 200);
         rule(c, 50, 190, 128, kGold, 0.8);
-        draw_string(c, "A Vorn Games production", 120, 148, 12, kGoldLight, face_serif_bold, 1);
-        const char* credits[][2] = {
-            {"Design and programming", "Vorn Games"},
-            {"Card pictures and screens", "drawn in code by Vorn Games"},
-            {"Card meanings and sounds", "written and made for Quarnel"},
+        centred(c, word_publisher_production, 148, 12, kGoldLight, face_serif_bold);
+        const int credits[][2] = {
+            {word_publisher_credit1_role, word_none},
+            {word_publisher_credit2_role, word_publisher_credit2_who},
+            {word_publisher_credit3_role, word_publisher_credit3_who},
         };
         double y = 174;
         for (const auto& line : credits) {
-            draw_string(c, line[0], 120, y, 9.5, kPale, face_sans, 1);
-            draw_string(c, line[1], 120, y + 13, 10.5, kCream, face_serif_bold, 1);
+            centred(c, line[0], y, 9.5, kPale, face_sans);
+            if (line[1] == word_none)
+                draw_string(c, "Vorn Games", 120, y + 13, 10.5, kCream, face_serif_bold, 1);
+            else
+                centred(c, line[1], y + 13, 10.5, kCream, face_serif_bold);
             y += 34;
         }
         star(c, 120, 276, 4, 0.3, 4, kGold, 0.9);
@@ -699,23 +813,10 @@ Canvas publisher_page(int page, int pressed) {
         info_button(c, place_publisher_1_next, pressed == 2);
         draw_string(c, "1 / 2", 120, 308, 9, kPale, face_sans, 1);
     } else {
-        page_heading(c, "Licence", 32, 19);
+        page_heading(c, word_publisher_licence_heading, words(word_publisher_licence_heading), 32,
+                     19);
         rule(c, 60, 180, 40, kGold, 0.7);
-        double y = paragraph(c,
-                             "Quarnel is free software: you may use, copy and share it. It "
-                             "comes without warranty of any kind.",
-                             14, 58, 212, 9.5, 11.5, kCream, face_sans);
-        y = paragraph(c,
-                      "Every card, picture, text and sound of Quarnel was made for it by "
-                      "Vorn Games.",
-                      14, y + 4, 212, 9.5, 11.5, kCream, face_sans);
-        page_heading(c, "A word on readings", y + 22, 15);
-        y = paragraph(c,
-                      "The cards are a mirror for thought, not a forecast. Take from a reading "
-                      "what helps you; the choices are always yours.",
-                      14, y + 40, 212, 9.5, 11.5, kCream, face_sans);
-        sun(c, 120, y + 30, 9, {255, 230, 150}, kGold, 0.95);
-        draw_string(c, "Thank you for playing.", 120, y + 66, 12, kGoldLight, face_serif_bold, 1);
+        licence_text(&c, body_style(licence_text, kLicenceFoot, word_publisher_word_text));
         info_button(c, place_publisher_2_back, pressed == 1);
         info_button(c, place_publisher_2_menu, pressed == 2);
         draw_string(c, "2 / 2", 120, 308, 9, kPale, face_sans, 1);
@@ -732,7 +833,8 @@ void write_info_pages(Output& out) {
                 publisher_page(2, 0), true);
     // The one pressed Back picture: the body on the flat band.
     Canvas back = make_canvas(kPressedW, kPressedH, panel());
-    button(back, kBodyX, kBodyY, kBodyX + kBodyW, kBodyY + kBodyH, "Back", button_down, 11);
+    button(back, kBodyX, kBodyY, kBodyX + kBodyW, kBodyY + kBodyH, word_button_back, button_down,
+           11);
     save_canvas(out, picture_file(screen_layout[place_about_back].pressed).c_str(), back, true);
     save_pressed(out, place_publisher_1_next, canvas_to_indices(publisher_page(1, 2), true),
                  kPressedW, kPressedH);
@@ -779,19 +881,27 @@ const int kTitleX = screen_layout[place_reading_title].x,
           kTitleY = screen_layout[place_reading_title].y;
 const int kTitleW = 164, kTitleH = 30;
 
-void title_plaque(Canvas& c, const char* text) {
+// A reading's name on its plaque, between two stars; a longer name is set smaller, and one
+// that still leaves the stars no room goes without them.
+void title_plaque(Canvas& c, int word) {
+    const std::string text = words(word);
     double x0 = kTitleX, y0 = kTitleY, x1 = kTitleX + kTitleW, y1 = kTitleY + kTitleH;
+    // Room for the name with its stars clear of the diamonds at the plaque's ends, and without.
+    bool stars = true;
+    const double size = fit_between(word, text, 18, 14, 106, kTitleW - 28, face_serif_bold, &stars);
     fill_rounded_rect(c, x0 + 1, y0 + 1, x1 - 1, y1 - 1, 6, kGold);
     Canvas inner = layer(c.width, c.height);
     fill_rounded_rect(inner, x0 + 2.5, y0 + 2.5, x1 - 2.5, y1 - 2.5, 5, kWhite);
     paint_mask(c, inner, y0, y1, kPlateTop, kPlateBottom);
     double cx = (x0 + x1) / 2;
     double base = y0 + 21.5;
-    draw_string(c, text, cx, base + 1, 18, kBlack, face_serif_bold, 1);
-    gradient_text(c, text, cx, base, 18, face_serif_bold, 1, kGoldLight, kGold);
-    double w = string_width(text, 18, face_serif_bold);
-    star(c, cx - w / 2 - 12, y0 + 15, 4, 0.3, 4, kGoldLight);
-    star(c, cx + w / 2 + 12, y0 + 15, 4, 0.3, 4, kGoldLight);
+    draw_string(c, text, cx, base + 1, size, kBlack, face_serif_bold, 1);
+    gradient_text(c, text, cx, base, size, face_serif_bold, 1, kGoldLight, kGold);
+    double w = string_width(text, size, face_serif_bold);
+    if (stars) {
+        star(c, cx - w / 2 - 12, y0 + 15, 4, 0.3, 4, kGoldLight);
+        star(c, cx + w / 2 + 12, y0 + 15, 4, 0.3, 4, kGoldLight);
+    }
     diamond(c, x0 + 10, y0 + 15, 2, 2, kGold);
     diamond(c, x1 - 10, y0 + 15, 2, 2, kGold);
 }
@@ -811,7 +921,7 @@ void write_frame(Output& out) {
     save_canvas(out, "title_frame.nbf", frame, true);
     for (int k = 0; k < READING_COUNT; ++k) {
         Canvas c = frame;
-        title_plaque(c, reading_name(readings[k].kind));
+        title_plaque(c, screen_layout[readings[k].menu_place].label);
         std::vector<uint8_t> indices = canvas_to_indices(c, true);
         save_crop(out, picture_file(readings[k].title_picture).c_str(), indices, kFrameW, kTitleX,
                   kTitleY, kTitleW, kTitleH);
@@ -948,12 +1058,23 @@ void write_shuffle(Output& out) {
     save(out, "shuffle.nbf", canvas_to_indices(strip, true), strip.width, strip.height, kDeckW,
          kDeckH);
 
+    // The first line between two stars (without them when it is longer), two lines below.
     Canvas text = make_canvas(160, 56, kBlack);
-    draw_string(text, "Tap the deck", 80, 14, 13, kGoldLight, face_serif_bold, 1);
-    draw_string(text, "to shuffle the cards,", 80, 30, 11, kCream, face_serif, 1);
-    draw_string(text, "then tap Next.", 80, 45, 11, kCream, face_serif, 1);
-    star(text, 22, 9, 3.5, 0.3, 4, kGold);
-    star(text, 138, 9, 3.5, 0.3, 4, kGold);
+    const std::string first = words(word_shuffle_line1);
+    bool stars = true;
+    draw_string(text, first, 80, 14,
+                fit_between(word_shuffle_line1, first, 13, 10, 103, 156, face_serif_bold, &stars),
+                kGoldLight, face_serif_bold, 1);
+    const int below[2] = {word_shuffle_line2, word_shuffle_line3};
+    for (int k = 0; k < 2; ++k) {
+        const std::string line = words(below[k]);
+        draw_string(text, line, 80, 30 + 15 * k,
+                    fit_label(below[k], line, 11, 8.5, 156, face_serif), kCream, face_serif, 1);
+    }
+    if (stars) {
+        star(text, 22, 9, 3.5, 0.3, 4, kGold);
+        star(text, 138, 9, 3.5, 0.3, 4, kGold);
+    }
     save_canvas(out, "shuffletext.nbf", text, false);
 
     Canvas pop = make_canvas(150, 60, kBlack);
@@ -961,12 +1082,23 @@ void write_shuffle(Output& out) {
     Canvas inner = layer(150, 60);
     fill_rounded_rect(inner, 2.5, 2.5, 147.5, 57.5, 7, kWhite);
     paint_mask(pop, inner, 0, 60, kPlateTop, kPlateBottom);
-    draw_string(pop, "Shuffle the deck", 75, 20, 12, kGoldLight, face_serif_bold, 1);
-    draw_string(pop, "first!", 75, 34, 12, kGoldLight, face_serif_bold, 1);
+    const int heading[2] = {word_shuffle_pop1, word_shuffle_pop2};
+    for (int k = 0; k < 2; ++k) {
+        const std::string line = words(heading[k]);
+        draw_string(pop, line, 75, 20 + 14 * k,
+                    fit_label(heading[k], line, 12, 9, 140, face_serif_bold), kGoldLight,
+                    face_serif_bold, 1);
+    }
     rule(pop, 40, 110, 41, kGold, 0.7);
-    draw_string(pop, "Tap the deck below.", 75, 53, 9.5, kCream, face_sans, 1);
-    star(pop, 12, 47, 4, 0.3, 4, kGoldLight);
-    star(pop, 138, 47, 4, 0.3, 4, kGoldLight);
+    // The last line between two stars, or without them when it is longer.
+    const std::string last = words(word_shuffle_pop3);
+    draw_string(pop, last, 75, 53,
+                fit_between(word_shuffle_pop3, last, 9.5, 7.5, 114, 138, face_sans, &stars), kCream,
+                face_sans, 1);
+    if (stars) {
+        star(pop, 12, 47, 4, 0.3, 4, kGoldLight);
+        star(pop, 138, 47, 4, 0.3, 4, kGoldLight);
+    }
     save_canvas(out, "shuffle_pop.nbf", pop, true);
 }
 
@@ -1024,7 +1156,9 @@ enum CornerIcon { icon_back, icon_next, icon_exit, icon_menu };
 
 // A 20 x 50 corner button: an icon above a label that reads upwards. Shapes sit on whole
 // pixels so they stay sharp at this size.
-Canvas corner_button(CornerIcon icon, const char* label, bool pressed) {
+Canvas corner_button(CornerIcon icon, int word, bool pressed) {
+    // The corner buttons' labels are set in capitals.
+    const std::string label = capitals(words(word));
     Rgb face = snap(pressed ? kGoldLight : Rgb{52, 28, 92});
     Rgb ink = snap(pressed ? Rgb{44, 16, 64} : kGoldLight);
     Canvas c = make_canvas(20, 50, snap(kGold));
@@ -1054,8 +1188,11 @@ Canvas corner_button(CornerIcon icon, const char* label, bool pressed) {
     }
     // Small turned text reads best with whole pixels: coverage is cut at one half.
     Canvas text = layer(32, 12);
+    // A label still too long at 7 pixels may take the whole run below the icon, rows 16 to 47.
     double size = 9;
     while (size > 7 && string_width(label, size, face_sans_bold) > 29) size -= 0.5;
+    if (string_width(label, size, face_sans_bold) > 29)
+        size = fit_label(word, label, 7, 7, 32, face_sans_bold);
     draw_string(text, label, 16, 9, size, ink, face_sans_bold, 1);
     for (int y = 0; y < text.height; ++y)
         for (int x = 0; x < text.width; ++x) {
@@ -1080,13 +1217,10 @@ void write_tables(Output& out) {
                                {place_table_menu, icon_menu}};
     for (const Corner& k : corners) {
         const LayoutEntry& e = screen_layout[k.place];
-        // The corner buttons' labels are set in capitals.
-        std::string label = e.label;
-        for (char& ch : label) ch = char(std::toupper(static_cast<unsigned char>(ch)));
-        save_canvas(out, picture_file(e.picture).c_str(),
-                    corner_button(k.icon, label.c_str(), false), false);
-        save_canvas(out, picture_file(e.pressed).c_str(),
-                    corner_button(k.icon, label.c_str(), true), false);
+        save_canvas(out, picture_file(e.picture).c_str(), corner_button(k.icon, e.label, false),
+                    false);
+        save_canvas(out, picture_file(e.pressed).c_str(), corner_button(k.icon, e.label, true),
+                    false);
     }
 }
 

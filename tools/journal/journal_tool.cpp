@@ -307,7 +307,7 @@ int read_card(const std::string& word, DrawnCard* card, std::string* error) {
 // Asks for each position in the terminal, until every card is a card and none is drawn twice.
 int ask_cards(Context& c, int32_t reading, std::vector<DrawnCard>* cards) {
     const int32_t count = reading_card_count(reading);
-    *c.out << reading_name(reading) << " reading: " << count
+    *c.out << journal_reading_name(reading) << " reading: " << count
            << (count == 1 ? " position" : " positions")
            << ". Type each card's name, with \"reversed\" after it if it lies reversed; an "
               "empty line leaves the position not drawn.\n";
@@ -315,7 +315,7 @@ int ask_cards(Context& c, int32_t reading, std::vector<DrawnCard>* cards) {
     for (int32_t p = 0; p < count; ++p) {
         for (;;) {
             *c.out << "\nCard " << p + 1 << " of " << count;
-            if (reading_question(reading, p, question, READING_TEXT_SIZE))
+            if (reading_question(JOURNAL_LANGUAGE, reading, p, question, READING_TEXT_SIZE))
                 *c.out << ": " << question;
             *c.out << "\n> " << std::flush;
             std::string line, error;
@@ -330,7 +330,7 @@ int ask_cards(Context& c, int32_t reading, std::vector<DrawnCard>* cards) {
                     cards->push_back(card);
                     break;
                 }
-                error = std::string(card_name(card.card)) + " is drawn already (position " +
+                error = std::string(journal_card_name(card.card)) + " is drawn already (position " +
                         std::to_string(same - cards->begin() + 1) +
                         "); a deck holds each card once";
             }

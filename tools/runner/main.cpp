@@ -23,6 +23,8 @@ const char USAGE[] =
     "usage: quarnel-headless [options]\n"
     "  --install-dir DIR  install folder, as the registry would give it\n"
     "                     (default: the build's generated folder; \"\" = no registry key)\n"
+    "  --language CODE    run in a language: its folder DIR/CODE under the install folder\n"
+    "                     (en, the default, is DIR itself)\n"
     "  --deck DIR         a deck folder whose card.nbf and/or CardDB.dat replace the\n"
     "                     installed ones (made by quarnel-deck)\n"
     "  --script FILE      script to run (default: standard input)\n"
@@ -41,6 +43,7 @@ const char USAGE[] =
 
 struct CommandLine {
     RunnerOptions run;
+    int32_t language = 0;    // English
     std::string script_path; // "" = standard input
     bool demo = false;
     std::string record_path;
@@ -110,6 +113,12 @@ int parse_options(int argc, char** argv, CommandLine* c) {
             c->demo = true;
         } else if (option == "--install-dir") {
             if (!take(&c->run.install_dir)) return 0;
+        } else if (option == "--language") {
+            if (!take(&text)) return 0;
+            c->language = language_of_code(text.c_str());
+            if (c->language < 0)
+                return fail("--language " + text + ": no such language; the languages are " +
+                            language_list());
         } else if (option == "--deck") {
             if (!take(&c->run.deck_dir)) return 0;
             if (c->run.deck_dir.empty()) return fail("--deck needs a folder");
@@ -237,7 +246,7 @@ int main(int argc, char** argv) {
         std::fclose(f);
     }
 
-    c.run.install_dir = registry_folder(c.run.install_dir);
+    c.run.install_dir = registry_folder(language_install_dir(c.run.install_dir, c.language));
     GifRecording recording;
     int code = run_session(c.run, commands, stdout, c.record_path.empty() ? nullptr : &recording);
     if (!c.record_path.empty() && !gif_write(c.record_path, recording, headless_clock())) {

@@ -158,3 +158,16 @@ int32_t key_named(const std::string& name);
 const char* key_name(int32_t key);
 // Every name, comma-separated, for messages.
 std::string key_name_list();
+
+// [SECTION] Languages (languages.cpp)
+// Each language is an install folder: English the base folder itself, another its subfolder
+// named by the language's code (base/es).
+
+// "en (English), es (Español), ...": the languages the program speaks, for messages.
+std::string language_list();
+// The install folder of a language under a base folder: the base itself for English (language
+// 0), base/CODE for the others; "" stays "" (no install folder).
+std::string language_install_dir(const std::string& base, int32_t language);
+// The language of a POSIX locale ("es_ES.UTF-8", "pt_BR", "de", "fr_CA@euro"): the code
+// before '_', '.' or '@'; -1 for "C", "POSIX", "" and any language the program does not speak.
+int32_t language_of_locale(const std::string& locale);

@@ -1,15 +1,34 @@
-// options.cpp -- the desktop program's command line, its help and version texts
+// options.cpp -- the desktop program's command line, its help and version texts, in the
+// language of the messages (GNU gettext, po/)
 
 #include "platform/sdl/options.h"
+#include "platform/common/common.h"
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <libintl.h>
 #include <sys/stat.h>
 
 #ifndef QUARNEL_VERSION
 #define QUARNEL_VERSION "0"
 #endif
 
+// [SECTION] Messages
+
+std::string message(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    char line[1024];
+    std::vsnprintf(line, sizeof line, gettext(format), arguments);
+    va_end(arguments);
+    return line;
+}
+
 namespace {
+
+// Marks a text for the catalogs (xgettext); it is translated where it is printed.
+#define N_(text) text
 
 // [SECTION] The options
 
@@ -44,63 +63,77 @@ std::string set_scale(DesktopOptions* o, const std::string& value) {
         n = n * 10 + (value[i] - '0');
     }
     if (!digits || n < 1 || n > SCALE_MAX)
-        return "--scale needs a whole number from 1 to " + std::to_string(SCALE_MAX) + ", not '" +
-               value + "'";
+        return message(N_("--scale needs a whole number from 1 to %d, not '%s'"), int(SCALE_MAX),
+                       value.c_str());
     o->scale = n;
     return "";
 }
 std::string set_install_dir(DesktopOptions* o, const std::string& value) {
     struct stat st;
-    if (value.empty()) return "--install-dir needs a folder";
+    if (value.empty()) return message(N_("--install-dir needs a folder"));
     if (stat(value.c_str(), &st) != 0)
         return "--install-dir: " + value + ": " + std::strerror(errno);
-    if (!S_ISDIR(st.st_mode)) return "--install-dir: " + value + ": not a folder";
+    if (!S_ISDIR(st.st_mode)) return message(N_("--install-dir: %s: not a folder"), value.c_str());
     o->install_dir = value;
     return "";
 }
 
 std::string set_deck(DesktopOptions* o, const std::string& value) {
-    if (value.empty()) return "--deck needs a folder";
+    if (value.empty()) return message(N_("--deck needs a folder"));
     o->deck = value;
     return "";
 }
 
 std::string set_journal(DesktopOptions* o, const std::string& value) {
-    if (value.empty()) return "--journal needs a file";
-    if (o->no_journal) return "--journal and --no-journal cannot both be given";
+    if (value.empty()) return message(N_("--journal needs a file"));
+    if (o->no_journal) return message(N_("--journal and --no-journal cannot both be given"));
     o->journal = value;
     return "";
 }
 
 std::string set_no_journal(DesktopOptions* o, const std::string&) {
-    if (!o->journal.empty()) return "--journal and --no-journal cannot both be given";
+    if (!o->journal.empty()) return message(N_("--journal and --no-journal cannot both be given"));
     o->no_journal = true;
     return "";
 }
 
+std::string set_language(DesktopOptions* o, const std::string& value) {
+    o->language = language_of_code(value.c_str());
+    if (o->language < 0)
+        return message(N_("--language %s: no such language; the languages are %s"), value.c_str(),
+                       language_list().c_str());
+    return "";
+}
+
 const Option OPTIONS[] = {
-    {"--help", "-h", nullptr, "show this help and exit", set_help},
-    {"--version", nullptr, nullptr, "show the version and exit", set_version},
-    {"--fullscreen", nullptr, nullptr, "start fullscreen (F11 or Alt+Enter toggles it)",
+    {"--help", "-h", nullptr, N_("show this help and exit"), set_help},
+    {"--version", nullptr, nullptr, N_("show the version and exit"), set_version},
+    {"--fullscreen", nullptr, nullptr, N_("start fullscreen (F11 or Alt+Enter toggles it)"),
      set_fullscreen},
     {"--scale", nullptr, "N",
-     "open the window at N times the 240 x 320 display (1 to 16; default: the largest that "
-     "fits in 80% of the screen's height)",
+     // xgettext:no-c-format
+     N_("open the window at N times the 240 x 320 display (1 to 16; default: the largest that "
+        "fits in 80% of the screen's height)"),
      set_scale},
     {"--install-dir", nullptr, "DIR",
-     "read the pictures, texts and sounds from DIR (ahead of QUARNEL_INSTALL_DIR and the "
-     "installed folder)",
+     N_("read the pictures, texts and sounds from DIR (ahead of QUARNEL_INSTALL_DIR and the "
+        "installed folder)"),
      set_install_dir},
+    {"--language", nullptr, "CODE",
+     N_("the language of the screens, the texts and these messages, one of %s (default: the "
+        "locale's, from LC_ALL, LC_MESSAGES or LANG; English where Quarnel lacks it); its "
+        "install folder is CODE in the install folder"),
+     set_language},
     {"--deck", nullptr, "DIR",
-     "play with the card pictures (card.nbf) and/or texts (CardDB.dat) of a deck folder made "
-     "by quarnel-deck",
+     N_("play with the card pictures (card.nbf) and/or texts (CardDB.dat) of a deck folder made "
+        "by quarnel-deck"),
      set_deck},
     {"--journal", nullptr, "FILE",
-     "keep the journal in FILE rather than in $XDG_DATA_HOME/quarnel/journal.md: each reading "
-     "left with a card turned is appended, in Markdown (never rewritten)",
+     N_("keep the journal in FILE rather than in $XDG_DATA_HOME/quarnel/journal.md: each "
+        "reading left with a card turned is appended, in Markdown (never rewritten)"),
      set_journal},
     {"--no-journal", nullptr, nullptr,
-     "keep no journal: write nothing to disk but the pictures saved", set_no_journal},
+     N_("keep no journal: write nothing to disk but the pictures saved"), set_no_journal},
 };
 
 const Option* find_option(const std::string& name) {
@@ -130,18 +163,20 @@ int parse_options(int argc, const char* const* argv, DesktopOptions* options, st
             word == "--" || word.empty() || word[0] != '-' ? nullptr : find_option(name);
         if (!o) {
             *error = word.empty() || word[0] != '-'
-                         ? "quarnel: unexpected argument '" + word + "' (it takes only options)"
-                         : "quarnel: unknown option '" + name + "'";
-            if (word == "--") *error = "quarnel: unexpected '--' (it takes only options)";
+                         ? message(N_("quarnel: unexpected argument '%s' (it takes only options)"),
+                                   word.c_str())
+                         : message(N_("quarnel: unknown option '%s'"), name.c_str());
+            if (word == "--")
+                *error = message(N_("quarnel: unexpected '--' (it takes only options)"));
             return 0;
         }
         if (!o->value && has_value) {
-            *error = "quarnel: " + std::string(o->name) + " takes no value";
+            *error = message(N_("quarnel: %s takes no value"), o->name);
             return 0;
         }
         if (o->value && !has_value) {
             if (i + 1 >= argc) {
-                *error = "quarnel: " + std::string(o->name) + " needs a value " + o->value;
+                *error = message(N_("quarnel: %s needs a value %s"), o->name, o->value);
                 return 0;
             }
             value = argv[++i] ? argv[i] : "";
@@ -157,18 +192,33 @@ int parse_options(int argc, const char* const* argv, DesktopOptions* options, st
 
 // [SECTION] Texts
 
+namespace {
+
+// The columns a UTF-8 text takes on a terminal: one a character.
+size_t columns(const std::string& text) {
+    size_t count = 0;
+    for (char c : text) count += (uint8_t(c) & 0xC0) != 0x80;
+    return count;
+}
+
+// Pads a text with spaces to `width` columns, or with one space when it is as wide or wider.
+std::string padded(const std::string& text, size_t width) {
+    const size_t used = columns(text);
+    return text + std::string(used < width ? width - used : 1, ' ');
+}
+
 // Words of text in lines of at most 79 columns, each after `indent` spaces; the first line
 // goes on from `first` (already `column` wide).
 std::string wrapped(const std::string& first, size_t indent, const std::string& text) {
     std::string out = first, line_start(indent, ' ');
-    size_t column = first.size();
+    size_t column = columns(first);
     size_t at = 0;
     while (at < text.size()) {
         size_t end = text.find(' ', at);
         if (end == std::string::npos) end = text.size();
         std::string word = text.substr(at, end - at);
         at = end + 1;
-        if (column > indent && column + 1 + word.size() > 79) {
+        if (column > indent && column + 1 + columns(word) > 79) {
             out += "\n" + line_start;
             column = indent;
         } else if (column > indent) {
@@ -176,54 +226,66 @@ std::string wrapped(const std::string& first, size_t indent, const std::string& 
             column++;
         }
         out += word;
-        column += word.size();
+        column += columns(word);
     }
     return out + "\n";
 }
 
+} // namespace
+
 std::string usage_text() {
-    std::string out = "Usage: quarnel [OPTION]...\nA tarot reading for a small touch screen, in "
-                      "a window.\n\nOptions:\n";
+    std::string out = gettext("Usage: quarnel [OPTION]...\nA tarot reading for a small touch "
+                              "screen, in a window.\n\nOptions:\n");
     for (const Option& o : OPTIONS) {
         std::string left = std::string("  ") + (o.alias ? std::string(o.alias) + ", " : "") +
                            o.name + (o.value ? std::string(" ") + o.value : "");
-        left.resize(left.size() < 22 ? 22 : left.size() + 1, ' ');
-        out += wrapped(left, 22, o.help);
+        // The help of --language names the languages.
+        const std::string help =
+            o.set == set_language ? message(o.help, language_list().c_str()) : gettext(o.help);
+        out += wrapped(padded(left, 22), 22, help);
     }
     return out;
 }
 
 std::string help_text() {
     const char* const KEYS[][2] = {
-        {"Title", "Enter or Space: Start. Escape: Exit."},
-        {"Menu", "1 to 6: the readings. 7: about tarot. 8: the publisher. 9 or Escape: Exit."},
-        {"Shuffle", "Space: the deck. Enter or Right: Next. Escape, Backspace or Left: Back."},
-        {"Card table",
-         "Left, Right, Tab, Shift+Tab, Home, End: move the highlight over the cards. Enter or "
-         "Space: turn the highlighted card. 1 to 9 and 0: turn that card. Up, Down, Page Up, "
-         "Page Down: scroll the meaning shown. Escape or Backspace: Menu."},
-        {"Pages", "Enter: Next (the last publisher page: Menu; the about page: Back). Escape, "
-                  "Backspace or Left: Back."},
-        {"Anywhere", "F11 or Alt+Enter: fullscreen on or off. Ctrl+C: copy the reading as text. "
-                     "Ctrl+S: save a picture of the display. Ctrl+Q: quit."},
+        {N_("Title"), N_("Enter or Space: Start. Escape: Exit.")},
+        {N_("Menu"),
+         N_("1 to 6: the readings. 7: about tarot. 8: the publisher. 9 or Escape: Exit.")},
+        {N_("Shuffle"),
+         N_("Space: the deck. Enter or Right: Next. Escape, Backspace or Left: Back.")},
+        {N_("Card table"),
+         N_("Left, Right, Tab, Shift+Tab, Home, End: move the highlight over the cards. Enter or "
+            "Space: turn the highlighted card. 1 to 9 and 0: turn that card. Up, Down, Page Up, "
+            "Page Down: scroll the meaning shown. Escape or Backspace: Menu.")},
+        {N_("Pages"), N_("Enter: Next (the last publisher page: Menu; the about page: Back). "
+                         "Escape, Backspace or Left: Back.")},
+        {N_("Anywhere"),
+         N_("F11 or Alt+Enter: fullscreen on or off. Ctrl+C: copy the reading as text. Ctrl+S: "
+            "save a picture of the display. Ctrl+Q: quit.")},
     };
-    std::string out = usage_text() + "\nKeys (each does what a tap on its button does):\n";
-    for (const auto& k : KEYS) {
-        std::string left = std::string("  ") + k[0];
-        left.resize(14, ' ');
-        out += wrapped(left, 14, k[1]);
-    }
-    return out + "\nThe left mouse button, or a touch, taps where it points.\n"
-                 "\nEnvironment:\n"
-                 "  QUARNEL_INSTALL_DIR   the folder of pictures, texts and sounds\n"
-                 "  XDG_DATA_HOME         the journal is XDG_DATA_HOME/quarnel/journal.md\n"
-                 "                        (default ~/.local/share/quarnel/journal.md); read it\n"
-                 "                        with quarnel-journal\n"
-                 "  SDL_VIDEODRIVER       x11 or wayland, to choose one (SDL tries X11 first)\n";
+    std::string out = usage_text() + gettext("\nKeys (each does what a tap on its button does):\n");
+    for (const auto& k : KEYS)
+        out += wrapped(padded(std::string("  ") + gettext(k[0]), 14), 14, gettext(k[1]));
+    return out +
+           gettext("\nThe left mouse button, or a touch, taps where it points.\n"
+                   "\nEnvironment:\n"
+                   "  QUARNEL_INSTALL_DIR   the folder of pictures, texts and sounds\n"
+                   "  SDL_VIDEODRIVER       x11 or wayland, to choose one (SDL tries X11 "
+                   "first)\n") +
+           gettext("  XDG_DATA_HOME         the journal is XDG_DATA_HOME/quarnel/journal.md\n"
+                   "                        (default ~/.local/share/quarnel/journal.md); read it\n"
+                   "                        with quarnel-journal\n");
 }
 
 std::string version_text() {
     return std::string("quarnel ") + QUARNEL_VERSION + "\n";
+}
+
+int locale_language(const char* lc_all, const char* lc_messages, const char* lang) {
+    for (const char* value : {lc_all, lc_messages, lang})
+        if (value && *value) return language_of_locale(value);
+    return -1;
 }
 
 int default_scale(int screen_height) {

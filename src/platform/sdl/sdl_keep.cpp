@@ -8,6 +8,7 @@
 
 #include "platform/keep/keep.h"
 #include "platform/sdl/desktop.h"
+#include "platform/sdl/options.h"
 #include <SDL.h>
 #include <cstdio>
 
@@ -15,11 +16,12 @@
 void desktop_copy_reading() {
     std::string text = reading_as_text();
     if (text.empty()) {
-        std::printf("quarnel: no reading on screen to copy\n");
+        std::fputs(message("quarnel: no reading on screen to copy\n").c_str(), stdout);
     } else if (SDL_SetClipboardText(text.c_str()) != 0) {
-        std::fprintf(stderr, "quarnel: cannot copy the reading: %s\n", SDL_GetError());
+        std::fputs(message("quarnel: cannot copy the reading: %s\n", SDL_GetError()).c_str(),
+                   stderr);
     } else {
-        std::printf("quarnel: copied the reading to the clipboard\n");
+        std::fputs(message("quarnel: copied the reading to the clipboard\n").c_str(), stdout);
     }
     std::fflush(stdout);
 }
@@ -31,10 +33,12 @@ void desktop_save_picture(const uint16_t* shown, int width, int height, int scal
     std::string path =
         save_picture(folder, rgb, width * scale, height * scale, std::time(nullptr), &error);
     if (path.empty())
-        std::fprintf(stderr, "quarnel: cannot save a picture in %s: %s\n", folder.c_str(),
-                     error.c_str());
+        std::fputs(
+            message("quarnel: cannot save a picture in %s: %s\n", folder.c_str(), error.c_str())
+                .c_str(),
+            stderr);
     else
-        std::printf("quarnel: saved %s\n", path.c_str());
+        std::fputs(message("quarnel: saved %s\n", path.c_str()).c_str(), stdout);
     std::fflush(stdout);
 }
 

@@ -8,9 +8,12 @@
 #include "journal/journal_file.h"
 #include <SDL.h>
 #include <climits>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <libintl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,11 +52,53 @@ std::string find_install_dir() {
 } // namespace
 
 // The install folder: --install-dir, else QUARNEL_INSTALL_DIR, else the one installed beside
-// the program (../share/quarnel), else the build tree's; canonical. "" when none exists
-// (the registry key is then missing).
+// the program (../share/quarnel), else the build tree's; canonical; then the language's folder
+// beneath it. "" when none exists (the registry key is then missing).
 std::string desktop_install_dir() {
     return chosen_install_dir;
 }
+
+// [SECTION] The language
+
+namespace {
+// The message catalogs: installed beside the program (../share/locale), else the build tree's.
+std::string locale_folder() {
+    const std::string installed = executable_folder() + "/../share/locale";
+    if (is_folder(installed + "/de/LC_MESSAGES")) return installed;
+#ifdef QUARNEL_BUILD_LOCALE_DIR
+    return QUARNEL_BUILD_LOCALE_DIR;
+#else
+    return "/usr/share/locale";
+#endif
+}
+
+// The messages come from the catalogs in UTF-8. A locale the system lacks (its language may
+// still be one of ours) leaves C.UTF-8, in which the language named by LANGUAGE is used.
+void open_catalogs() {
+    for (int category : {LC_CTYPE, LC_MESSAGES})
+        if (!std::setlocale(category, "")) std::setlocale(category, "C.UTF-8");
+    bindtextdomain("quarnel", locale_folder().c_str());
+    bind_textdomain_codeset("quarnel", "UTF-8");
+    textdomain("quarnel");
+}
+
+// The messages speak the program's language from here on (LANGUAGE, which gettext follows in
+// any locale but C).
+void speak(int language) {
+    setenv("LANGUAGE", language_code(language), 1);
+    const char* now = std::setlocale(LC_MESSAGES, nullptr);
+    if (language > 0 && now && (std::strcmp(now, "C") == 0 || std::strcmp(now, "POSIX") == 0))
+        for (int category : {LC_CTYPE, LC_MESSAGES}) std::setlocale(category, "C.UTF-8");
+}
+
+// The folder of the language: --language's, else the locale's where it has one, else English.
+std::string language_folder(const std::string& base, int chosen, int from_locale) {
+    if (chosen >= 0) return language_install_dir(base, chosen);
+    if (from_locale > 0 && is_folder(language_install_dir(base, from_locale)))
+        return language_install_dir(base, from_locale);
+    return base;
+}
+} // namespace
 
 // [SECTION] Display and sound
 
@@ -84,13 +129,14 @@ int open_display() {
     std::string driver = variable("SDL_VIDEODRIVER");
     std::string x11 = variable("DISPLAY"), wayland = variable("WAYLAND_DISPLAY");
     if (driver.empty() && x11.empty() && wayland.empty()) {
-        std::fprintf(stderr,
-                     "quarnel: cannot open a window: no display (is DISPLAY or WAYLAND_DISPLAY "
-                     "set?)\n");
+        std::fputs(message("quarnel: cannot open a window: no display (is DISPLAY or "
+                           "WAYLAND_DISPLAY set?)\n")
+                       .c_str(),
+                   stderr);
         return 0;
     }
     if (!quietly([] { return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0; })) {
-        std::fprintf(stderr, "quarnel: cannot open a window: %s\n", SDL_GetError());
+        std::fputs(message("quarnel: cannot open a window: %s\n", SDL_GetError()).c_str(), stderr);
         return 0;
     }
     const char* used = SDL_GetCurrentVideoDriver();
@@ -98,8 +144,10 @@ int open_display() {
     if (driver.empty() && name != "x11" && name != "wayland") {
         std::string tried = x11.empty() ? "" : "DISPLAY=" + x11;
         if (!wayland.empty()) tried += (tried.empty() ? "" : ", ") + ("WAYLAND_DISPLAY=" + wayland);
-        std::fprintf(stderr, "quarnel: cannot open a window: cannot connect to the display (%s)\n",
-                     tried.c_str());
+        std::fputs(message("quarnel: cannot open a window: cannot connect to the display (%s)\n",
+                           tried.c_str())
+                       .c_str(),
+                   stderr);
         SDL_Quit();
         return 0;
     }
@@ -110,7 +158,10 @@ void open_sound() {
     int ok = quietly([] { return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && open_audio(); });
     if (!ok) {
         const char* why = SDL_GetError();
-        std::fprintf(stderr, "quarnel: sound is off: %s\n", why && *why ? why : "no sound device");
+        std::fputs(
+            message("quarnel: sound is off: %s\n", why && *why ? why : gettext("no sound device"))
+                .c_str(),
+            stderr);
     }
 }
 } // namespace
@@ -118,12 +169,17 @@ void open_sound() {
 // [SECTION] Entry
 
 int main(int argc, char** argv) {
+    open_catalogs();
+    const int from_locale =
+        locale_language(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    speak(from_locale < 0 ? 0 : from_locale);
     DesktopOptions options;
     std::string error;
     if (!parse_options(argc, argv, &options, &error)) {
         std::fprintf(stderr, "%s\n%s", error.c_str(), usage_text().c_str());
         return 2;
     }
+    if (options.language >= 0) speak(options.language);
     if (options.help) {
         std::fputs(help_text().c_str(), stdout);
         return 0;
@@ -133,10 +189,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     install_dir_option = options.install_dir;
-    chosen_install_dir = find_install_dir();
+    chosen_install_dir = language_folder(find_install_dir(), options.language, from_locale);
     if (chosen_install_dir.empty())
-        std::fprintf(stderr, "quarnel: no install folder: give --install-dir DIR or "
-                             "QUARNEL_INSTALL_DIR, or install the program\n");
+        std::fputs(message("quarnel: no install folder: give --install-dir DIR or "
+                           "QUARNEL_INSTALL_DIR, or install the program\n")
+                       .c_str(),
+                   stderr);
     registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
     std::string deck;
     if (!options.deck.empty()) {
@@ -146,8 +204,10 @@ int main(int argc, char** argv) {
         if (deck_ok) deck = deck_folder;
         std::free(deck_folder);
         if (!deck_ok) {
-            std::fprintf(stderr, "quarnel: --deck %s: no folder with card.nbf or CardDB.dat\n",
-                         options.deck.c_str());
+            std::fputs(message("quarnel: --deck %s: no folder with card.nbf or CardDB.dat\n",
+                               options.deck.c_str())
+                           .c_str(),
+                       stderr);
             return 2;
         }
     }

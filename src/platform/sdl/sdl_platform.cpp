@@ -19,6 +19,7 @@
 
 #include "platform/common/common.h"
 #include "platform/sdl/desktop.h"
+#include "platform/sdl/options.h"
 #include <SDL.h>
 #include <csignal>
 #include <cstdio>
@@ -249,7 +250,7 @@ int desktop_window_failed() {
 }
 
 static WindowHandle window_failure() {
-    std::fprintf(stderr, "quarnel: cannot open a window: %s\n", SDL_GetError());
+    std::fputs(message("quarnel: cannot open a window: %s\n", SDL_GetError()).c_str(), stderr);
     d.window_failed = true;
     return 0;
 }

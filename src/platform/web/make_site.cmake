@@ -10,37 +10,49 @@ foreach(variable SITE PAGE ICONS FOLDER)
   endif()
 endforeach()
 
-# [SECTION] The packed install folder
+# [SECTION] The packed install folders
 
-# quarnel.data: one line of JSON, the folder's files and their sizes in order
+# A packed folder: one line of JSON, the folder's files and their sizes in order
 # ({"folder": "/quarnel", "files": [["picture/CardDB.dat", 71390], ...]}), a newline, then
-# the files' bytes one after the other. web_library.js (WebFiles) unpacks it before the
-# program starts. It is sent gzip-compressed, whatever the server does (static hosts rarely
-# compress a .data file), and decompressed by the page; quarnel.data stays for browsers
-# that cannot decompress, which fetch it instead.
-file(GLOB_RECURSE packed RELATIVE ${FOLDER} ${FOLDER}/*)
-list(REMOVE_ITEM packed stamp)
-list(SORT packed)
-set(listing "")
-set(parts ${SITE}/quarnel.data.listing)
-foreach(file ${packed})
-  file(SIZE ${FOLDER}/${file} size)
-  if(listing)
-    string(APPEND listing ", ")
-  endif()
-  string(APPEND listing "[\"${file}\", ${size}]")
-  list(APPEND parts ${FOLDER}/${file})
-endforeach()
-file(WRITE ${SITE}/quarnel.data.listing "{\"folder\": \"/quarnel\", \"files\": [${listing}]}\n")
-execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${parts} OUTPUT_FILE ${SITE}/quarnel.data
-                RESULT_VARIABLE cat_result)
-file(REMOVE ${SITE}/quarnel.data.listing)
+# the files' bytes one after the other. web_library.js (WebFiles) unpacks it. It is sent
+# gzip-compressed, whatever the server does (static hosts rarely compress a .data file), and
+# decompressed by the page; the plain one stays for browsers that cannot decompress, which
+# fetch it instead. Each language has its own: quarnel.data holds the English folder
+# (unpacked into /quarnel), quarnel-CODE.data a language's (into /quarnel/CODE); the page
+# fetches only the one of the language it speaks.
 find_program(GZIP gzip REQUIRED)
-execute_process(COMMAND ${GZIP} -9 -n -c ${SITE}/quarnel.data OUTPUT_FILE ${SITE}/quarnel.data.gz
-                RESULT_VARIABLE gzip_result)
-if(NOT cat_result EQUAL 0 OR NOT gzip_result EQUAL 0)
-  message(FATAL_ERROR "packing ${FOLDER} into ${SITE}/quarnel.data failed")
-endif()
+function(pack_folder from folder name)
+  file(GLOB_RECURSE packed RELATIVE ${from} ${from}/picture/* ${from}/sound/*)
+  list(SORT packed)
+  set(listing "")
+  set(parts ${SITE}/${name}.listing)
+  foreach(file ${packed})
+    file(SIZE ${from}/${file} size)
+    if(listing)
+      string(APPEND listing ", ")
+    endif()
+    string(APPEND listing "[\"${file}\", ${size}]")
+    list(APPEND parts ${from}/${file})
+  endforeach()
+  file(WRITE ${SITE}/${name}.listing "{\"folder\": \"${folder}\", \"files\": [${listing}]}\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${parts} OUTPUT_FILE ${SITE}/${name}
+                  RESULT_VARIABLE cat_result)
+  file(REMOVE ${SITE}/${name}.listing)
+  execute_process(COMMAND ${GZIP} -9 -n -c ${SITE}/${name} OUTPUT_FILE ${SITE}/${name}.gz
+                  RESULT_VARIABLE gzip_result)
+  if(NOT cat_result EQUAL 0 OR NOT gzip_result EQUAL 0)
+    message(FATAL_ERROR "packing ${from} into ${SITE}/${name} failed")
+  endif()
+endfunction()
+
+pack_folder(${FOLDER} /quarnel quarnel.data)
+file(GLOB language_folders RELATIVE ${FOLDER} ${FOLDER}/*/picture/language.txt)
+set(SITE_PACKS "'quarnel.data.gz'")
+foreach(marker ${language_folders})
+  string(REGEX REPLACE "/picture/language.txt$" "" code ${marker})
+  pack_folder(${FOLDER}/${code} /quarnel/${code} quarnel-${code}.data)
+  string(APPEND SITE_PACKS ", 'quarnel-${code}.data.gz'")
+endforeach()
 
 # [SECTION] The page
 
@@ -57,7 +69,7 @@ if(NOT SKY_TOP OR NOT SKY_BOTTOM)
 endif()
 
 foreach(file manifest.webmanifest icon-192.png icon-512.png icon-maskable-512.png
-        apple-touch-icon.png)
+        apple-touch-icon.png words.js)
   configure_file(${ICONS}/${file} ${SITE}/${file} COPYONLY)
 endforeach()
 
@@ -70,10 +82,14 @@ list(PREPEND page_files index.html)
 
 # The version: a digest of every file the site serves, the page's files as written here
 # (before the version goes into them).
-set(files ${page_files} quarnel.js quarnel.wasm quarnel.data.gz manifest.webmanifest icon-192.png
+set(files ${page_files} words.js quarnel.js quarnel.wasm manifest.webmanifest icon-192.png
     icon-512.png icon-maskable-512.png apple-touch-icon.png)
+# The packed folders are part of the version too; the service worker keeps those the page
+# has fetched (sw.js, SITE_PACKS) rather than every language's.
+file(GLOB pack_files RELATIVE ${SITE} ${SITE}/quarnel*.data.gz)
+list(SORT pack_files)
 set(hashes "SKY_TOP ${SKY_TOP} SKY_BOTTOM ${SKY_BOTTOM}\n")
-foreach(file ${files} sw.js)
+foreach(file ${files} ${pack_files} sw.js)
   if(EXISTS ${PAGE}/${file})
     file(SHA256 ${PAGE}/${file} hash)
   elseif(EXISTS ${SITE}/${file})

@@ -26,6 +26,10 @@ void web_message_box(const char* text, const char* caption);
 int web_play_sound(const char* host_path);
 // Records time the program spent in sleep_ms, so tap timings can leave it out.
 void web_note_sleep(double ms);
+// 1 once when the page has asked the program to end, to run it again in another language.
+int web_take_close();
+// The code of the page's language ("en", "es"), zero-terminated, cut to capacity.
+void web_language(char* code, int capacity);
 // The program has ended with this code: the page says so and offers to start again.
 void web_program_ended(int32_t exit_code);
 // An entry of the journal for the page to keep (journal.js): its Markdown, what the page
@@ -39,6 +43,9 @@ void web_screen_text(const char* summary, const char* reading);
 
 // Starts the program's clock: the page's test clock when it asks for one (web_platform.cpp).
 void web_start_clock();
+// 1 once after a run the page ended to start the program again in another language
+// (web_platform.cpp).
+int web_restart_asked();
 // 5-6-5 pixels to the canvas's RGBA bytes r, g, b, 255 (widen.cpp, on the C++ side).
 void widen_565(const uint16_t* from, uint32_t* to, int count);
 // Sends the screen's text to the page when it has changed (web_screen_text.cpp). Call it

@@ -204,16 +204,16 @@ EMSCRIPTEN_KEEPALIVE const char* jw_readings() {
     for (int32_t i = 0; reading_kind(i); ++i) {
         const int32_t kind = reading_kind(i);
         out += std::string(i ? "," : "") + "{\"kind\":" + std::to_string(kind) +
-               ",\"name\":" + json_string(reading_name(kind)) + ",\"questions\":[";
+               ",\"name\":" + json_string(journal_reading_name(kind)) + ",\"questions\":[";
         for (int32_t p = 0; p < reading_card_count(kind); ++p) {
-            reading_question(kind, p, question, READING_TEXT_SIZE);
+            reading_question(JOURNAL_LANGUAGE, kind, p, question, READING_TEXT_SIZE);
             out += (p ? "," : "") + json_string(question);
         }
         out += "]}";
     }
     out += "],\"cards\":[";
-    for (int32_t card = 0; card_name(card); ++card)
-        out += (card ? "," : "") + json_string(card_name(card));
+    for (int32_t card = 0; journal_card_name(card); ++card)
+        out += (card ? "," : "") + json_string(journal_card_name(card));
     return give(out + "]}");
 }
 

@@ -12,11 +12,14 @@
 mergeInto(LibraryManager.library, {
   // [SECTION] The packed install folder
 
-  // start.js fetches it (Module.packed_folder: its bytes, or null when they arrived
-  // damaged); the program's main waits until it is unpacked into /quarnel. A damaged folder
-  // leaves no file, and the program says so as the desktop does without its files.
+  // start.js fetches the folder of the page's language (Module.packed_folder: its bytes, or
+  // null when they arrived damaged); the program's main waits until it is unpacked into
+  // /quarnel (English) or /quarnel/CODE. A damaged folder leaves no file, and the program says
+  // so as the desktop does without its files. language.js unpacks another language's folder
+  // (Module.unpack_folder) when the user chooses it.
   $WebFiles__deps: ['$FS'],
-  $WebFiles__postset: 'addOnPreRun(WebFiles.unpack_before_main);',
+  $WebFiles__postset: 'addOnPreRun(WebFiles.unpack_before_main); ' +
+                      'Module["unpack_folder"] = function(bytes) { return WebFiles.unpack(bytes); };',
   $WebFiles: {
     unpack_before_main: function() {
       addRunDependency('packed-folder');
@@ -62,6 +65,7 @@ mergeInto(LibraryManager.library, {
     sounds: {},      // path -> {rate, channels: [Float32Array...]} or null (not playable)
     buffers: {},     // path -> AudioBuffer of the current AudioContext
     playing: null,   // the AudioBufferSourceNode playing now
+    close_asked: false, // the page asks the program to end, to start again in another language
     waiting_sound: null, // the path the program played before the first gesture's end
     in_event: '',    // the type of the page event whose handler runs now
     rest_timer: 0,   // suspends the AudioContext a second after the last sound
@@ -239,6 +243,20 @@ mergeInto(LibraryManager.library, {
       if (WebPage.audio && WebPage.audio.state === 'running') WebPage.audio.suspend().catch(function() {});
     },
 
+    // The program ends at its next step (web_take_close) and main starts it again in the
+    // page's language; a program waiting for a tap is woken for it.
+    ask_close: function() {
+      WebPage.close_asked = true;
+      WebPage.stop_sound();
+      WebPage.waiting_sound = null;
+      if (WebPage.wake) {
+        var wake = WebPage.wake;
+        WebPage.wake = null;
+        quarnel.waiting = false;
+        wake();
+      }
+    },
+
     on_pointer_down: function(event) {
       if (event.pointerType === 'mouse' && event.button !== 0) return;
       event.preventDefault();
@@ -262,6 +280,8 @@ mergeInto(LibraryManager.library, {
 
   web_page_init__deps: ['$WebPage', '$WebFiles'],
   web_page_init: function() {
+    if (WebPage.canvas) return; // a run after a change of language: the page is as it was
+    Module['restart_program'] = WebPage.ask_close;
     WebPage.canvas = document.getElementById('display');
     WebPage.context = WebPage.canvas.getContext('2d', {alpha: false});
     WebPage.canvas.addEventListener('pointerdown', WebPage.on_pointer_down);
@@ -299,10 +319,13 @@ mergeInto(LibraryManager.library, {
   web_wait_input__deps: ['$WebPage'],
   web_wait_input: function() {
     return Asyncify.handleSleep(function(wake_up) {
-      if (WebPage.taps.length) {
+      if (WebPage.taps.length || WebPage.close_asked) {
         wake_up();
         return;
       }
+      if (quarnel.switch_ms === null && quarnel.switch_started_ms !== null &&
+          quarnel.runs > quarnel.runs_before_switch)
+        quarnel.switch_ms = performance.now() - quarnel.switch_started_ms;
       if (quarnel.first_rest_ms === null) {
         quarnel.first_rest_ms = performance.now();
         setTimeout(WebPage.prepare_sounds, 0);
@@ -371,6 +394,19 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  web_take_close__deps: ['$WebPage'],
+  web_take_close: function() {
+    var asked = WebPage.close_asked;
+    WebPage.close_asked = false;
+    return asked ? 1 : 0;
+  },
+
+  // The code of the language the page speaks (language.js), for the program's install folder.
+  web_language: function(code, capacity) {
+    quarnel.runs++;
+    stringToUTF8(typeof page_language === 'object' ? page_language.code : 'en', code, capacity);
+  },
+
   web_note_sleep: function(ms) {
     quarnel.slept_ms += ms;
   },
@@ -391,7 +427,7 @@ mergeInto(LibraryManager.library, {
     WebPage.rest_audio();
     quarnel.ended = true;
     quarnel.exit_code = code;
-    keep_screen_text('Quarnel has ended.', '');
+    keep_screen_text(page_word('page.ended') + '.', '');
     document.body.classList.add('ended');
     document.getElementById('ended').hidden = false;
     document.getElementById('ended-again').focus();

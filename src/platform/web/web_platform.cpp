@@ -27,12 +27,18 @@ struct Web {
     bool test_clock = false;       // the clock moves only with sleep_ms, as in the headless runner
     uint32_t clock_start = 0;
     uint32_t slept = 0;
+    bool restart = false; // the page ended the run to start the program in another language
 };
 
 Web w;
 
-// Moves the taps the page has recorded into the message queue.
+// Moves the taps the page has recorded into the message queue; when the page has asked the
+// program to end (a new language), closes its window as the desktop's close button does.
 void take_taps() {
+    if (main_window_handle() && web_take_close()) {
+        w.restart = true;
+        destroy_window(main_window_handle());
+    }
     for (int32_t x = 0, y = 0; web_next_tap(&x, &y);) queue_tap(x, y);
 }
 
@@ -53,6 +59,12 @@ void web_start_clock() {
     w.clock_start =
         w.test_clock ? ms : uint32_t(uint64_t(emscripten_date_now() - emscripten_get_now()));
     w.slept = 0;
+}
+
+int web_restart_asked() {
+    const bool asked = w.restart;
+    w.restart = false;
+    return asked;
 }
 
 // [SECTION] Window system and message queue

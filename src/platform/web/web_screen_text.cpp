@@ -3,12 +3,15 @@
 // and Share buttons
 //
 // It asks the program what is on screen between screen steps and changes nothing: no frame,
-// tap or file of the program differs with it. The text is made again only when the program's
+// tap or file of the program differs with it. Its words are the words table's, in the
+// language the program speaks. The text is made again only when the program's
 // answer has changed, and goes to the page only when it differs from the last one sent.
 
 #include "platform/web/web.h"
 #include "platform/platform.h"
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -22,6 +25,24 @@ struct ScreenText {
 ScreenText shown;
 char reading_buffer[READING_TEXT_SIZE];
 
+// A row of the words table in the program's language ("" for none).
+std::string words(const char* key) {
+    const char* text = language_word(program_language(), key);
+    return text ? text : "";
+}
+
+// The words with each "{key}" of the fillings replaced by its value.
+std::string filled(std::string text,
+                   std::initializer_list<std::pair<const char*, std::string>> fillings) {
+    for (const auto& f : fillings) {
+        const std::string key = std::string("{") + f.first + "}";
+        for (size_t at = text.find(key); at != std::string::npos;
+             at = text.find(key, at + f.second.size()))
+            text.replace(at, key.size(), f.second);
+    }
+    return text;
+}
+
 // "Buttons: Start, Exit." in the order they stand; a spread's cards and the meaning's arrows
 // are named once each.
 std::string buttons_text(const ScreenInfo& info) {
@@ -32,43 +53,48 @@ std::string buttons_text(const ScreenInfo& info) {
     for (int32_t i = 0; i < info.button_count; ++i) {
         const ScreenButton& b = info.buttons[i];
         if (b.role == BUTTON_CARD) {
-            if (!cards_named) add("the " + std::to_string(info.card_count) + " cards");
+            if (!cards_named)
+                add(filled(words("web.cards"), {{"count", std::to_string(info.card_count)}}));
             cards_named = true;
         } else if (b.role == BUTTON_SCROLL) {
-            if (!arrows_named) add("the meaning's Up and Down");
+            if (!arrows_named) add(words("web.arrows"));
             arrows_named = true;
         } else {
             add(b.label ? b.label : "");
         }
     }
-    return (items == 1 ? "Button:" : "Buttons:") + list + ".";
+    return words(items == 1 ? "web.button" : "web.buttons") + list + ".";
 }
 
-// The screen's name and its buttons.
+// The screen's name and its buttons, in the program's language.
 std::string screen_summary(const ScreenInfo& info) {
     const std::string name = info.name ? info.name : "";
     const std::string buttons = buttons_text(info);
+    const std::string reading = filled(words("text.reading"), {{"name", name}});
     switch (info.kind) {
     case SCREEN_TITLE:
-        return name + ", title screen. " + buttons;
+        return filled(words("web.screen.title"), {{"name", name}}) + " " + buttons;
     case SCREEN_PUBLISHER:
-        return name + ", page " + std::to_string(info.page) + " of " +
-               std::to_string(info.page_count) + ". " + buttons;
+        return filled(words("web.screen.page"), {{"name", name},
+                                                 {"page", std::to_string(info.page)},
+                                                 {"count", std::to_string(info.page_count)}}) +
+               " " + buttons;
     case SCREEN_MENU:
     case SCREEN_ABOUT:
         return name + ". " + buttons;
     case SCREEN_SHUFFLE:
-        return name + " reading, shuffle screen" +
-               (info.deck_shuffled ? ": the deck is shuffled. "
-                                   : ": tap the deck to shuffle it. ") +
+        return filled(words("web.screen.shuffle"), {{"reading", reading}}) +
+               words(info.deck_shuffled ? "web.screen.shuffled" : "web.screen.unshuffled") + " " +
                buttons;
     case SCREEN_CARD_TABLE:
-        return name + " reading, card table: " + std::to_string(info.turned_count) + " of " +
-               std::to_string(info.card_count) + " cards turned. " + buttons;
+        return filled(words("web.screen.table"), {{"reading", reading},
+                                                  {"turned", std::to_string(info.turned_count)},
+                                                  {"count", std::to_string(info.card_count)}}) +
+               " " + buttons;
     case SCREEN_READING:
-        return name + " reading.";
+        return reading + ".";
     default:
-        return "Quarnel is starting.";
+        return words("web.screen.starting");
     }
 }
 

@@ -22,6 +22,12 @@ var quarnel = {
   update_checked_ms: null, // when the page last asked for a new version (performance.now())
   csp_violations: [],
   errors: [], // uncaught exceptions and rejections
+  language: 'en', // the page's language (language.js)
+  runs: 0, // runs of the program: a new language starts it again
+  // The last change of language: when it was chosen (performance.now()), the runs before it,
+  // and the time from the choice to the new run's first rest, the title screen on the canvas.
+  switch_started_ms: null, runs_before_switch: 0, switch_ms: null,
+  pack_kept: false, // the first visit's packed folder is in the service worker's cache
   ended: false, exit_code: null, failure: null
 };
 

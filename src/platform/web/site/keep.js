@@ -14,23 +14,29 @@ function keep_screen_text(summary, reading) {
   var none = reading === '';
   ['keep-copy', 'keep-share'].forEach(function(id) {
     var button = document.getElementById(id);
-    if (none && button.dataset.label) button.textContent = button.dataset.label;
+    if (none && button.dataset.saying) {
+      button.textContent = page_word(button.dataset.word);
+      delete button.dataset.saying;
+    }
     button.disabled = none;
-    button.title = none ? 'There is no reading on screen' : id === 'keep-copy'
-        ? 'Copy the reading as text' : 'Share the reading';
+    button.title = page_word(none ? 'page.nothing_title' : id === 'keep-copy' ? 'page.copy_title'
+                                                                       : 'page.share_title');
   });
 }
 
-// What a button did, for a moment on the button and for screen readers.
+// What a button did, for a moment on the button and for screen readers; then the button's
+// own words (data-word, in the page's language) again.
 function keep_say(button, words) {
   var status = document.getElementById('keep-status');
   status.textContent = words;
-  if (!button.dataset.label) button.dataset.label = button.textContent;
+  button.dataset.saying = 'yes';
   button.textContent = words;
   clearTimeout(keep.label_timer);
   keep.label_timer = setTimeout(function() {
     document.querySelectorAll('#keep button').forEach(function(b) {
-      if (b.dataset.label) b.textContent = b.dataset.label;
+      if (!b.dataset.saying) return;
+      b.textContent = page_word(b.dataset.word);
+      delete b.dataset.saying;
     });
   }, 1600);
 }
@@ -56,9 +62,9 @@ function copy_text(text) {
 }
 
 function copy_reading(button) {
-  if (!keep.reading) { keep_say(button, 'No reading'); return; }
-  copy_text(keep.reading).then(function() { keep_say(button, 'Copied'); },
-                               function() { keep_say(button, 'Not copied'); });
+  if (!keep.reading) { keep_say(button, page_word('page.nothing')); return; }
+  copy_text(keep.reading).then(function() { keep_say(button, page_word('page.copied')); },
+                               function() { keep_say(button, page_word('page.not_copied')); });
 }
 
 document.getElementById('keep-copy').addEventListener('click', function() {
@@ -66,10 +72,10 @@ document.getElementById('keep-copy').addEventListener('click', function() {
 });
 document.getElementById('keep-share').addEventListener('click', function() {
   var button = this;
-  if (!keep.reading) { keep_say(button, 'No reading'); return; }
+  if (!keep.reading) { keep_say(button, page_word('page.nothing')); return; }
   var shared = {title: 'Quarnel: ' + keep.reading.split('\n')[0], text: keep.reading};
   if (navigator.share && (!navigator.canShare || navigator.canShare(shared))) {
-    navigator.share(shared).then(function() { keep_say(button, 'Shared'); }, function(error) {
+    navigator.share(shared).then(function() { keep_say(button, page_word('page.shared')); }, function(error) {
       // Closing the share sheet is no failure; anything else falls back to copying.
       if (!error || error.name !== 'AbortError') copy_reading(button);
     });
@@ -102,8 +108,8 @@ function download_file(blob, name) {
 document.getElementById('keep-save').addEventListener('click', function() {
   var button = this, name = picture_name(new Date());
   document.getElementById('display').toBlob(function(blob) {
-    if (!blob) { keep_say(button, 'Not saved'); return; }
+    if (!blob) { keep_say(button, page_word('page.not_saved')); return; }
     download_file(blob, name);
-    keep_say(button, 'Saved');
+    keep_say(button, page_word('page.saved'));
   }, 'image/png');
 });

@@ -53,7 +53,7 @@ var UPDATE_EVERY_MS = 60 * 60 * 1000;
 var updates = {registration: null, reloading: false};
 
 function offer_update() {
-  show_notice('update', 'A new version of Quarnel is ready', 'Reload', function() {
+  show_notice('update', page_word('page.update'), page_word('page.reload'), function() {
     var waiting = updates.registration && updates.registration.waiting;
     updates.reloading = true;
     if (waiting) waiting.postMessage('take-over'); else location.reload();
@@ -113,7 +113,7 @@ window.addEventListener('beforeinstallprompt', function(event) {
 
 function offer_install(event) {
   if (quarnel.notice !== '' || dismissed('install')) return;
-  show_notice('install', 'Keep Quarnel on this device, offline', 'Install', function() {
+  show_notice('install', page_word('page.install_offer'), page_word('page.install'), function() {
     hide_notice('install');
     event.prompt();
     Promise.resolve(event.userChoice).then(function(choice) {
@@ -132,7 +132,7 @@ function offer_ios_hint() {
   if (navigator.standalone !== false || !(navigator.maxTouchPoints > 0)) return;
   if (dismissed('ios-install') || quarnel.notice !== '') return;
   remember_dismissed('ios-install');
-  show_notice('ios-install', 'Add to Home Screen from the Share menu to keep Quarnel offline', null, null,
+  show_notice('ios-install', page_word('page.ios_install'), null, null,
               function() { hide_notice('ios-install'); });
 }
 first_tap.then(offer_ios_hint);

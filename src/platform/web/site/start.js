@@ -2,9 +2,9 @@
 // the program's script, and the page's own message when it cannot start.
 //
 // Once the page is painted: the program (quarnel.wasm) is compiled while it arrives; the
-// packed install folder (quarnel.data.gz, see make_site.cmake) is fetched at the same time,
-// and so is quarnel.js, which runs the program once the folder is unpacked (web_library.js,
-// WebFiles).
+// packed install folder of the page's language (quarnel.data.gz, or quarnel-CODE.data.gz,
+// see make_site.cmake and language.js) is fetched at the same time, and so is quarnel.js,
+// which runs the program once the folder is unpacked (web_library.js, WebFiles).
 
 // [SECTION] Downloads
 
@@ -25,19 +25,32 @@ function fetched(name) {
   });
 }
 
-// The packed folder's bytes; null when they arrived damaged (the gzip stream does not
-// decompress), so that the program starts without its files and says so as the desktop does.
-// A download that fails is the page's own failure (the promise rejects). A server may send
-// the file gzip-encoded, and the browser has decompressed it then.
-function packed_folder() {
+// A language's packed folder, fetched before the service worker is in charge (the first
+// visit), goes into the worker's cache from here, so that the language is kept offline.
+function keep_pack(name, response) {
+  if (!('caches' in window) || !navigator.serviceWorker) return;
+  if (navigator.serviceWorker.controller) { // the worker keeps what it fetches
+    quarnel.pack_kept = true;
+    return;
+  }
+  caches.open('quarnel-' + quarnel.version).then(function(cache) { return cache.put(name, response); })
+    .then(function() { quarnel.pack_kept = true; }, function() {});
+}
+
+// A language's packed folder's bytes; null when they arrived damaged (the gzip stream does
+// not decompress), so that the program starts without its files and says so as the desktop
+// does. A download that fails is the page's own failure (the promise rejects). A server may
+// send the file gzip-encoded, and the browser has decompressed it then.
+function packed_folder(code) {
   if (typeof DecompressionStream !== 'function')
-    return fetched('quarnel.data').then(function(response) { return response.arrayBuffer(); });
-  return fetched('quarnel.data.gz').then(function(response) {
+    return fetched(pack_name(code, false)).then(function(response) { return response.arrayBuffer(); });
+  return fetched(pack_name(code, true)).then(function(response) {
+    keep_pack(pack_name(code, true), response.clone());
     var encoded = /gzip/i.test(response.headers.get('Content-Encoding') || '');
     return response.arrayBuffer().then(function(bytes) {
       if (encoded) return bytes;
       return inflate(bytes).catch(function(error) {
-        console.warn('quarnel.data.gz is damaged: ' + error);
+        console.warn(pack_name(code, true) + ' is damaged: ' + error);
         return null;
       });
     });
@@ -74,7 +87,16 @@ var page_painted = new Promise(function(resolve) {
     setTimeout(resolve, 250);
   });
 });
-var downloads = {wasm: page_painted.then(compile_program), data: page_painted.then(packed_folder)};
+var downloads = {
+  wasm: page_painted.then(compile_program),
+  data: page_painted.then(function() {
+    var code = page_language.code;
+    return packed_folder(code).then(function(bytes) {
+      page_language.unpacked[code] = bytes !== null; // WebFiles unpacks it before main runs
+      return bytes;
+    });
+  })
+};
 
 // [SECTION] The canvas
 
@@ -128,9 +150,11 @@ window.addEventListener('orientationchange', fit_display);
 function show_failure(what) {
   if (quarnel.failure !== null) return;
   quarnel.failure = String(what);
-  document.getElementById('ended-title').textContent = 'Quarnel could not start';
-  document.getElementById('ended-text').textContent =
-      'Check the connection and start again. (' + quarnel.failure + ')';
+  var title = document.getElementById('ended-title'), text = document.getElementById('ended-text');
+  title.dataset.word = 'page.failed';
+  title.textContent = page_word('page.failed');
+  delete text.dataset.word; // the reason is the failure's own
+  text.textContent = page_word('page.failed_text', {why: quarnel.failure});
   document.body.classList.add('ended');
   document.getElementById('ended').hidden = false;
 }
