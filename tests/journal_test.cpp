@@ -265,9 +265,8 @@ TEST(JournalFormat,
         0);
     EXPECT_EQ(error, "it is not text (a zero byte at offset 34)");
     EXPECT_EQ(parse_journal("# Quarnel\n\n## Install\n\nRun make.\n", &journal, &error), 0);
-    EXPECT_EQ(
-        error,
-        "it is not a journal: no entry is headed '## <reading> reading, <YYYY-MM-DD> <HH:MM>'");
+    EXPECT_EQ(error, "it is not a journal: no entry has a heading such as '## Love reading, "
+                     "2026-12-07 15:03'");
     EXPECT_EQ(parse_journal("", &journal, &error), 1) << "an empty journal";
     EXPECT_EQ(parse_journal("# My readings\n\n", &journal, &error), 1) << "a title alone";
     EXPECT_TRUE(journal.entries.empty());
@@ -434,12 +433,12 @@ TEST(JournalExport, search_finds_cards_by_name_and_orientation_and_words_anywher
 
     const std::string csv = export_csv(journal, JournalFilter());
     EXPECT_EQ(csv.substr(0, csv.find('\n') + 1),
-              "entry,date,time,reading,source,deck,position,question,card,name,orientation,"
-              "meaning\r\n");
+              "entry,date,time,language,reading,source,deck,position,question,card,name,"
+              "orientation,meaning\r\n");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9) << "a header and the 8 cards";
     EXPECT_NE(
         csv.find(
-            "3,2026-02-01,19:00,Love,dealt,,2,Are we compatible?,22,Ace of Wands,reversed,\r\n"),
+            "3,2026-02-01,19:00,en,Love,dealt,,2,Are we compatible?,22,Ace of Wands,reversed,\r\n"),
         std::string::npos)
         << csv;
     const std::string json = export_json(journal, JournalFilter());
@@ -506,8 +505,8 @@ TEST(JournalTool, lists_shows_searches_counts_and_exports_the_journal_newest_fir
              "/none.md yet: play a reading in quarnel, or log one with 'quarnel-journal log'"},
         {{"--journal", QUARNEL_SOURCE_DIR "/README.md", "list"},
          1,
-         QUARNEL_SOURCE_DIR "/README.md: it is not a journal: no entry is headed '## <reading> "
-                            "reading, <YYYY-MM-DD> <HH:MM>'"},
+         QUARNEL_SOURCE_DIR "/README.md: it is not a journal: no entry has a heading such as '## "
+                            "Love reading, 2026-12-07 15:03'"},
     };
     for (const auto& w : wrong) {
         std::vector<std::string> words = w.words;
@@ -619,10 +618,10 @@ TEST(JournalKeep, entries_a_failed_write_could_not_keep_are_written_with_the_nex
                              "Face down.\n\nCard 3 of 3\nFace down.\n";
     testing::internal::CaptureStderr();
     journal_open(file, "", false);
-    EXPECT_EQ(journal_append(desire, 1796000000), 0);
+    EXPECT_EQ(journal_append(desire, 0, 1796000000), 0);
     EXPECT_EQ(journal_waiting(), 1);
     ASSERT_EQ(chmod(file.c_str(), 0644), 0);
-    EXPECT_EQ(journal_append(past, 1796000060), 1);
+    EXPECT_EQ(journal_append(past, 0, 1796000060), 1);
     journal_finish();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "quarnel: cannot write the journal " + file +
@@ -640,7 +639,7 @@ TEST(JournalKeep, entries_a_failed_write_could_not_keep_are_written_with_the_nex
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);
     testing::internal::CaptureStderr();
     journal_open(file, "", false);
-    journal_append(desire, 1796000000);
+    journal_append(desire, 0, 1796000000);
     journal_finish();
     const std::string said = testing::internal::GetCapturedStderr();
     const std::string tail = "quarnel: 1 reading could not be written to the journal " + file +
@@ -663,8 +662,8 @@ TEST(JournalKeep, the_default_journal_makes_its_folders_and_says_where_at_its_fi
     testing::internal::CaptureStderr();
     journal_open(default_journal_path(), "", true);
     EXPECT_FALSE(fs::exists(folder + "/data")) << "nothing made before a reading is kept";
-    journal_append("Today reading\n\nThe Moon, reversed.\n", 1796000000);
-    journal_append("Today reading\n\nThe Sun, upright.\n", 1796000100);
+    journal_append("Today reading\n\nThe Moon, reversed.\n", 0, 1796000000);
+    journal_append("Today reading\n\nThe Sun, upright.\n", 0, 1796000100);
     journal_finish();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "quarnel: the readings are kept in " + folder +

@@ -2,6 +2,7 @@
 // help text and the window's default scale
 
 #include "platform/sdl/options.h"
+#include "platform/common/common.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
 

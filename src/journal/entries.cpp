@@ -96,7 +96,7 @@ std::string position_line(const JournalWords& words, int32_t number, int32_t cou
 
 std::string card_line(const JournalWords& words, const EntryDraft::Position& p) {
     if (p.card == NO_CARD) return p.not_drawn ? words.not_drawn : words.face_down;
-    std::string line = std::string(journal_card_name(p.card)) + ", " +
+    std::string line = std::string(language_card_name(words.language, p.card)) + ", " +
                        (p.reversed ? words.reversed : words.upright) + ".";
     return p.meaning.empty() ? line : line + " " + p.meaning;
 }
@@ -134,11 +134,12 @@ std::string note_lines(const std::string& notes) {
 } // namespace
 
 std::string format_entry(const EntryDraft& draft) {
-    const JournalWords& words = journal_word_rows()[0];
-    const char* name = journal_reading_name(draft.reading);
-    std::string out = "## " + std::string(name ? name : "") + words.reading + ", " +
-                      format_date(draft.date) + "\n";
+    const JournalWords& words = journal_words(draft.language);
+    const char* name = reading_name_in(words.language, draft.reading);
+    std::string out = "## " + words.reading_before + (name ? name : "") + words.reading_after +
+                      ", " + format_date(draft.date) + "\n";
     std::vector<std::string> about;
+    if (!words.language_line.empty()) about.push_back(words.language_line);
     if (draft.source == SOURCE_OWN_DECK) about.push_back(words.own_deck);
     if (!draft.deck.empty()) about.push_back(words.deck + draft.deck);
     if (!about.empty()) out += "\n" + paragraph(about);
@@ -159,6 +160,7 @@ std::string format_entry(const EntryDraft& draft) {
 EntryDraft entry_draft(const Journal& journal, const JournalEntry& entry) {
     EntryDraft draft;
     draft.reading = entry.reading;
+    draft.language = entry.language;
     draft.date = entry.date;
     draft.source = entry.source;
     draft.deck = span_text(journal, entry.deck);
@@ -181,9 +183,11 @@ EntryDraft entry_draft(const Journal& journal, const JournalEntry& entry) {
 
 std::string entry_summary(const Journal& journal, const JournalEntry& entry) {
     if (!entry.readable)
-        return "unreadable entry, lines " + std::to_string(entry.first_line) + "-" +
-               std::to_string(entry.last_line) + ": " + entry.problem;
-    const JournalWords& words = journal_word_rows()[0];
+        return journal_words_of("journal.unreadable_summary",
+                                {{"first", std::to_string(entry.first_line)},
+                                 {"last", std::to_string(entry.last_line)},
+                                 {"problem", entry.problem}});
+    const JournalWords& words = journal_words(journal_language());
     std::string cards;
     const JournalPosition* positions = entry_positions(journal, entry);
     for (uint32_t p = 0; p < entry.position_count; ++p) {
@@ -244,13 +248,15 @@ bool entry_matches(const Journal& journal, const JournalEntry& entry, const Jour
     if (filter.has_to && day > day_number(filter.to)) return false;
     if (filter.words.empty()) return true;
     // Words that name a card find the entries that hold it (in that orientation, when they
-    // give one), and the notes that name it.
-    int32_t reversed = 0;
-    const int32_t card = match_card(filter.words, &reversed, nullptr);
+    // give one), and the notes that name it. The words of the last search are read once.
+    static std::string words;
+    static int32_t card = -1, reversed = 0;
+    static bool oriented = false;
+    if (words != filter.words) {
+        words = filter.words;
+        card = match_card(words, &reversed, nullptr, &oriented);
+    }
     if (card < 0) return holds_words(entry_text(journal, entry), filter.words);
-    const JournalWords& words = journal_word_rows()[0];
-    const bool oriented =
-        holds_words(filter.words, words.reversed) || holds_words(filter.words, words.upright);
     const JournalPosition* positions = entry_positions(journal, entry);
     for (uint32_t p = 0; p < entry.position_count; ++p)
         if (positions[p].card == card && (!oriented || positions[p].reversed == reversed))
@@ -263,12 +269,14 @@ bool entry_matches(const Journal& journal, const JournalEntry& entry, const Jour
 
 // [SECTION] Entries the program deals and the user draws
 
-std::string dealt_entry(const std::string& reading_text, const JournalDate& when,
+std::string dealt_entry(const std::string& reading_text, int32_t language, const JournalDate& when,
                         const std::string& deck) {
-    // The reading's text is an entry without its heading's date and its line breaks: it is
-    // read as one, and written again in the journal's form.
+    // The reading's text is an entry without its heading's date, the line of its language and
+    // its line breaks: it is read as one, and written again in the journal's form.
+    const JournalWords& words = journal_words(language);
     const size_t first_end = reading_text.find('\n');
     std::string text = "## " + reading_text.substr(0, first_end) + ", " + format_date(when) + "\n";
+    if (!words.language_line.empty()) text += "\n" + words.language_line + "\n";
     if (first_end != std::string::npos) text += reading_text.substr(first_end + 1);
     Journal journal;
     std::string error;
@@ -286,49 +294,49 @@ int drawn_entry(int32_t reading, const std::vector<DrawnCard>& cards, const Jour
                 const std::string& deck, const char* card_texts, int32_t card_texts_size,
                 EntryDraft* draft, std::string* error) {
     const int32_t count = reading_card_count(reading);
-    if (count == 0) {
-        *error = "no reading of kind " + std::to_string(reading);
-        return 0;
-    }
+    if (count == 0) return match_reading(std::to_string(reading), error);
     if (int32_t(cards.size()) > count) {
-        *error = std::string("the ") + journal_reading_name(reading) + " reading has " +
-                 std::to_string(count) + (count == 1 ? " position" : " positions") + ", not " +
-                 std::to_string(cards.size());
+        *error = journal_count_words(
+            "journal.positions", count,
+            {{"reading", journal_reading_name(reading)}, {"given", std::to_string(cards.size())}});
         return 0;
     }
     bool any = false;
     for (size_t a = 0; a < cards.size(); ++a) {
         any = any || cards[a].card != NO_CARD;
         if (cards[a].card != NO_CARD && (cards[a].card < 0 || !journal_card_name(cards[a].card))) {
-            *error = "no card numbered " + std::to_string(cards[a].card);
+            *error =
+                journal_words_of("journal.no_card_number", {{"n", std::to_string(cards[a].card)}});
             return 0;
         }
         for (size_t b = a + 1; b < cards.size(); ++b)
             if (cards[a].card != NO_CARD && cards[a].card == cards[b].card) {
-                *error = std::string(journal_card_name(cards[a].card)) +
-                         " is drawn twice (positions " + std::to_string(a + 1) + " and " +
-                         std::to_string(b + 1) + "); a deck holds each card once";
+                *error = journal_words_of("journal.drawn_twice",
+                                          {{"card", journal_card_name(cards[a].card)},
+                                           {"first", std::to_string(a + 1)},
+                                           {"second", std::to_string(b + 1)}});
                 return 0;
             }
     }
     if (!any) {
-        *error = "no card is drawn";
+        *error = journal_words_of("journal.no_card_drawn");
         return 0;
     }
     *draft = EntryDraft();
     draft->reading = reading;
+    draft->language = journal_language();
     draft->date = when;
     draft->source = SOURCE_OWN_DECK;
     draft->deck = deck;
     char text[READING_TEXT_SIZE];
     for (int32_t p = 0; p < count; ++p) {
         EntryDraft::Position position;
-        if (reading_question(JOURNAL_LANGUAGE, reading, p, text, READING_TEXT_SIZE))
+        if (reading_question(draft->language, reading, p, text, READING_TEXT_SIZE))
             position.question = text;
         if (size_t(p) < cards.size() && cards[size_t(p)].card != NO_CARD) {
             position.card = cards[size_t(p)].card;
             position.reversed = cards[size_t(p)].reversed ? 1 : 0;
-            if (card_meaning(JOURNAL_LANGUAGE, card_texts, card_texts_size, position.card,
+            if (card_meaning(draft->language, card_texts, card_texts_size, position.card,
                              position.reversed, text, READING_TEXT_SIZE))
                 position.meaning = text;
         } else {

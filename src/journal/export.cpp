@@ -82,25 +82,26 @@ std::string export_markdown(const Journal& journal, const JournalFilter& filter)
 }
 
 std::string export_csv(const Journal& journal, const JournalFilter& filter) {
-    std::string out = "entry,date,time,reading,source,deck,position,question,card,name,"
+    std::string out = "entry,date,time,language,reading,source,deck,position,question,card,name,"
                       "orientation,meaning\r\n";
-    const JournalWords& words = journal_word_rows()[0];
     for (size_t n = 0; n < journal.entries.size(); ++n) {
         const JournalEntry& entry = journal.entries[n];
         if (!entry.readable || !entry_matches(journal, entry, filter)) continue;
+        const JournalWords& words = journal_words(entry.language);
         const std::string date = format_date(entry.date);
-        const std::string head =
-            std::to_string(n + 1) + "," + date.substr(0, 10) + "," + date.substr(11) + "," +
-            csv_field(journal_reading_name(entry.reading)) + "," + source_name(entry.source) + "," +
-            csv_field(span_text(journal, entry.deck));
+        const std::string head = std::to_string(n + 1) + "," + date.substr(0, 10) + "," +
+                                 date.substr(11) + "," + language_code(entry.language) + "," +
+                                 csv_field(reading_name_in(entry.language, entry.reading)) + "," +
+                                 source_name(entry.source) + "," +
+                                 csv_field(span_text(journal, entry.deck));
         const JournalPosition* positions = entry_positions(journal, entry);
         for (uint32_t p = 0; p < entry.position_count; ++p) {
             if (positions[p].card == NO_CARD) continue;
             out += head + "," + std::to_string(p + 1) + "," +
                    csv_field(span_text(journal, positions[p].question)) + "," +
                    std::to_string(positions[p].card) + "," +
-                   csv_field(journal_card_name(positions[p].card)) + "," +
-                   (positions[p].reversed ? words.reversed : words.upright) + "," +
+                   csv_field(language_card_name(entry.language, positions[p].card)) + "," +
+                   csv_field(positions[p].reversed ? words.reversed : words.upright) + "," +
                    csv_field(span_text(journal, positions[p].meaning)) + "\r\n";
         }
     }
@@ -122,23 +123,36 @@ std::string export_json(const Journal& journal, const JournalFilter& filter) {
                    ",\"text\":" + json_string(entry_text(journal, entry)) + "}";
             continue;
         }
+        // Names and words as the entry writes them, in its language.
+        const JournalWords& words = journal_words(entry.language);
         EntryDraft draft = entry_draft(journal, entry);
+        const std::string reading = reading_name_in(entry.language, entry.reading);
         out += ",\"readable\":true,\"date\":" + json_string(format_date(entry.date)) +
+               ",\"language\":" + json_string(language_code(entry.language)) +
                ",\"kind\":" + std::to_string(entry.reading) +
-               ",\"reading\":" + json_string(journal_reading_name(entry.reading)) +
+               ",\"reading\":" + json_string(reading) + ",\"heading\":" +
+               json_string(words.reading_before + reading + words.reading_after + ", " +
+                           format_date(entry.date)) +
                ",\"source\":" + json_string(source_name(entry.source)) +
                ",\"deck\":" + json_string(draft.deck) +
                ",\"key\":" + json_string(entry_key(journal, entry)) + ",\"positions\":[";
         for (size_t p = 0; p < draft.positions.size(); ++p) {
             const EntryDraft::Position& position = draft.positions[p];
-            out += std::string(p ? "," : "") + "{\"question\":" + json_string(position.question);
+            const std::string count = std::to_string(draft.positions.size());
+            out += std::string(p ? "," : "") + "{\"question\":" + json_string(position.question) +
+                   ",\"position\":" +
+                   json_string(draft.positions.size() > 1
+                                   ? words.card + std::to_string(p + 1) + words.of + count
+                                   : "");
             if (position.card == NO_CARD)
                 out += ",\"card\":null,\"state\":" +
-                       json_string(position.not_drawn ? "not drawn" : "face down");
+                       json_string(position.not_drawn ? "not drawn" : "face down") + ",\"words\":" +
+                       json_string(position.not_drawn ? words.not_drawn : words.face_down);
             else
-                out += ",\"card\":" + std::to_string(position.card) +
-                       ",\"name\":" + json_string(journal_card_name(position.card)) +
-                       ",\"reversed\":" + (position.reversed ? "true" : "false") +
+                out += ",\"card\":" + std::to_string(position.card) + ",\"name\":" +
+                       json_string(language_card_name(entry.language, position.card)) +
+                       ",\"reversed\":" + (position.reversed ? "true" : "false") + ",\"words\":" +
+                       json_string(position.reversed ? words.reversed : words.upright) +
                        ",\"meaning\":" + json_string(position.meaning);
             out += "}";
         }

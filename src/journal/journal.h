@@ -1,53 +1,87 @@
 // journal.h -- the journal of readings: one Markdown format (docs/journal.md), read and
 // written here for the desktop program, quarnel-journal and the web page alike
 //
-// A layer above the program: it knows the cards, the readings and the words of a reading's
-// text only through platform.h's answers (card_name, reading_name, reading_word, ...), and
-// asks nothing else of the program. Parsing is tolerant and loses nothing: every byte of a
-// journal belongs to its preamble or to one entry, readable or not.
+// A layer above the program: it knows the cards, the readings, the languages and the words
+// of a reading's text only through platform.h's answers (language_card_name, reading_name_in,
+// language_word, card_of_name, ...), and asks nothing else of the program. Parsing is
+// tolerant and loses nothing: every byte of a journal belongs to its preamble or to one
+// entry, readable or not.
 
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
-// [SECTION] Names: cards, readings and the journal's words
+// [SECTION] Languages and words
+//
+// An entry is written in one of the program's languages (platform.h's languages: 0 English,
+// then "es", "pt", ...): its heading, the words of its blocks and its card names, as the
+// program of that language writes its reading's text. What the journal says to the person
+// reading it (summaries, statistics, messages) and the entries it makes (a reading drawn by
+// hand) are in the journal's language: quarnel-journal's, the page's or the program's.
 
-// The language the journal writes its entries in: English, the words table's first column
-// (platform.h's language 0), whatever language the program speaks.
-enum : int32_t { JOURNAL_LANGUAGE = 0 };
+// The journal's language (English until set); a language the program lacks is English.
+void set_journal_language(int32_t language);
+int32_t journal_language();
+
 // "The Fool" .. "King of Pentacles", and "Love", in the journal's language.
 const char* journal_card_name(int32_t card);
 const char* journal_reading_name(int32_t kind);
 
-// The fixed words of an entry. The first six are the program's own (the words table's
-// "text.reading", "text.card_of", "upright", "reversed" and "text.face_down"); the rest are
-// the journal's. A language adds a row (journal_word_rows).
-struct JournalWords {
-    const char* language;  // "en"
-    const char* reading;   // " reading", after the reading's name in the heading
-    const char* card;      // "Card ", before the position's number
-    const char* of;        // " of ", between the position's number and the spread's size
-    const char* upright;   // "upright"
-    const char* reversed;  // "reversed"
-    const char* face_down; // "Face down." (a dealt card left face down)
-    const char* not_drawn; // "Not drawn." (a position left empty in a reading drawn by hand)
-    const char* own_deck;  // "Drawn from my own deck."
-    const char* deck;      // "Deck: ", before the folder of a deck other than the installed one
+// A row of the words table ("journal.no_card") in the journal's language, each "{name}" of it
+// filled with the value given for name; numbers as the language writes them (number_text).
+struct Filling {
+    const char* name;
+    std::string value;
 };
-// Every row; English first.
-const std::vector<JournalWords>& journal_word_rows();
+std::string journal_words_of(const char* key, std::initializer_list<Filling> fillings = {});
+// The row for a count: its "_one" row when count is 1 ("journal.readings_one"), else the row
+// itself, with "{n}" filled with the count and the fillings given.
+std::string journal_count_words(const char* key, int64_t count,
+                                std::initializer_list<Filling> fillings = {});
+// A number with `decimals` decimals, and a share as a percentage ("29.9%", "29,9 %"), as the
+// journal's language writes them.
+std::string number_text(double value, int decimals);
+std::string percent_text(double share);
 
-// The card a person means by `text`: a card's name or one of its other names ("Judgment",
-// "Ace of Coins", "2 of cups", "the wheel of fortune"), any case, blanks as they come. With
-// `reversed` given, a trailing orientation is read too ("the fool reversed", "The Fool,
-// upright.") into *reversed (0 without one). Returns the card (0 to 77), or -1 with a
-// message naming the word and the nearest card name in *error.
-int32_t match_card(const std::string& text, int32_t* reversed, std::string* error);
-// The card name nearest to text (by edits of letters), for messages.
+// The fixed words of an entry in one language: the reading's text's (the words table's
+// "text.reading", "text.card_of", "upright", "reversed" and "text.face_down") and the
+// journal's own.
+struct JournalWords {
+    int32_t language = 0;
+    std::string reading_before; // "Lectura de ": before the reading's name in the heading
+    std::string reading_after;  // " reading": after it
+    std::string card;           // "Card ", before the position's number
+    std::string of;             // " of ", between the position's number and the spread's size
+    std::string upright;        // "upright"
+    std::string reversed;       // "reversed"
+    std::string face_down;      // "Face down." (a dealt card left face down)
+    std::string not_drawn;      // "Not drawn." (a position left empty in a reading drawn by hand)
+    std::string own_deck;       // "Drawn from my own deck."
+    std::string deck;          // "Deck: ", before the folder of a deck other than the installed one
+    std::string language_line; // "Idioma: Español": the line that says an entry's language; ""
+                               // for English, whose entries say none
+};
+// The words of a language (English for a language the program lacks).
+const JournalWords& journal_words(int32_t language);
+
+// [SECTION] Names a person writes
+
+// The card a person means by `text`: a card's name in any of the program's languages, or one
+// of its other names ("Judgment", "Ace of Coins", "2 of cups", "the wheel of fortune", "el
+// ahorcado"), any case, accents or none, blanks as they come. With `reversed` given, a
+// trailing orientation is read too ("the fool reversed", "El Loco, al revés.") into *reversed
+// (0 without one) and, when `oriented` is given, whether there was one. Returns the card (0
+// to 77), or -1 with a message naming the word and the nearest card name in *error.
+int32_t match_card(const std::string& text, int32_t* reversed, std::string* error,
+                   bool* oriented = nullptr);
+// The card name nearest to text (by edits of letters), in the language it is nearest in.
 std::string nearest_card_name(const std::string& text);
-// A reading's kind from its name ("love", "Love reading"), any case; 0 with a message
-// listing the readings in *error.
+// The readings' names in the journal's language, in lower case: "desire, today, past, ...".
+std::string reading_names();
+// A reading's kind from its name in any language ("love", "Love reading", "amor"), any case;
+// 0 with a message listing the readings in *error.
 int32_t match_reading(const std::string& text, std::string* error);
 
 // [SECTION] Entries as written
@@ -82,7 +116,8 @@ struct EntryDraft {
         std::string question;  // "" where the reading has none
         std::string meaning;   // the card's meaning, "" when it has none
     };
-    int32_t reading = 0; // its kind
+    int32_t reading = 0;  // its kind
+    int32_t language = 0; // the language it is written in
     JournalDate date;
     int32_t source = SOURCE_DEALT;
     std::string deck; // the deck's folder when it is not the installed one
@@ -90,8 +125,9 @@ struct EntryDraft {
     std::string notes; // the user's own lines, kept as written
 };
 
-// The entry's Markdown: its heading, the lines about its source, one block per position,
-// then the notes. Ends in one newline; entries in a file stand one blank line apart.
+// The entry's Markdown in its language: its heading, the lines about its language and source,
+// one block per position, then the notes. Ends in one newline; entries in a file stand one blank
+// line apart.
 std::string format_entry(const EntryDraft& draft);
 
 // [SECTION] A parsed journal
@@ -115,6 +151,7 @@ struct JournalEntry {
     int32_t readable = 0;                  // 0: an unreadable entry, kept as its text
     std::string problem;                   // why it is unreadable ("line 12: ...")
     int32_t reading = 0;
+    int32_t language = 0; // the language it says it is in, else the one its heading is in
     JournalDate date;
     int32_t source = SOURCE_DEALT;
     Span deck;
@@ -149,10 +186,10 @@ std::string entry_key(const Journal& journal, const JournalEntry& entry);
 
 // [SECTION] Making entries
 
-// The entry of a reading the program dealt, from its text (screen_reading_text) and the
-// moment it was left; deck: the deck folder played with, "" for the installed one. Returns
-// the entry's Markdown.
-std::string dealt_entry(const std::string& reading_text, const JournalDate& when,
+// The entry of a reading the program dealt, from its text (screen_reading_text) in the
+// language the program spoke, and the moment it was left; deck: the deck folder played with,
+// "" for the installed one. Returns the entry's Markdown.
+std::string dealt_entry(const std::string& reading_text, int32_t language, const JournalDate& when,
                         const std::string& deck);
 
 // A card of a reading drawn by hand: NO_CARD where the position was left empty.
@@ -160,9 +197,10 @@ struct DrawnCard {
     int32_t card = NO_CARD;
     int32_t reversed = 0;
 };
-// The entry of a reading drawn from the user's own deck, with each card's meaning from the
-// card texts held in memory (null: none). Refuses more cards than positions, no card at all
-// and the same card twice: returns 0 with the reason in *error.
+// The entry of a reading drawn from the user's own deck, in the journal's language, with each
+// card's meaning from the card texts (of that language) held in memory (null: none). Refuses more
+// cards than positions, no card at all and the same card twice: returns 0 with the reason in
+// *error.
 int drawn_entry(int32_t reading, const std::vector<DrawnCard>& cards, const JournalDate& when,
                 const std::string& deck, const char* card_texts, int32_t card_texts_size,
                 EntryDraft* draft, std::string* error);
@@ -242,14 +280,18 @@ std::string reading_on_screen();
 
 // What the program showed between its steps: the card table last seen with a card turned,
 // and its text as it was then (when the table is left, the card text file may be closed).
+struct LeftReading {
+    std::string text;     // the reading's text (screen_reading_text)
+    int32_t language = 0; // the language the program spoke (program_language)
+};
 struct ReadingWatch {
     bool table_seen = false;
     uint32_t version = 0; // screen_version when the text was taken
-    std::string text;
+    LeftReading reading;
 };
-// Looks at the program's state; call it between screen steps. Returns 1 with the reading's
-// text in *left when a card table on which at least one card was turned has just been left.
-int watch_reading(ReadingWatch* watch, std::string* left);
+// Looks at the program's state; call it between screen steps. Returns 1 with the reading in
+// *left when a card table on which at least one card was turned has just been left.
+int watch_reading(ReadingWatch* watch, LeftReading* left);
 // Once the program has ended: a card table with a card turned that was on display at the
-// end counts as left. Returns 1 with its text, or 0.
-int finish_watching(ReadingWatch* watch, std::string* left);
+// end counts as left. Returns 1 with its reading, or 0.
+int finish_watching(ReadingWatch* watch, LeftReading* left);

@@ -77,25 +77,42 @@ bool read_number(std::string_view text, size_t* at, int32_t* value) {
 
 // [SECTION] Entries
 
+// "## Love reading, 2026-12-07 15:03" in the journal's language, for messages.
+std::string heading_example() {
+    const JournalWords& words = journal_words(journal_language());
+    return "## " + words.reading_before + journal_reading_name(reading_kind(3)) +
+           words.reading_after + ", 2026-12-07 15:03";
+}
+
+std::string at_line(int32_t number, const std::string& problem) {
+    return journal_words_of("journal.at_line",
+                            {{"n", std::to_string(number)}, {"problem", problem}});
+}
+
 struct EntryParser {
     Journal* journal;
-    const JournalWords* words;
-    std::unordered_map<std::string_view, int32_t> exact_cards; // the program's names
+    const JournalWords* words; // the words of the entry being read, in its language
+    std::unordered_map<std::string_view, int32_t> known_cards; // names read so far: their cards
 
     std::string_view view(const Line& line) const {
         return std::string_view(journal->text).substr(line.begin, line.end - line.begin);
     }
     Span span(uint32_t begin, uint32_t end) const { return Span{begin, end - begin}; }
 
-    // A card's name as the entries write it, or as a person typed it; -1 with *why.
-    int32_t card_of(std::string_view name, std::string* why) const {
-        auto found = exact_cards.find(name);
-        if (found != exact_cards.end()) return found->second;
-        return match_card(std::string(name), nullptr, why);
+    // A card's name as the entries write it, in any language (the program's own names, asked
+    // once each), or as a person typed it; -1 with *why.
+    int32_t card_of(std::string_view name, std::string* why) {
+        auto found = known_cards.find(name);
+        if (found != known_cards.end()) return found->second;
+        const std::string written(name);
+        int32_t card = card_of_name(written.c_str(), nullptr);
+        if (card < 0) card = match_card(written, nullptr, why);
+        if (card >= 0) known_cards.emplace(name, card);
+        return card;
     }
 
     // "Name, upright. Meaning", "Name, reversed.", "Face down." or "Not drawn.".
-    bool card_line(const Line& line, JournalPosition* position, std::string* why) const {
+    bool card_line(const Line& line, JournalPosition* position, std::string* why) {
         std::string_view text = view(line);
         if (text == words->face_down || text == words->not_drawn) {
             position->card = NO_CARD;
@@ -120,8 +137,10 @@ struct EntryParser {
             position->meaning = span(meaning, line.end);
             return true;
         }
-        *why = "'" + std::string(text) + "' is not a card: a card's name with ', " +
-               words->upright + ".' or ', " + words->reversed + ".', or '" + words->face_down + "'";
+        *why = journal_words_of("journal.not_a_card_line", {{"text", std::string(text)},
+                                                            {"upright", words->upright},
+                                                            {"reversed", words->reversed},
+                                                            {"face_down", words->face_down}});
         return false;
     }
 
@@ -129,10 +148,10 @@ struct EntryParser {
     bool position_line(const Line& line, int32_t* number, int32_t* count, Span* question) const {
         std::string_view text = view(line);
         if (!starts_with(text, words->card)) return false;
-        size_t at = std::strlen(words->card);
+        size_t at = words->card.size();
         if (!read_number(text, &at, number)) return false;
         if (!starts_with(text.substr(at), words->of)) return false;
-        at += std::strlen(words->of);
+        at += words->of.size();
         if (!read_number(text, &at, count)) return false;
         *question = Span{line.end, 0};
         if (at == text.size()) return true;
@@ -143,18 +162,19 @@ struct EntryParser {
         return true;
     }
 
-    // Every line says where the reading came from: "Drawn from my own deck.", "Deck: DIR".
+    // Every line says what the entry is: its language ("Idioma: Español"), where the reading
+    // came from ("Drawn from my own deck.", "Deck: DIR").
     bool about_paragraph(const std::vector<Line>& lines, size_t first, size_t last,
                          JournalEntry* entry) const {
         JournalEntry about = *entry;
         for (size_t i = first; i < last; ++i) {
             std::string_view text = view(lines[i]);
-            const size_t deck = std::strlen(words->deck);
+            const size_t deck = words->deck.size();
             if (text == words->own_deck) {
                 about.source = SOURCE_OWN_DECK;
             } else if (starts_with(text, words->deck) && text.size() > deck) {
                 about.deck = span(lines[i].begin + uint32_t(deck), lines[i].end);
-            } else {
+            } else if (words->language_line.empty() || text != words->language_line) {
                 return false;
             }
         }
@@ -194,31 +214,66 @@ struct EntryParser {
         journal->entries.push_back(std::move(entry));
     }
 
+    // The language the entry says it is in: a line of its first paragraph ("Idioma:
+    // Español"); -1 when none says.
+    int32_t stated_language(const std::vector<Line>& lines, size_t first, size_t last) const {
+        size_t i = first + 1;
+        while (i < last && lines[i].empty()) ++i;
+        for (; i < last && !lines[i].empty(); ++i)
+            for (int32_t language = 1; language < language_count(); ++language)
+                if (view(lines[i]) == journal_words(language).language_line) return language;
+        return -1;
+    }
+
     bool read_heading(const Line& line, JournalEntry* entry, std::string* problem) const {
         std::string_view text = view(line).substr(3);
-        const std::string at = "line " + std::to_string(line.number) + ": ";
         const size_t comma = text.rfind(", ");
         if (comma == std::string_view::npos ||
             !parse_date(std::string(text.substr(comma + 2)), &entry->date, false)) {
-            *problem = at + "the heading ends in no date and time (YYYY-MM-DD HH:MM)";
+            *problem = at_line(line.number, journal_words_of("journal.heading_without_date"));
             return false;
         }
         std::string_view name = text.substr(0, comma);
-        const std::string_view tail = words->reading;
-        if (name.size() <= tail.size() ||
-            name.compare(name.size() - tail.size(), tail.size(), tail) != 0) {
-            *problem = at + "the heading names no reading ('<name>" + std::string(tail) + ", ')";
+        const std::string& before = words->reading_before;
+        const std::string& after = words->reading_after;
+        if (name.size() <= before.size() + after.size() || !starts_with(name, before) ||
+            name.compare(name.size() - after.size(), after.size(), after) != 0) {
+            *problem = at_line(line.number, journal_words_of("journal.heading_without_reading",
+                                                             {{"example", heading_example()}}));
             return false;
         }
-        entry->reading =
-            match_reading(std::string(name.substr(0, name.size() - tail.size())), problem);
-        if (!entry->reading) *problem = at + *problem;
+        name = name.substr(before.size(), name.size() - before.size() - after.size());
+        entry->reading = match_reading(std::string(name), problem);
+        if (!entry->reading) *problem = at_line(line.number, *problem);
         return entry->reading != 0;
+    }
+
+    // The heading in the entry's language: the one it says, else English, else any other
+    // whose words the heading has.
+    bool read_heading_in_language(const std::vector<Line>& lines, size_t first, size_t last,
+                                  JournalEntry* entry, std::string* problem) {
+        const int32_t stated = stated_language(lines, first, last);
+        words = &journal_words(stated > 0 ? stated : 0);
+        if (read_heading(lines[first], entry, problem)) {
+            entry->language = words->language;
+            return true;
+        }
+        if (stated > 0) return false;
+        for (int32_t language = 1; language < language_count(); ++language) {
+            words = &journal_words(language);
+            std::string other;
+            if (read_heading(lines[first], entry, &other)) {
+                entry->language = language;
+                return true;
+            }
+        }
+        words = &journal_words(0);
+        return false;
     }
 
     bool read_blocks(const std::vector<Line>& lines, size_t first, size_t last, JournalEntry* entry,
                      std::string* problem) {
-        if (!read_heading(lines[first], entry, problem)) return false;
+        if (!read_heading_in_language(lines, first, last, entry, problem)) return false;
         const int32_t count = reading_card_count(entry->reading);
         int32_t read = 0;
         bool about_seen = false;
@@ -230,24 +285,28 @@ struct EntryParser {
             }
             size_t end = i;
             while (end < last && !lines[end].empty()) ++end;
-            const std::string at = "line " + std::to_string(lines[i].number) + ": ";
             JournalPosition position;
             int32_t number = 0, of = 0;
             if (read == count) {
                 add_note(lines, i, end, entry);
             } else if (position_line(lines[i], &number, &of, &position.question)) {
                 if (number != read + 1 || of != count) {
-                    *problem = at + "'" + std::string(view(lines[i])) + "' where " + words->card +
-                               std::to_string(read + 1) + words->of + std::to_string(count) +
-                               " was due";
+                    *problem =
+                        at_line(lines[i].number,
+                                journal_words_of("journal.position_due",
+                                                 {{"text", std::string(view(lines[i]))},
+                                                  {"due", words->card + std::to_string(read + 1) +
+                                                              words->of + std::to_string(count)}}));
                     return false;
                 }
                 if (end - i < 2) {
-                    *problem = at + "position " + std::to_string(number) + " has no card";
+                    *problem =
+                        at_line(lines[i].number, journal_words_of("journal.position_without_card",
+                                                                  {{"n", std::to_string(number)}}));
                     return false;
                 }
                 if (!card_line(lines[i + 1], &position, problem)) {
-                    *problem = "line " + std::to_string(lines[i + 1].number) + ": " + *problem;
+                    *problem = at_line(lines[i + 1].number, *problem);
                     return false;
                 }
                 journal->positions.push_back(position);
@@ -263,7 +322,7 @@ struct EntryParser {
                     card = i + 1;
                     std::string second;
                     if (end - i < 2 || !card_line(lines[card], &position, &second)) {
-                        *problem = at + *problem;
+                        *problem = at_line(lines[i].number, *problem);
                         return false;
                     }
                     position.question = span(lines[i].begin, lines[i].end);
@@ -277,8 +336,10 @@ struct EntryParser {
             i = end;
         }
         if (read < count) {
-            *problem = "line " + std::to_string(lines[last - 1].number) + ": position " +
-                       std::to_string(read + 1) + " of " + std::to_string(count) + " is missing";
+            *problem = at_line(
+                lines[last - 1].number,
+                journal_words_of("journal.position_missing", {{"n", std::to_string(read + 1)},
+                                                              {"count", std::to_string(count)}}));
             return false;
         }
         entry->position_count = uint32_t(read);
@@ -287,9 +348,10 @@ struct EntryParser {
         for (int32_t a = 0; a < read; ++a)
             for (int32_t b = a + 1; b < read; ++b)
                 if (p[a].card != NO_CARD && p[a].card == p[b].card) {
-                    *problem = "lines " + std::to_string(entry->first_line) + "-" +
-                               std::to_string(entry->last_line) + ": " +
-                               journal_card_name(p[a].card) + " lies twice in one reading";
+                    *problem = journal_words_of("journal.lies_twice",
+                                                {{"first", std::to_string(entry->first_line)},
+                                                 {"last", std::to_string(entry->last_line)},
+                                                 {"card", journal_card_name(p[a].card)}});
                     return false;
                 }
         return true;
@@ -309,20 +371,19 @@ int parse_journal(std::string bytes, Journal* journal, std::string* error) {
     journal->text = std::move(bytes);
     const std::string& text = journal->text;
     if (text.size() > UINT32_MAX - 1) {
-        *error = "it is larger than 4 GB";
+        *error = journal_words_of("journal.too_large");
         return 0;
     }
     const void* nul = std::memchr(text.data(), 0, text.size());
     if (nul) {
-        *error = "it is not text (a zero byte at offset " +
-                 std::to_string(static_cast<const char*>(nul) - text.data()) + ")";
+        *error = journal_words_of(
+            "journal.not_text",
+            {{"offset", std::to_string(static_cast<const char*>(nul) - text.data())}});
         return 0;
     }
     const std::vector<Line> lines = split_lines(text);
-    EntryParser parser{journal, &journal_word_rows()[0], {}};
-    parser.exact_cards.reserve(128);
-    for (int32_t card = 0; journal_card_name(card); ++card)
-        parser.exact_cards[journal_card_name(card)] = card;
+    EntryParser parser{journal, &journal_words(0), {}};
+    parser.known_cards.reserve(128);
 
     size_t first_heading = lines.size();
     bool journal_shaped = false, only_titles = true;
@@ -335,8 +396,7 @@ int parse_journal(std::string bytes, Journal* journal, std::string* error) {
         if (!lines[i].empty() && !is_title(line)) only_titles = false;
     }
     if (!journal_shaped && !only_titles) {
-        *error = "it is not a journal: no entry is headed '## <reading>" +
-                 std::string(parser.words->reading) + ", <YYYY-MM-DD> <HH:MM>'";
+        *error = journal_words_of("journal.not_a_journal", {{"example", heading_example()}});
         journal->text.clear();
         return 0;
     }

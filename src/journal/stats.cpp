@@ -50,12 +50,9 @@ namespace {
 
 enum : int32_t { MAJOR_ARCANA = 22, SUIT_CARDS = 14, SUITS = 4, TOP_CARDS = 10 };
 
-// "Wands" from "Ace of Wands": the suit as the program's card names give it.
-std::string suit_name(int32_t suit) {
-    const std::string ace = journal_card_name(MAJOR_ARCANA + suit * SUIT_CARDS);
-    const size_t of = ace.rfind(' ');
-    return of == std::string::npos ? ace : ace.substr(of + 1);
-}
+// The shares' names: the Major Arcana, the suits in the cards' order, reversed cards.
+const char* const SHARE_NAMES[] = {"arcana.major", "suit.wands",     "suit.cups",
+                                   "suit.swords",  "suit.pentacles", "journal.stats.reversed"};
 
 ShareFigure share(const std::string& name, int64_t count, int64_t total, double fair) {
     ShareFigure figure;
@@ -132,10 +129,12 @@ JournalStats journal_stats(const Journal& journal, const JournalFilter& filter) 
     stats.top = order;
     stats.fair_count = double(stats.cards) / 78;
 
-    stats.shares.push_back(share("Major Arcana", majors, stats.cards, 22.0 / 78));
+    stats.shares.push_back(share(journal_words_of(SHARE_NAMES[0]), majors, stats.cards, 22.0 / 78));
     for (int32_t s = 0; s < SUITS; ++s)
-        stats.shares.push_back(share(suit_name(s), suits[s], stats.cards, 14.0 / 78));
-    stats.shares.push_back(share("Reversed", reversed, stats.cards, 0.5));
+        stats.shares.push_back(
+            share(journal_words_of(SHARE_NAMES[1 + s]), suits[s], stats.cards, 14.0 / 78));
+    stats.shares.push_back(
+        share(journal_words_of(SHARE_NAMES[SUITS + 1]), reversed, stats.cards, 0.5));
 
     // Every month from the first to the last, those without a reading too.
     std::sort(month_counts.begin(), month_counts.end());
@@ -174,20 +173,17 @@ JournalStats journal_stats(const Journal& journal, const JournalFilter& filter) 
 
 namespace {
 
+// Decimals in JSON, whatever the language.
 std::string fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
-std::string percent(double share) {
-    return fixed(share * 100, 1) + "%";
-}
-
 // "0.0004", "< 0.0001"
 std::string p_text(double p) {
-    if (p < 0.0001) return "< 0.0001";
-    return fixed(p, p < 0.01 ? 4 : 2);
+    if (p < 0.0001) return "< " + number_text(0.0001, 4);
+    return number_text(p, p < 0.01 ? 4 : 2);
 }
 
 std::string day_of(const JournalDate& d) {
@@ -198,12 +194,20 @@ std::string day_of(const JournalDate& d) {
 std::string share_note(const ShareFigure& f) {
     if (!f.far) return "";
     const double share = double(f.count) / double(f.total);
-    return f.name + ": " + percent(share) + " of your " + std::to_string(f.total) +
-           " cards, against " + percent(f.fair) + " from a fair shuffle. Chance alone lands " +
-           (share > f.fair ? "this far above " : "this far below ") + percent(f.fair) +
-           " less than once in " + std::to_string(int(std::round(1 / FAR_FROM_CHANCE))) +
-           " journals of this size (p " + (f.p_value < 0.0001 ? "" : "= ") + p_text(f.p_value) +
-           ").";
+    return journal_words_of(share > f.fair ? "journal.stats.far_above" : "journal.stats.far_below",
+                            {{"name", f.name},
+                             {"share", percent_text(share)},
+                             {"total", std::to_string(f.total)},
+                             {"fair", percent_text(f.fair)},
+                             {"times", std::to_string(int(std::round(1 / FAR_FROM_CHANCE)))},
+                             {"p", (f.p_value < 0.0001 ? "p " : "p = ") + p_text(f.p_value)}});
+}
+
+// The columns a UTF-8 text takes on a terminal: one a character.
+size_t columns(const std::string& text) {
+    size_t count = 0;
+    for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
 }
 
 // Words in lines of at most 90 columns, each after two spaces.
@@ -214,7 +218,7 @@ std::string wrapped(const std::string& text) {
         size_t end = text.find(' ', at);
         if (end == std::string::npos) end = text.size();
         const std::string word = text.substr(at, end - at);
-        if (!line.empty() && line.size() + 1 + word.size() > 88) {
+        if (!line.empty() && columns(line) + 1 + columns(word) > 88) {
             out += "  " + line + "\n";
             line.clear();
         }
@@ -225,72 +229,101 @@ std::string wrapped(const std::string& text) {
 }
 
 std::string padded(std::string text, size_t width, bool right) {
-    if (text.size() >= width) return text;
-    return right ? std::string(width - text.size(), ' ') + text
-                 : text + std::string(width - text.size(), ' ');
+    const size_t used = columns(text);
+    if (used >= width) return text;
+    return right ? std::string(width - used, ' ') + text : text + std::string(width - used, ' ');
+}
+
+// A column of the table: its heading, and its width (at least `least`, and one more than the
+// heading's).
+struct Column {
+    std::string heading;
+    size_t width;
+};
+Column column(const char* key, size_t least) {
+    const std::string heading = journal_words_of(key);
+    return {heading, std::max(least, columns(heading) + 1)};
 }
 
 } // namespace
 
-const char HOW_THE_TEST_WORKS[] =
-    "p: the chance that a fair shuffle gives a count at most as likely as yours (a two-sided "
-    "exact binomial test over the cards drawn); below 0.01 it is far from chance.";
-
 std::string stats_table(const JournalStats& s) {
     std::string out;
     if (s.readings == 0) {
-        out += "No readings to count.\n";
+        out += journal_words_of("journal.stats.none") + "\n";
         if (s.unreadable)
-            out += std::to_string(s.unreadable) + " unreadable entries passed over.\n";
+            out += journal_count_words("journal.stats.unreadable", s.unreadable) + "\n";
         return out;
     }
-    out += std::to_string(s.readings) + (s.readings == 1 ? " reading" : " readings") + " from " +
-           day_of(s.first) + " to " + day_of(s.last) + ": " + std::to_string(s.dealt) +
-           " dealt by Quarnel, " + std::to_string(s.own_deck) + " drawn from your own deck\n";
-    if (s.unreadable) out += std::to_string(s.unreadable) + " unreadable entries passed over\n";
+    out += journal_count_words("journal.stats.readings", s.readings,
+                               {{"first", day_of(s.first)},
+                                {"last", day_of(s.last)},
+                                {"dealt", std::to_string(s.dealt)},
+                                {"own", std::to_string(s.own_deck)}}) +
+           "\n";
+    if (s.unreadable) out += journal_count_words("journal.stats.unreadable", s.unreadable) + "\n";
     std::string kinds;
     for (const auto& k : s.by_reading)
         if (k.second)
             kinds += std::string(kinds.empty() ? "" : ", ") + journal_reading_name(k.first) + " " +
                      std::to_string(k.second);
-    out += "By reading: " + kinds + "\n";
-    out += std::to_string(s.cards) + " cards drawn; a fair deck gives each card " +
-           fixed(s.fair_count, 1) + "\n";
+    out += journal_words_of("journal.stats.by_reading", {{"readings", kinds}}) + "\n";
+    out += journal_count_words("journal.stats.cards", s.cards,
+                               {{"fair", number_text(s.fair_count, 1)}}) +
+           "\n";
 
-    out += "\nThe cards that keep coming back\n";
-    out += "  " + padded("Card", 22, false) + padded("Times", 6, true) +
-           padded("Upright", 9, true) + padded("Reversed", 10, true) +
-           padded("Fair deck", 11, true) + "\n";
-    for (int32_t card : s.top)
-        out += "  " + padded(journal_card_name(card), 22, false) +
-               padded(std::to_string(s.upright[card] + s.reversed[card]), 6, true) +
-               padded(std::to_string(s.upright[card]), 9, true) +
-               padded(std::to_string(s.reversed[card]), 10, true) +
-               padded(fixed(s.fair_count, 1), 11, true) + "\n";
+    size_t longest = 20; // the widest name, and two spaces
+    for (int32_t c : s.top) longest = std::max(longest, columns(journal_card_name(c)));
+    const Column card = column("journal.stats.card", longest + 2),
+                 times = column("journal.stats.times", 6),
+                 upright = column("journal.stats.upright", 9),
+                 reversed = column("journal.stats.reversed_column", 10),
+                 fair = column("journal.stats.fair_deck", 11);
+    out += "\n" + journal_words_of("journal.stats.top") + "\n";
+    out += "  " + padded(card.heading, card.width, false) +
+           padded(times.heading, times.width, true) + padded(upright.heading, upright.width, true) +
+           padded(reversed.heading, reversed.width, true) + padded(fair.heading, fair.width, true) +
+           "\n";
+    for (int32_t c : s.top)
+        out += "  " + padded(journal_card_name(c), card.width, false) +
+               padded(std::to_string(s.upright[c] + s.reversed[c]), times.width, true) +
+               padded(std::to_string(s.upright[c]), upright.width, true) +
+               padded(std::to_string(s.reversed[c]), reversed.width, true) +
+               padded(number_text(s.fair_count, 1), fair.width, true) + "\n";
 
-    out += "\nShares of the cards drawn\n";
-    out += "  " + padded("", 14, false) + padded("Cards", 7, true) + padded("Share", 8, true) +
-           padded("Fair shuffle", 14, true) + padded("p", 10, true) + "\n";
+    const Column cards = column("journal.stats.cards_column", 7),
+                 share = column("journal.stats.share", 8),
+                 shuffle = column("journal.stats.fair_shuffle", 14);
+    size_t kind = 14, p = 10;
+    for (const ShareFigure& f : s.shares) kind = std::max(kind, columns(f.name) + 2);
+    out += "\n" + journal_words_of("journal.stats.shares") + "\n";
+    out += "  " + padded("", kind, false) + padded(cards.heading, cards.width, true) +
+           padded(share.heading, share.width, true) + padded(shuffle.heading, shuffle.width, true) +
+           padded("p", p, true) + "\n";
     std::string notes;
     for (const ShareFigure& f : s.shares) {
-        out += "  " + padded(f.name, 14, false) + padded(std::to_string(f.count), 7, true) +
-               padded(percent(f.total ? double(f.count) / double(f.total) : 0), 8, true) +
-               padded(percent(f.fair), 14, true) + padded(p_text(f.p_value), 10, true) +
-               (f.far ? "  far from chance" : "") + "\n";
+        out += "  " + padded(f.name, kind, false) +
+               padded(std::to_string(f.count), cards.width, true) +
+               padded(percent_text(f.total ? double(f.count) / double(f.total) : 0), share.width,
+                      true) +
+               padded(percent_text(f.fair), shuffle.width, true) +
+               padded(p_text(f.p_value), p, true) +
+               (f.far ? "  " + journal_words_of("journal.stats.far") : "") + "\n";
         if (f.far) notes += wrapped(share_note(f));
     }
-    out += notes.empty() ? "  Every share lies within what chance gives.\n" : notes;
-    out += wrapped(HOW_THE_TEST_WORKS);
+    out += notes.empty() ? "  " + journal_words_of("journal.stats.within_chance") + "\n" : notes;
+    out += wrapped(journal_words_of("journal.stats.test"));
 
-    out += "\nReadings per month\n";
+    out += "\n" + journal_words_of("journal.stats.months") + "\n";
     int64_t most = 1;
     for (const auto& m : s.months) most = std::max(most, m.second);
     for (const auto& m : s.months)
         out += "  " + m.first + padded(std::to_string(m.second), 6, true) + "  " +
                std::string(size_t((m.second * 40 + most - 1) / most), '#') + "\n";
-    out += "\nLongest run: " + std::to_string(s.longest_run) +
-           (s.longest_run == 1 ? " day" : " days in a row") + " with a reading (" +
-           day_of(s.run_first) + (s.longest_run > 1 ? " to " + day_of(s.run_last) : "") + ")\n";
+    out += "\n" +
+           journal_count_words("journal.stats.run", s.longest_run,
+                               {{"first", day_of(s.run_first)}, {"last", day_of(s.run_last)}}) +
+           "\n";
     return out;
 }
 
@@ -325,7 +358,7 @@ std::string stats_json(const JournalStats& s) {
                ",\"far\":" + (f.far ? "true" : "false") +
                ",\"note\":" + json_string(share_note(f)) + "}";
     }
-    out += "],\"test\":" + json_string(HOW_THE_TEST_WORKS) + ",\"months\":[";
+    out += "],\"test\":" + json_string(journal_words_of("journal.stats.test")) + ",\"months\":[";
     for (size_t i = 0; i < s.months.size(); ++i)
         out += std::string(i ? "," : "") + "{\"month\":" + json_string(s.months[i].first) +
                ",\"readings\":" + std::to_string(s.months[i].second) + "}";

@@ -10,13 +10,14 @@ std::string reading_on_screen() {
     return text;
 }
 
-int watch_reading(ReadingWatch* watch, std::string* left) {
+int watch_reading(ReadingWatch* watch, LeftReading* left) {
     ScreenInfo info;
     screen_info(&info);
     if (info.kind == SCREEN_CARD_TABLE && info.turned_count > 0) {
         const uint32_t version = screen_version();
         if (!watch->table_seen || version != watch->version) {
-            watch->text = reading_on_screen();
+            watch->reading.text = reading_on_screen();
+            watch->reading.language = program_language();
             watch->version = version;
         }
         watch->table_seen = true;
@@ -25,10 +26,10 @@ int watch_reading(ReadingWatch* watch, std::string* left) {
     return finish_watching(watch, left);
 }
 
-int finish_watching(ReadingWatch* watch, std::string* left) {
+int finish_watching(ReadingWatch* watch, LeftReading* left) {
     if (!watch->table_seen) return 0;
     watch->table_seen = false;
-    *left = std::move(watch->text);
-    watch->text.clear();
+    *left = std::move(watch->reading);
+    watch->reading = LeftReading();
     return 1;
 }

@@ -82,23 +82,28 @@ int is_blank(uint32_t c) {
     return c <= ' ';
 }
 
-// The characters of a text: UTF-8 (the program's tables) or a card record's Windows-1252
-// bytes, which become UTF-8 where the font draws them; any other byte of a damaged file (and
-// every byte above 126 for a font of ASCII only, as the English one) is shown as '?' rather
-// than passed on as broken UTF-8.
+// How the bytes of a text are read: UTF-8 (the program's tables), or a card record's
+// Windows-1252 bytes, which become UTF-8 where the font draws them (the running program's
+// font, or every letter, as a language's font but English's has them).
+enum Encoding : int { UTF8 = 0, CP1252_AS_DRAWN, CP1252 };
+
+// The characters of a text. Any other byte of a damaged file (and every byte above 126 for a
+// font of ASCII only, as the English one) is shown as '?' rather than passed on as broken
+// UTF-8.
 struct Characters {
     const char* text;
     size_t at, end;
-    int cp1252;
+    Encoding encoding;
 };
 
 uint32_t next_character(Characters* chars) {
     if (chars->at >= chars->end) return 0;
-    if (!chars->cp1252) return next_utf8(chars->text, &chars->at);
+    if (chars->encoding == UTF8) return next_utf8(chars->text, &chars->at);
     const uint8_t byte = uint8_t(chars->text[chars->at++]);
     if (byte < 0x7F) return byte ? byte : ' ';
     const uint32_t c = cp1252_to_unicode(byte);
-    return byte > 0x7F && c != 0 && font_has_glyph(byte) ? c : '?';
+    const int drawn = chars->encoding == CP1252 || font_has_glyph(byte);
+    return byte > 0x7F && c != 0 && drawn ? c : '?';
 }
 
 // Writes characters [begin, end) with every run of blanks made one space, and none at either
@@ -130,7 +135,7 @@ void put_question(TextOut* out, const char* question) {
         for (int32_t cell = 0; cell < QUESTION_GRID.columns && row_end < length; ++cell)
             next_utf8(question, &row_end);
         if (row > 0 && pending == 0) pending = 1;
-        put_words(out, Characters{question, row, row_end, 0}, &pending);
+        put_words(out, Characters{question, row, row_end, UTF8}, &pending);
         row = row_end;
     }
 }
@@ -159,11 +164,13 @@ void card_label(char* label, int32_t capacity, int32_t language, int32_t value) 
 
 // A record's words after its own label: the card's meaning as the reading's text gives it.
 // pending: 1 when a space goes before the first word (after the label), -1 when none does.
-void put_meaning(TextOut* out, const char* record, int32_t length, const char* label, int pending) {
+void put_meaning(TextOut* out, const char* record, int32_t length, const char* label, int pending,
+                 Encoding encoding) {
     // The records name their own card first; that label is written once, by the caller.
     int32_t skip = 0;
     opens_with_label(record, length, label, &skip);
-    put_words(out, Characters{record, size_t(skip), size_t(length > skip ? length : skip), 1},
+    put_words(out,
+              Characters{record, size_t(skip), size_t(length > skip ? length : skip), encoding},
               &pending);
 }
 
@@ -175,7 +182,7 @@ void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
     char record[RECORD_TEXT_SIZE];
     const int32_t length =
         card_db_file != 0 ? card_record(card_db_file, value, record, RECORD_TEXT_SIZE) : 0;
-    put_meaning(out, record, length, label, 1);
+    put_meaning(out, record, length, label, 1, CP1252_AS_DRAWN);
 }
 
 } // namespace
@@ -207,8 +214,8 @@ int32_t card_meaning(int32_t language, const char* card_texts, int32_t size, int
     card_label(label, int32_t(sizeof label), language, value);
     TextOut text = {out, capacity, 0};
     // The bytes the reading's text reads from the open file: the record cut as its buffer
-    // cuts it.
-    put_meaning(&text, record, held, label, -1);
+    // cuts it, each letter as the language's font draws it.
+    put_meaning(&text, record, held, label, -1, language == 0 ? CP1252_AS_DRAWN : CP1252);
     return text.length;
 }
 

@@ -243,7 +243,7 @@ test('a desktop journal imported and exported again gives the same entries; fore
       return in_page(page, () => quarnel.journal.import_summary);
     };
     assert.equal(await summary(() => journal_import_text('# Readme\n\n## Install\n\nmake\n', 'README.md')),
-                 'README.md was not imported: it is not a journal: no entry is headed \'## <reading> reading, <YYYY-MM-DD> <HH:MM>\'.');
+                 'README.md was not imported: it is not a journal: no entry has a heading such as \'## Love reading, 2026-12-07 15:03\'.');
     assert.match(await summary(() => journal_import_file({name: 'huge.md', size: 100 * 1048576})),
                  /^huge\.md is 100 MB: larger than any journal .*Nothing was imported\.$/);
     assert.equal(await summary((text) => journal_import_text(text, 'desktop.md'), damaged),

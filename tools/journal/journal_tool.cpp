@@ -24,43 +24,9 @@ namespace {
 
 // [SECTION] The command line
 
-const char USAGE[] =
-    "Usage: quarnel-journal [OPTION]... COMMAND [WORD]...\n"
-    "Read the journal of Quarnel's readings; log a reading drawn from your own deck.\n"
-    "\n"
-    "Commands:\n"
-    "  list               one line per entry, newest first: number, date, reading, cards\n"
-    "  show N             the whole entry numbered N\n"
-    "  search WORDS...    the entries that hold the card so named, or every word (in the\n"
-    "                     questions, meanings and notes), newest first\n"
-    "  stats              how often each card came up; the shares of the Major Arcana, the\n"
-    "                     suits and reversed cards beside a fair shuffle's; readings per month\n"
-    "  log READING [CARD]...\n"
-    "                     append a reading drawn from your own deck, a card per position\n"
-    "                     (\"the fool reversed\"; \"-\" for a position not drawn); with no\n"
-    "                     card, asks for each position\n"
-    "  export             the entries as Markdown, JSON or CSV (--format)\n"
-    "  import FILE        append the entries of another journal (a phone's export) that\n"
-    "                     this one lacks; the same date, reading and cards count as one\n"
-    "\n"
-    "Options:\n"
-    "  --journal FILE     the journal (default: $XDG_DATA_HOME/quarnel/journal.md, else\n"
-    "                     ~/.local/share/quarnel/journal.md)\n"
-    "  --reading KIND     only this reading: desire, today, past, love, business, money\n"
-    "  --from DATE        only from this day on (YYYY-MM-DD)\n"
-    "  --to DATE          only up to this day, included\n"
-    "  --json             stats: the figures as JSON\n"
-    "  --format FORMAT    export: markdown (default), json or csv (a row per card drawn)\n"
-    "  --deck DIR         log: the meanings of a deck made by quarnel-deck (DIR/CardDB.dat),\n"
-    "                     and the entry names the deck\n"
-    "  --install-dir DIR  log: the install folder whose card texts give the meanings\n"
-    "  -h, --help         show this help and exit\n"
-    "  --version          show the version and exit\n"
-    "Exit code: 0 done, 1 the journal cannot be read or written or nothing was found,\n"
-    "2 a wrong word on the command line.\n";
-
 struct Options {
     bool help = false, version = false, json = false;
+    int32_t language = -1; // --language; -1: the locale's
     std::string journal, format = "markdown", deck, install_dir;
     JournalFilter filter;
     std::vector<std::string> words; // the command and its words
@@ -76,13 +42,14 @@ int take_option(const std::string& name, const std::string& value, Options* o, s
     } else if (name == "--from" || name == "--to") {
         const bool from = name == "--from";
         if (!parse_date(value, from ? &o->filter.from : &o->filter.to, true)) {
-            *error = name + " needs a day as YYYY-MM-DD, not '" + value + "'";
+            *error =
+                journal_words_of("tool.journal.needs_day", {{"option", name}, {"value", value}});
             return 0;
         }
         (from ? o->filter.has_from : o->filter.has_to) = true;
     } else if (name == "--format") {
         if (value != "markdown" && value != "json" && value != "csv") {
-            *error = "--format is markdown, json or csv, not '" + value + "'";
+            *error = journal_words_of("tool.journal.format", {{"value", value}});
             return 0;
         }
         o->format = value;
@@ -90,14 +57,22 @@ int take_option(const std::string& name, const std::string& value, Options* o, s
         o->deck = value;
     } else if (name == "--install-dir") {
         o->install_dir = value;
+    } else if (name == "--language") {
+        o->language = language_of_code(value.c_str());
+        if (o->language < 0) {
+            *error = journal_words_of("tool.journal.no_language",
+                                      {{"value", value}, {"languages", language_list()}});
+            return 0;
+        }
     }
-    if (value.empty()) *error = name + " needs a value";
+    if (value.empty()) *error = journal_words_of("tool.journal.needs_value", {{"option", name}});
     return value.empty() ? 0 : 1;
 }
 
 int parse_command_line(const std::vector<std::string>& words, Options* o, std::string* error) {
-    static const std::set<std::string> with_value = {
-        "--journal", "--reading", "--from", "--to", "--format", "--deck", "--install-dir"};
+    static const std::set<std::string> with_value = {"--journal",     "--reading", "--from",
+                                                     "--to",          "--format",  "--deck",
+                                                     "--install-dir", "--language"};
     bool options_done = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
@@ -113,14 +88,14 @@ int parse_command_line(const std::vector<std::string>& words, Options* o, std::s
         const std::string name = word.substr(0, equals);
         if (name == "-h" || name == "--help" || name == "--version" || name == "--json") {
             if (equals != std::string::npos) {
-                *error = name + " takes no value";
+                *error = journal_words_of("tool.journal.takes_no_value", {{"option", name}});
                 return 0;
             }
             (name == "--version" ? o->version : name == "--json" ? o->json : o->help) = true;
             continue;
         }
         if (!with_value.count(name)) {
-            *error = "unknown option '" + name + "'";
+            *error = journal_words_of("tool.journal.unknown_option", {{"option", name}});
             return 0;
         }
         std::string value;
@@ -129,7 +104,7 @@ int parse_command_line(const std::vector<std::string>& words, Options* o, std::s
         } else if (i + 1 < words.size()) {
             value = words[++i];
         } else {
-            *error = name + " needs a value";
+            *error = journal_words_of("tool.journal.needs_value", {{"option", name}});
             return 0;
         }
         if (!take_option(name, value, o, error)) return 0;
@@ -150,7 +125,7 @@ struct Context {
 
 int fail(Context& c, const std::string& what, int code = JOURNAL_TOOL_FAILED) {
     *c.err << "quarnel-journal: " << what << "\n";
-    if (code == JOURNAL_TOOL_USAGE) *c.err << "Try 'quarnel-journal --help'.\n";
+    if (code == JOURNAL_TOOL_USAGE) *c.err << journal_words_of("tool.journal.try_help") << "\n";
     return code;
 }
 
@@ -164,9 +139,7 @@ int load(Context& c, Journal* journal, bool missing_is_empty) {
     std::string bytes, error;
     if (!exists(c.path)) {
         if (missing_is_empty) return parse_journal("", journal, &error);
-        fail(c, "no journal at " + c.path +
-                    " yet: play a reading in quarnel, or log one with "
-                    "'quarnel-journal log'");
+        fail(c, journal_words_of("tool.journal.no_journal", {{"path", c.path}}));
         return 0;
     }
     if (!read_journal_file(c.path, &bytes, &error) ||
@@ -182,7 +155,8 @@ int append(Context& c, const std::vector<std::string>& entries) {
     bool made = false;
     if ((c.is_default && !make_journal_folders(c.path, &error)) ||
         !append_entries(c.path, entries, &made, &error)) {
-        fail(c, "cannot write the journal " + c.path + ": " + error + "; nothing was written");
+        fail(c,
+             journal_words_of("tool.journal.cannot_write", {{"path", c.path}, {"error", error}}));
         return 0;
     }
     return 1;
@@ -198,7 +172,10 @@ void list_line(Context& c, const Journal& journal, size_t index, int width) {
     *c.out << number << "  ";
     if (entry.readable) {
         *c.out << format_date(entry.date) << "  " << entry_summary(journal, entry)
-               << (entry.source == SOURCE_OWN_DECK ? "  (own deck)" : "") << "\n";
+               << (entry.source == SOURCE_OWN_DECK
+                       ? "  " + journal_words_of("tool.journal.own_deck")
+                       : "")
+               << "\n";
     } else {
         *c.out << entry_summary(journal, entry) << "\n";
     }
@@ -223,7 +200,8 @@ std::vector<size_t> chosen(const Journal& journal, const JournalFilter& filter) 
 int list(Context& c, bool search) {
     Journal journal;
     if (search) {
-        if (c.options.words.size() < 2) return fail(c, "search needs words", JOURNAL_TOOL_USAGE);
+        if (c.options.words.size() < 2)
+            return fail(c, journal_words_of("tool.journal.search_needs_words"), JOURNAL_TOOL_USAGE);
         for (size_t i = 1; i < c.options.words.size(); ++i)
             c.options.filter.words += (i > 1 ? " " : "") + c.options.words[i];
     }
@@ -231,28 +209,36 @@ int list(Context& c, bool search) {
     const std::vector<size_t> order = chosen(journal, c.options.filter);
     const int width = int(std::to_string(journal.entries.size()).size());
     for (size_t index : order) list_line(c, journal, index, width);
-    if (search && order.empty()) return fail(c, "no entry holds '" + c.options.filter.words + "'");
+    if (search && order.empty())
+        return fail(
+            c, journal_words_of("tool.journal.nothing_found", {{"words", c.options.filter.words}}));
     return JOURNAL_TOOL_DONE;
 }
 
 int show(Context& c) {
     if (c.options.words.size() != 2)
-        return fail(c, "show needs one entry number", JOURNAL_TOOL_USAGE);
+        return fail(c, journal_words_of("tool.journal.show_needs_number"), JOURNAL_TOOL_USAGE);
     const std::string& word = c.options.words[1];
     size_t number = 0;
     for (char ch : word)
         number = ch >= '0' && ch <= '9' && number < 100000000 ? number * 10 + size_t(ch - '0') : 0;
     if (word.empty() || number == 0)
-        return fail(c, "show needs an entry number (1 up), not '" + word + "'", JOURNAL_TOOL_USAGE);
+        return fail(c, journal_words_of("tool.journal.show_not_number", {{"word", word}}),
+                    JOURNAL_TOOL_USAGE);
     Journal journal;
     if (!load(c, &journal, false)) return JOURNAL_TOOL_FAILED;
     if (number > journal.entries.size())
-        return fail(c, "no entry " + word + ": the journal holds " +
-                           std::to_string(journal.entries.size()));
+        return fail(
+            c, journal_words_of("tool.journal.no_entry",
+                                {{"n", word}, {"count", std::to_string(journal.entries.size())}}));
     const JournalEntry& entry = journal.entries[number - 1];
     if (!entry.readable)
-        *c.out << "Entry " << number << " cannot be read (lines " << entry.first_line << "-"
-               << entry.last_line << "): " << entry.problem << "\n\n";
+        *c.out << journal_words_of("tool.journal.unreadable_entry",
+                                   {{"n", std::to_string(number)},
+                                    {"first", std::to_string(entry.first_line)},
+                                    {"last", std::to_string(entry.last_line)},
+                                    {"problem", entry.problem}})
+               << "\n\n";
     *c.out << entry_text(journal, entry);
     return JOURNAL_TOOL_DONE;
 }
@@ -277,8 +263,8 @@ int export_entries(Context& c) {
 
 // [SECTION] Writing to the journal
 
-// The card texts the meanings come from: the deck's, else the install folder's (found as the
-// desktop program finds it). "" when there are none.
+// The card texts the meanings come from: the deck's, else the install folder's of the
+// journal's language (found as the desktop program finds it). "" when there are none.
 std::string card_texts_path(const Options& o) {
     if (!o.deck.empty() && exists(o.deck + "/CardDB.dat")) return o.deck + "/CardDB.dat";
     const char* variable = std::getenv("QUARNEL_INSTALL_DIR");
@@ -288,17 +274,28 @@ std::string card_texts_path(const Options& o) {
     folders.push_back(QUARNEL_DATA_DIR);
 #endif
     if (!o.install_dir.empty()) folders.resize(1); // the folder asked for, or none
-    for (const std::string& folder : folders)
-        if (!folder.empty() && exists(folder + "/picture/CardDB.dat"))
-            return folder + "/picture/CardDB.dat";
+    for (const std::string& folder : folders) {
+        const std::string texts =
+            language_install_dir(folder, journal_language()) + "/picture/CardDB.dat";
+        if (!folder.empty() && exists(texts)) return texts;
+    }
     return "";
 }
 
-// A card as typed: a name with its orientation, or "-" for a position not drawn.
+// A card as typed: a name with its orientation, or "-" (or "not drawn", in any language) for
+// a position not drawn.
 int read_card(const std::string& word, DrawnCard* card, std::string* error) {
-    if (word == "-" || word == "not drawn" || word == "Not drawn" || word == "Not drawn.") {
-        *card = DrawnCard();
-        return 1;
+    std::string plain = word;
+    while (!plain.empty() && plain.back() == '.') plain.pop_back();
+    for (char& ch : plain) ch = ch >= 'A' && ch <= 'Z' ? char(ch - 'A' + 'a') : ch;
+    for (int32_t language = 0; language < language_count(); ++language) {
+        std::string not_drawn = journal_words(language).not_drawn;
+        not_drawn.erase(not_drawn.find_last_not_of('.') + 1);
+        for (char& ch : not_drawn) ch = ch >= 'A' && ch <= 'Z' ? char(ch - 'A' + 'a') : ch;
+        if (plain == "-" || plain == not_drawn) {
+            *card = DrawnCard();
+            return 1;
+        }
     }
     card->card = match_card(word, &card->reversed, error);
     return card->card >= 0;
@@ -306,16 +303,17 @@ int read_card(const std::string& word, DrawnCard* card, std::string* error) {
 
 // Asks for each position in the terminal, until every card is a card and none is drawn twice.
 int ask_cards(Context& c, int32_t reading, std::vector<DrawnCard>* cards) {
+    const JournalWords& words = journal_words(journal_language());
     const int32_t count = reading_card_count(reading);
-    *c.out << journal_reading_name(reading) << " reading: " << count
-           << (count == 1 ? " position" : " positions")
-           << ". Type each card's name, with \"reversed\" after it if it lies reversed; an "
-              "empty line leaves the position not drawn.\n";
+    *c.out << journal_count_words(
+                  "tool.journal.ask", count,
+                  {{"reading", journal_reading_name(reading)}, {"reversed", words.reversed}})
+           << "\n";
     char question[READING_TEXT_SIZE];
     for (int32_t p = 0; p < count; ++p) {
         for (;;) {
-            *c.out << "\nCard " << p + 1 << " of " << count;
-            if (reading_question(JOURNAL_LANGUAGE, reading, p, question, READING_TEXT_SIZE))
+            *c.out << "\n" << words.card << p + 1 << words.of << count;
+            if (reading_question(journal_language(), reading, p, question, READING_TEXT_SIZE))
                 *c.out << ": " << question;
             *c.out << "\n> " << std::flush;
             std::string line, error;
@@ -330,9 +328,9 @@ int ask_cards(Context& c, int32_t reading, std::vector<DrawnCard>* cards) {
                     cards->push_back(card);
                     break;
                 }
-                error = std::string(journal_card_name(card.card)) + " is drawn already (position " +
-                        std::to_string(same - cards->begin() + 1) +
-                        "); a deck holds each card once";
+                error = journal_words_of("tool.journal.drawn_already",
+                                         {{"card", journal_card_name(card.card)},
+                                          {"n", std::to_string(same - cards->begin() + 1)}});
             }
             *c.out << error << "\n";
         }
@@ -343,10 +341,11 @@ int ask_cards(Context& c, int32_t reading, std::vector<DrawnCard>* cards) {
 
 int log_reading(Context& c) {
     const std::vector<std::string>& words = c.options.words;
-    if (words.size() < 2)
-        return fail(c, "log needs a reading: desire, today, past, love, business or money",
-                    JOURNAL_TOOL_USAGE);
     std::string error;
+    if (words.size() < 2)
+        return fail(
+            c, journal_words_of("tool.journal.log_needs_reading", {{"readings", reading_names()}}),
+            JOURNAL_TOOL_USAGE);
     const int32_t reading = match_reading(words[1], &error);
     if (!reading) return fail(c, error, JOURNAL_TOOL_USAGE);
     std::vector<DrawnCard> cards;
@@ -358,9 +357,10 @@ int log_reading(Context& c) {
     const std::string texts = card_texts_path(c.options);
     std::string bytes;
     if (texts.empty() || !read_journal_file(texts, &bytes, &error))
-        return fail(c, texts.empty() ? "no card texts (CardDB.dat) to take the meanings from: give "
-                                       "--install-dir DIR or --deck DIR"
-                                     : texts + ": " + error);
+        return fail(c, texts.empty()
+                           ? journal_words_of("tool.journal.no_card_texts",
+                                              {{"language", language_name(journal_language())}})
+                           : texts + ": " + error);
     std::string deck;
     if (!c.options.deck.empty()) {
         char* real = realpath(c.options.deck.c_str(), nullptr);
@@ -370,7 +370,7 @@ int log_reading(Context& c) {
     Journal journal;
     if (!load(c, &journal, true)) return JOURNAL_TOOL_FAILED;
     if (words.size() == 2 && !ask_cards(c, reading, &cards))
-        return fail(c, "no reading was logged (the input ended)");
+        return fail(c, journal_words_of("tool.journal.input_ended"));
     EntryDraft draft;
     if (!drawn_entry(reading, cards, local_date(std::time(nullptr)), deck, bytes.data(),
                      int32_t(bytes.size()), &draft, &error))
@@ -378,19 +378,24 @@ int log_reading(Context& c) {
     const std::string entry = format_entry(draft);
     if (!append(c, {entry})) return JOURNAL_TOOL_FAILED;
     *c.out << entry;
-    *c.err << "quarnel-journal: logged as entry " << journal.entries.size() + 1 << " of " << c.path
+    *c.err << "quarnel-journal: "
+           << journal_words_of(
+                  "tool.journal.logged",
+                  {{"n", std::to_string(journal.entries.size() + 1)}, {"path", c.path}})
            << "\n";
     return JOURNAL_TOOL_DONE;
 }
 
 int import_journal(Context& c) {
-    if (c.options.words.size() != 2) return fail(c, "import needs one file", JOURNAL_TOOL_USAGE);
+    if (c.options.words.size() != 2)
+        return fail(c, journal_words_of("tool.journal.import_needs_file"), JOURNAL_TOOL_USAGE);
     const std::string& file = c.options.words[1];
     std::string bytes, error;
     Journal other, journal;
     if (!read_journal_file(file, &bytes, &error) ||
         !parse_journal(std::move(bytes), &other, &error))
-        return fail(c, file + ": " + error + "; nothing was imported");
+        return fail(
+            c, journal_words_of("tool.journal.not_imported", {{"file", file}, {"error", error}}));
     if (!load(c, &journal, true)) return JOURNAL_TOOL_FAILED;
     std::set<std::string> kept;
     for (const JournalEntry& entry : journal.entries) kept.insert(entry_key(journal, entry));
@@ -409,8 +414,11 @@ int import_journal(Context& c) {
         }
     }
     if (!added.empty() && !append(c, added)) return JOURNAL_TOOL_FAILED;
-    *c.out << "Added " << added.size() << ", skipped " << skipped << " already in the journal, "
-           << unreadable << " unreadable (not added).\n";
+    *c.out << journal_words_of("tool.journal.imported",
+                               {{"added", std::to_string(added.size())},
+                                {"skipped", std::to_string(skipped)},
+                                {"unreadable", std::to_string(unreadable)}})
+           << "\n";
     return JOURNAL_TOOL_DONE;
 }
 
@@ -420,31 +428,44 @@ int import_journal(Context& c) {
 
 int run_journal_tool(const std::vector<std::string>& words, std::istream& in, std::ostream& out,
                      std::ostream& err) {
+    // The language of the locale, as the desktop program's (its messages and the entries it
+    // logs); --language overrides it. The journal's language is given back at the end.
+    struct Speaking {
+        int32_t before = journal_language();
+        ~Speaking() { set_journal_language(before); }
+    } speaking;
+    const int32_t from_locale =
+        locale_language(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    set_journal_language(from_locale < 0 ? 0 : from_locale);
     Context c;
     c.in = &in;
     c.out = &out;
     c.err = &err;
     std::string error;
     if (!parse_command_line(words, &c.options, &error)) return fail(c, error, JOURNAL_TOOL_USAGE);
+    if (c.options.language >= 0) set_journal_language(c.options.language);
     if (c.options.help) {
-        out << USAGE;
+        out << journal_words_of("tool.journal.usage", {{"languages", language_list()}});
         return JOURNAL_TOOL_DONE;
     }
     if (c.options.version) {
         out << "quarnel-journal " << QUARNEL_VERSION << "\n";
         return JOURNAL_TOOL_DONE;
     }
-    if (c.options.words.empty()) return fail(c, "no command given", JOURNAL_TOOL_USAGE);
+    if (c.options.words.empty())
+        return fail(c, journal_words_of("tool.journal.no_command"), JOURNAL_TOOL_USAGE);
     c.path = c.options.journal;
     if (c.path.empty()) {
         c.path = default_journal_path();
         c.is_default = true;
-        if (c.path.empty()) return fail(c, "no home folder for the journal: give --journal FILE");
+        if (c.path.empty()) return fail(c, journal_words_of("tool.journal.no_home"));
     }
     const std::string& command = c.options.words[0];
     if ((command == "list" || command == "stats" || command == "export") &&
         c.options.words.size() > 1)
-        return fail(c, command + " takes no word: '" + c.options.words[1] + "'",
+        return fail(c,
+                    journal_words_of("tool.journal.takes_no_word",
+                                     {{"command", command}, {"word", c.options.words[1]}}),
                     JOURNAL_TOOL_USAGE);
     if (command == "list") return list(c, false);
     if (command == "search") return list(c, true);
@@ -453,5 +474,6 @@ int run_journal_tool(const std::vector<std::string>& words, std::istream& in, st
     if (command == "export") return export_entries(c);
     if (command == "log") return log_reading(c);
     if (command == "import") return import_journal(c);
-    return fail(c, "unknown command '" + command + "'", JOURNAL_TOOL_USAGE);
+    return fail(c, journal_words_of("tool.journal.unknown_command", {{"command", command}}),
+                JOURNAL_TOOL_USAGE);
 }

@@ -171,3 +171,7 @@ std::string language_install_dir(const std::string& base, int32_t language);
 // The language of a POSIX locale ("es_ES.UTF-8", "pt_BR", "de", "fr_CA@euro"): the code
 // before '_', '.' or '@'; -1 for "C", "POSIX", "" and any language the program does not speak.
 int32_t language_of_locale(const std::string& locale);
+// The language the locale asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set and
+// not empty, as POSIX orders them (each may be null); -1 for one the program does not speak,
+// "C" or "POSIX", or none.
+int32_t locale_language(const char* lc_all, const char* lc_messages, const char* lang);

@@ -22,3 +22,9 @@ int32_t language_of_locale(const std::string& locale) {
     for (char c : code) lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return lower.empty() ? -1 : language_of_code(lower.c_str());
 }
+
+int32_t locale_language(const char* lc_all, const char* lc_messages, const char* lang) {
+    for (const char* value : {lc_all, lc_messages, lang})
+        if (value && *value) return language_of_locale(value);
+    return -1;
+}

@@ -1,11 +1,13 @@
 // journal.cpp -- the desktop's journal: each card table left with a card turned becomes one
 // entry appended to the user's file (src/journal writes it); and the reading's text for the
-// clipboard
+// clipboard. Its messages are the desktop program's, in the language of its messages (GNU
+// gettext, po/).
 
 #include "platform/keep/keep.h"
 #include "journal/journal.h"
 #include "journal/journal_file.h"
 #include <cstdio>
+#include <libintl.h>
 
 // [SECTION] The reading as text
 
@@ -35,8 +37,8 @@ void warn(const std::string& reason) {
     if (journal.failing) return;
     journal.failing = true;
     std::fprintf(stderr,
-                 "quarnel: cannot write the journal %s: %s; the readings are kept in memory "
-                 "until it can be written\n",
+                 gettext("quarnel: cannot write the journal %s: %s; the readings are kept in "
+                         "memory until it can be written\n"),
                  journal.path.c_str(), reason.c_str());
 }
 
@@ -62,9 +64,9 @@ int journal_waiting() {
     return int(journal.waiting.size());
 }
 
-int journal_append(const std::string& text, std::time_t when) {
+int journal_append(const std::string& text, int32_t language, std::time_t when) {
     if (journal.path.empty() || text.empty()) return 0;
-    journal.waiting.push_back(dealt_entry(text, local_date(when), journal.deck));
+    journal.waiting.push_back(dealt_entry(text, language, local_date(when), journal.deck));
     std::string error;
     bool made = false;
     if (journal.is_default && !make_journal_folders(journal.path, &error)) {
@@ -76,10 +78,14 @@ int journal_append(const std::string& text, std::time_t when) {
         return 0;
     }
     if (journal.failing)
-        std::fprintf(stderr, "quarnel: the journal %s is written again (%zu readings)\n",
+        std::fprintf(stderr,
+                     ngettext("quarnel: the journal %s is written again (%zu reading)\n",
+                              "quarnel: the journal %s is written again (%zu readings)\n",
+                              journal.waiting.size()),
                      journal.path.c_str(), journal.waiting.size());
     else if (journal.is_default && !journal.announced)
-        std::fprintf(stderr, "quarnel: the readings are kept in %s (--no-journal keeps none)\n",
+        std::fprintf(stderr,
+                     gettext("quarnel: the readings are kept in %s (--no-journal keeps none)\n"),
                      journal.path.c_str());
     journal.announced = true;
     journal.failing = false;
@@ -89,20 +95,23 @@ int journal_append(const std::string& text, std::time_t when) {
 
 void journal_watch() {
     if (journal.path.empty()) return;
-    std::string left;
-    if (watch_reading(&journal.watch, &left)) journal_append(left, std::time(nullptr));
+    LeftReading left;
+    if (watch_reading(&journal.watch, &left))
+        journal_append(left.text, left.language, std::time(nullptr));
 }
 
 void journal_finish() {
-    std::string left;
+    LeftReading left;
     if (!journal.path.empty() && finish_watching(&journal.watch, &left))
-        journal_append(left, std::time(nullptr));
+        journal_append(left.text, left.language, std::time(nullptr));
     if (!journal.waiting.empty()) {
         std::fprintf(stderr,
-                     "quarnel: %zu %s could not be written to the journal %s; here %s, to keep "
-                     "by hand:\n",
-                     journal.waiting.size(), journal.waiting.size() == 1 ? "reading" : "readings",
-                     journal.path.c_str(), journal.waiting.size() == 1 ? "it is" : "they are");
+                     ngettext("quarnel: %zu reading could not be written to the journal %s; here "
+                              "it is, to keep by hand:\n",
+                              "quarnel: %zu readings could not be written to the journal %s; here "
+                              "they are, to keep by hand:\n",
+                              journal.waiting.size()),
+                     journal.waiting.size(), journal.path.c_str());
         for (const std::string& entry : journal.waiting)
             std::fprintf(stderr, "\n%s", entry.c_str());
     }

@@ -48,10 +48,11 @@ void journal_watch();
 // the end (Exit, or the window closed) counts as left. Readings that could not be written
 // are printed on standard error then, so that none is lost. Then turns the journal off.
 void journal_finish();
-// Appends the entry of a reading's text (reading_text), left at `when`, after any entry an
-// earlier write could not write. Returns 1/0; the first failure of a journal prints one
-// warning on standard error, and the entries stay in memory for the next write.
-int journal_append(const std::string& text, std::time_t when);
+// Appends the entry of a reading's text (reading_text) in a language (program_language),
+// left at `when`, after any entry an earlier write could not write. Returns 1/0; the first failure
+// of a journal prints one warning on standard error, and the entries stay in memory for the next
+// write.
+int journal_append(const std::string& text, int32_t language, std::time_t when);
 // Warnings printed since journal_open (for tests), and entries waiting to be written.
 int journal_warnings();
 int journal_waiting();

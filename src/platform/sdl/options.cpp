@@ -282,12 +282,6 @@ std::string version_text() {
     return std::string("quarnel ") + QUARNEL_VERSION + "\n";
 }
 
-int locale_language(const char* lc_all, const char* lc_messages, const char* lang) {
-    for (const char* value : {lc_all, lc_messages, lang})
-        if (value && *value) return language_of_locale(value);
-    return -1;
-}
-
 int default_scale(int screen_height) {
     int scale = screen_height * 8 / 10 / 320;
     return scale < 1 ? 1 : scale;

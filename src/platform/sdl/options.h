@@ -31,10 +31,6 @@ std::string version_text();
 // A message of the program in the language of the messages: the format's translation (GNU
 // gettext) filled in as printf does.
 std::string message(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// The language the locale asks for: the first of LC_ALL, LC_MESSAGES and LANG that is set and
-// not empty, as POSIX orders them (each may be null); -1 for one the program does not speak,
-// "C" or "POSIX", or none.
-int locale_language(const char* lc_all, const char* lc_messages, const char* lang);
 // The window's default scale: the largest whole factor at which the 320-pixel display
 // height fits in 80% of the screen's height; 1 on a small screen or an unknown one (0).
 int default_scale(int screen_height);

@@ -51,6 +51,9 @@ void widen_565(const uint16_t* from, uint32_t* to, int count);
 // Sends the screen's text to the page when it has changed (web_screen_text.cpp). Call it
 // between screen steps, once the program has taken every tap.
 void web_watch_screen();
+// The packed folders are unpacked here: English in the folder itself, another language in its
+// subfolder (language_install_dir).
+constexpr char WEB_INSTALL_FOLDER[] = "/quarnel";
 // Keeps each card table left with a card turned in the page's journal (web_journal.cpp). Call
 // it between screen steps; web_finish_journal once the program has ended.
 void web_watch_journal();

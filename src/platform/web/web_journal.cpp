@@ -8,12 +8,14 @@
 // draws or reads.
 
 #include "platform/web/web.h"
+#include "platform/common/common.h"
 #include "platform/platform.h"
 #include "journal/journal.h"
 #include <emscripten.h>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 
 // [SECTION] Keeping the readings the program deals
 
@@ -21,18 +23,22 @@ namespace {
 
 ReadingWatch watch;
 
-// The card texts the meanings of a reading drawn by hand come from, read once.
+// The card texts the meanings of a reading drawn by hand come from, in the journal's
+// language: its unpacked folder's (web_main.cpp), read once.
 const std::string& card_texts() {
-    static std::string texts;
-    static bool read = false;
-    if (read) return texts;
-    read = true;
-    std::FILE* file = std::fopen("/quarnel/picture/CardDB.dat", "rb");
-    if (!file) return texts;
+    static std::map<int32_t, std::string> texts;
+    const int32_t language = journal_language();
+    auto found = texts.find(language);
+    if (found != texts.end()) return found->second;
+    std::string& bytes = texts[language];
+    const std::string path =
+        language_install_dir(WEB_INSTALL_FOLDER, language) + "/picture/CardDB.dat";
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return bytes;
     char piece[65536];
-    for (size_t n; (n = std::fread(piece, 1, sizeof piece, file)) > 0;) texts.append(piece, n);
+    for (size_t n; (n = std::fread(piece, 1, sizeof piece, file)) > 0;) bytes.append(piece, n);
     std::fclose(file);
-    return texts;
+    return bytes;
 }
 
 const char* source_name(int32_t source) {
@@ -52,6 +58,7 @@ std::string entry_info(const Journal& journal, size_t index) {
     if (!entry.readable) return out + ",\"problem\":" + json_string(entry.problem) + "}";
     return out + ",\"when\":" + json_string(format_date(entry.date)) +
            ",\"kind\":" + std::to_string(entry.reading) +
+           ",\"language\":" + json_string(language_code(entry.language)) +
            ",\"source\":" + json_string(source_name(entry.source)) + "}";
 }
 
@@ -63,20 +70,23 @@ std::string markdown_info(const std::string& markdown) {
     return entry_info(journal, 0);
 }
 
-void keep(const std::string& reading_text, int provisional) {
-    const std::string entry = dealt_entry(reading_text, local_date(std::time(nullptr)), "");
+void keep(const LeftReading& reading, int provisional) {
+    const std::string entry =
+        dealt_entry(reading.text, reading.language, local_date(std::time(nullptr)), "");
     web_journal_keep(entry.c_str(), markdown_info(entry).c_str(), provisional);
 }
 
 } // namespace
 
 void web_watch_journal() {
-    std::string left;
+    // The journal speaks the language the program speaks (the page's), also once it ends.
+    set_journal_language(program_language());
+    LeftReading left;
     if (watch_reading(&watch, &left)) keep(left, 0);
 }
 
 void web_finish_journal() {
-    std::string left;
+    LeftReading left;
     if (finish_watching(&watch, &left)) keep(left, 0);
 }
 
@@ -196,17 +206,23 @@ EMSCRIPTEN_KEEPALIVE const char* jw_with_notes(const char* markdown, const char*
     return give(entry_with_notes(journal, journal.entries[0], notes ? notes : ""));
 }
 
-// The readings, their positions' questions and the cards' names, for the form that logs a
-// reading drawn by hand: {"readings": [{"kind", "name", "questions": [...]}], "cards": [...]}.
+// The readings, their positions' questions and the cards' names in the journal's language,
+// for the form that logs a reading drawn by hand and the list's lines: {"language", "card_of"
+// ("Card {n} of {count}"), "reversed", "readings": [{"kind", "name", "questions": [...]}],
+// "cards": [...]}.
 EMSCRIPTEN_KEEPALIVE const char* jw_readings() {
-    std::string out = "{\"readings\":[";
+    const int32_t language = journal_language();
+    std::string out = "{\"language\":" + json_string(language_code(language)) +
+                      ",\"card_of\":" + json_string(language_word(language, "text.card_of")) +
+                      ",\"reversed\":" + json_string(language_word(language, "reversed")) +
+                      ",\"readings\":[";
     char question[READING_TEXT_SIZE];
     for (int32_t i = 0; reading_kind(i); ++i) {
         const int32_t kind = reading_kind(i);
         out += std::string(i ? "," : "") + "{\"kind\":" + std::to_string(kind) +
                ",\"name\":" + json_string(journal_reading_name(kind)) + ",\"questions\":[";
         for (int32_t p = 0; p < reading_card_count(kind); ++p) {
-            reading_question(JOURNAL_LANGUAGE, kind, p, question, READING_TEXT_SIZE);
+            reading_question(language, kind, p, question, READING_TEXT_SIZE);
             out += (p ? "," : "") + json_string(question);
         }
         out += "]}";
@@ -259,7 +275,7 @@ EMSCRIPTEN_KEEPALIVE const char* jw_log(int kind, const char* cards) {
 // The page is hidden (and may not come back): a card table on display with a card turned is
 // kept as it is now, for the page to replace when the table is left.
 EMSCRIPTEN_KEEPALIVE void jw_page_hidden() {
-    if (watch.table_seen) keep(watch.text, 1);
+    if (watch.table_seen) keep(watch.reading, 1);
 }
 
 } // extern "C"

@@ -5,9 +5,6 @@
 #include "platform/common/common.h"
 #include "platform/web/web.h"
 
-// Where the page unpacks the install folders: English here, another language beneath.
-static const char INSTALL_FOLDER[] = "/quarnel";
-
 int main() {
     web_start_clock();
     int code = 0;
@@ -16,7 +13,7 @@ int main() {
         web_language(language, sizeof language);
         const int32_t chosen = language_of_code(language);
         registry_set_install_dir(
-            language_install_dir(INSTALL_FOLDER, chosen < 0 ? 0 : chosen).c_str());
+            language_install_dir(WEB_INSTALL_FOLDER, chosen < 0 ? 0 : chosen).c_str());
         code = app_main(1, 0, L"", 1);
         web_finish_journal(); // a card table on display at the end counts as left
         release_objects();

@@ -34,6 +34,22 @@ var panel = document.getElementById('journal');
 
 function $(id) { return document.getElementById(id); }
 
+// A row of the page's words for a count: its "_one" row for 1 (where it has one), else the
+// row itself, with "{n}" and the fillings filled.
+function count_word(key, n, fillings) {
+  var one = quarnel_words.en[key + '_one'] !== undefined && n === 1;
+  var filled = {n: String(n)};
+  Object.keys(fillings || {}).forEach(function(name) { filled[name] = fillings[name]; });
+  return page_word(one ? key + '_one' : key, filled);
+}
+
+// Numbers as the page's language writes them: "0.26" or "0,26", "29.9%" or "29,9 %".
+function number_text(value, decimals) {
+  return value.toFixed(decimals).replace('.', page_word('journal.decimal'));
+}
+function percent(share) { return page_word('journal.percent', {n: number_text(share * 100, 1)}); }
+function fair(count) { return number_text(count, count < 10 ? 2 : 1); }
+
 function keeping_on() {
   try { return localStorage.getItem('quarnel-journal-keeping') !== 'off'; } catch (e) { return true; }
 }
@@ -87,7 +103,7 @@ function open_db() {
   if (journal.opening) return journal.opening;
   journal.opening = new Promise(function(resolve, reject) {
     if (typeof indexedDB === 'undefined' || !indexedDB) {
-      reject(new Error('this browser keeps nothing for the page'));
+      reject(new Error(page_word('page.journal.no_storage')));
       return;
     }
     var request;
@@ -99,8 +115,8 @@ function open_db() {
       index.createIndex('when', 'when');
     };
     request.onsuccess = function() { journal.db = request.result; resolve(journal.db); };
-    request.onerror = function() { reject(request.error || new Error('the journal cannot be opened')); };
-    request.onblocked = function() { reject(new Error('another tab holds the journal')); };
+    request.onerror = function() { reject(request.error || new Error(page_word('page.journal.cannot_open'))); };
+    request.onblocked = function() { reject(new Error(page_word('page.journal.other_tab'))); };
   });
   journal.opening.catch(function(error) { journal.db_failure = describe(error); });
   return journal.opening;
@@ -109,8 +125,8 @@ function open_db() {
 // Words for what the storage said.
 function describe(error) {
   var name = error && error.name;
-  if (name === 'QuotaExceededError') return 'the browser\'s storage is full';
-  if (name === 'InvalidStateError' || name === 'SecurityError') return 'this browser keeps nothing for the page here (a private window?)';
+  if (name === 'QuotaExceededError') return page_word('page.journal.storage_full');
+  if (name === 'InvalidStateError' || name === 'SecurityError') return page_word('page.journal.storage_refused');
   return (error && error.message) || String(error);
 }
 
@@ -119,7 +135,7 @@ function transaction(mode, body) {
     return new Promise(function(resolve, reject) {
       var tx = db.transaction(['entries', 'index'], mode), result = {};
       tx.oncomplete = function() { resolve(result); };
-      tx.onabort = tx.onerror = function() { reject(tx.error || new Error('the journal refused the change')); };
+      tx.onabort = tx.onerror = function() { reject(tx.error || new Error(page_word('page.journal.refused'))); };
       body(tx.objectStore('entries'), tx.objectStore('index'), result);
     });
   });
@@ -221,7 +237,7 @@ function keep_entries(entries) {
     journal.refusal = why;
     show_alert();
     var status = $('keep-status');
-    if (status) status.textContent = 'The reading could not be kept: ' + why + '. Open Journal to export it.';
+    if (status) status.textContent = page_word('page.journal.not_kept', {why: why});
     return null;
   });
 }
@@ -314,9 +330,8 @@ function show_alert() {
   var alert = $('journal-alert'), why = journal.refusal || journal.db_failure;
   if (journal.unsaved.length === 0) { alert.hidden = true; return; }
   var count = journal.unsaved.length;
-  $('journal-alert-text').textContent = (count === 1 ? 'A reading' : count + ' readings') +
-      ' could not be kept in this browser' + (why ? ' (' + why + ')' : '') +
-      '. Export ' + (count === 1 ? 'it' : 'them') + ' to keep ' + (count === 1 ? 'it' : 'them') + '.';
+  $('journal-alert-text').textContent = why ? count_word('page.journal.unsaved_why', count, {why: why})
+                                            : count_word('page.journal.unsaved', count);
   alert.hidden = false;
 }
 
@@ -332,7 +347,7 @@ function refresh_list() {
   var matched = null;
   if (words && journal.rows.length) {
     if (!ensure_loaded()) {
-      $('journal-count').textContent = 'Searching…';
+      $('journal-count').textContent = page_word('page.journal.searching');
       return;
     }
     matched = {};
@@ -345,10 +360,11 @@ function refresh_list() {
   var count = journal.shown.length;
   var all = journal.rows.length;
   $('journal-count').textContent = journal.db_failure && all === 0
-      ? 'Nothing can be kept here: ' + journal.db_failure + '.'
-      : all === 0 ? 'No reading kept yet. Each reading you leave with a card turned is kept here.'
-      : (words || kind) ? count + ' of ' + (journal.all_rows ? all : 'your') + ' readings'
-      : count + (count === 1 ? ' reading' : ' readings') + (journal.all_rows ? '' : ' (the newest)');
+      ? page_word('page.journal.nothing_kept_here', {why: journal.db_failure})
+      : all === 0 ? page_word('page.journal.empty')
+      : (words || kind) ? (journal.all_rows ? page_word('page.journal.found', {n: String(count), all: String(all)})
+                                            : page_word('page.journal.found_newest', {n: String(count)}))
+      : count_word(journal.all_rows ? 'page.journal.count' : 'page.journal.count_newest', count);
   $('journal-rows').style.height = count * ROW_HEIGHT + 'px';
   $('journal-rows').setAttribute('aria-rowcount', String(count));
   draw_rows();
@@ -373,17 +389,31 @@ function draw_rows() {
     button.dataset.index = String(i);
     var when = document.createElement('span');
     when.className = 'journal-when';
-    when.textContent = row.readable ? row.when.replace(' ', ' · ') + (row.source === 'own deck' ? ' · own deck' : '')
-                                    : 'Unreadable entry';
+    when.textContent = row.readable ? row.when.replace(' ', ' · ') +
+                                          (row.source === 'own deck' ? ' · ' + page_word('page.journal.own_deck') : '')
+                                    : page_word('page.journal.unreadable');
     var line = document.createElement('span');
     line.className = 'journal-line';
-    line.textContent = row.line;
+    line.textContent = row_line(row);
     button.appendChild(when);
     button.appendChild(line);
     item.appendChild(button);
     rows.appendChild(item);
     if (focused === String(i)) button.focus();
   }
+}
+
+// A readable entry's line in the page's language, from its key ("2026-12-07 15:03 5: 12 40r
+// -"): "Love: The Moon, Ace of Cups reversed". Until the program runs, the line kept with it.
+function row_line(row) {
+  var cards = row.readable && know_readings() && /: (.*)$/.exec(row.key);
+  var reading = cards && journal.readings.readings.filter(function(r) { return r.kind === row.kind; })[0];
+  if (!reading) return row.line;
+  var names = cards[1].split(' ').filter(function(card) { return card !== '-'; }).map(function(card) {
+    var reversed = card.slice(-1) === 'r';
+    return journal.readings.cards[parseInt(card, 10)] + (reversed ? ' ' + journal.readings.reversed : '');
+  });
+  return reading.name + ': ' + names.join(', ');
 }
 
 $('journal-list').addEventListener('scroll', draw_rows, {passive: true});
@@ -490,9 +520,10 @@ function show_entry() {
   text.textContent = '';
   var notes = $('journal-notes');
   if (!entry || !entry.readable) {
-    $('journal-entry-title').textContent = 'An entry that cannot be read';
+    $('journal-entry-title').textContent = page_word('page.journal.unreadable_title');
     var why = document.createElement('p');
-    why.textContent = entry ? 'Lines ' + entry.lines[0] + ' to ' + entry.lines[1] + ': ' + entry.problem : '';
+    why.textContent = entry ? page_word('page.journal.unreadable_lines',
+                                        {first: String(entry.lines[0]), last: String(entry.lines[1]), problem: entry.problem}) : '';
     var raw = document.createElement('pre');
     raw.textContent = current.markdown;
     text.appendChild(why);
@@ -500,20 +531,17 @@ function show_entry() {
     notes.value = '';
     notes.disabled = true;
   } else {
-    $('journal-entry-title').textContent = entry.reading + ' reading, ' + entry.date +
-        (entry.source === 'own deck' ? ', drawn from your own deck' : '');
+    // The entry as it is written, in its own language.
+    $('journal-entry-title').textContent = entry.heading +
+        (entry.source === 'own deck' ? page_word('page.journal.drawn_by_hand') : '');
     var list = document.createElement('ol');
-    entry.positions.forEach(function(position, p) {
+    entry.positions.forEach(function(position) {
       var item = document.createElement('li');
       var head = document.createElement('strong');
-      head.textContent = entry.positions.length > 1 || position.question
-          ? (entry.positions.length > 1 ? 'Card ' + (p + 1) + ' of ' + entry.positions.length : '') +
-            (position.question ? (entry.positions.length > 1 ? ': ' : '') + position.question : '')
-          : '';
+      head.textContent = position.position + (position.position && position.question ? ': ' : '') + position.question;
       var body = document.createElement('p');
-      body.textContent = position.card === null
-          ? (position.state === 'not drawn' ? 'Not drawn.' : 'Face down.')
-          : position.name + ', ' + (position.reversed ? 'reversed' : 'upright') + '.' + (position.meaning ? ' ' + position.meaning : '');
+      body.textContent = position.card === null ? position.words
+          : position.name + ', ' + position.words + '.' + (position.meaning ? ' ' + position.meaning : '');
       if (head.textContent) item.appendChild(head);
       item.appendChild(body);
       list.appendChild(item);
@@ -537,7 +565,7 @@ $('journal-back').addEventListener('click', back_to_list);
 
 // Notes are saved as the user types, a moment after the last key.
 $('journal-notes').addEventListener('input', function() {
-  $('journal-notes-status').textContent = 'Saving…';
+  $('journal-notes-status').textContent = page_word('page.journal.saving');
   clearTimeout(journal.notes_timer);
   journal.notes_timer = setTimeout(save_notes_now, 400);
 });
@@ -549,16 +577,17 @@ function save_notes_now() {
   var notes = $('journal-notes').value;
   var markdown = jw('with_notes', [current.markdown, notes], true);
   if (!markdown || markdown === current.markdown) {
-    if ($('journal-notes-status').textContent === 'Saving…') $('journal-notes-status').textContent = 'Saved';
+    if ($('journal-notes-status').textContent === page_word('page.journal.saving'))
+      $('journal-notes-status').textContent = page_word('page.journal.saved');
     return;
   }
   current.markdown = markdown;
   var info = jw_json('info', [markdown]).info;
   store([{id: current.id, markdown: markdown, info: info}]).then(function() {
     changed();
-    if (journal.current === current) $('journal-notes-status').textContent = 'Saved';
+    if (journal.current === current) $('journal-notes-status').textContent = page_word('page.journal.saved');
   }, function(error) {
-    $('journal-notes-status').textContent = 'Not saved: ' + describe(error);
+    $('journal-notes-status').textContent = page_word('page.journal.not_saved', {why: describe(error)});
   });
 }
 
@@ -581,7 +610,7 @@ $('journal-delete').addEventListener('click', function() {
 // A deleted entry can come back, under its own id, for a few seconds.
 function offer_undo(entry) {
   journal.undo = entry;
-  $('journal-undo-text').textContent = 'Reading deleted.';
+  $('journal-undo-text').textContent = page_word('page.journal.deleted');
   $('journal-undo').hidden = false;
   clearTimeout(journal.undo_timer);
   journal.undo_timer = setTimeout(function() { $('journal-undo').hidden = true; journal.undo = null; }, 10000);
@@ -599,7 +628,7 @@ $('journal-undo-button').addEventListener('click', function() {
     journal.rows.sort(newest_first);
     changed();
     refresh_list();
-    $('journal-count').textContent += ' (the reading is back)';
+    $('journal-count').textContent += page_word('page.journal.is_back');
   });
 });
 
@@ -609,7 +638,7 @@ function show_stats() {
   var out = $('journal-stats-body');
   journal.stats_asked = journal.stats_asked || performance.now();
   if (!ensure_loaded(show_stats)) {
-    out.textContent = 'Counting…';
+    out.textContent = page_word('page.journal.counting');
     return;
   }
   var started = performance.now();
@@ -620,52 +649,52 @@ function show_stats() {
   out.textContent = '';
   if (stats.readings === 0) {
     journal.stats_asked = 0;
-    paragraph(out, 'No reading to count' + (stats.unreadable ? ' (' + stats.unreadable + ' unreadable entries passed over).' : '.'));
+    paragraph(out, page_word('journal.stats.none') +
+              (stats.unreadable ? ' ' + count_word('journal.stats.unreadable', stats.unreadable) + '.' : ''));
     return;
   }
-  paragraph(out, stats.readings + (stats.readings === 1 ? ' reading' : ' readings') + ' from ' + stats.first +
-            ' to ' + stats.last + ': ' + stats.dealt + ' dealt by Quarnel, ' + stats.own_deck +
-            ' drawn from your own deck. ' + stats.cards + ' cards drawn; a fair deck gives each card ' +
-            fair(stats.fair_count) + '.' +
-            (stats.unreadable ? ' ' + stats.unreadable + ' unreadable entries passed over.' : ''));
+  paragraph(out, count_word('journal.stats.readings', stats.readings,
+                            {first: stats.first, last: stats.last, dealt: String(stats.dealt), own: String(stats.own_deck)}) +
+            '. ' + count_word('journal.stats.cards', stats.cards, {fair: fair(stats.fair_count)}) + '.' +
+            (stats.unreadable ? ' ' + count_word('journal.stats.unreadable', stats.unreadable) + '.' : ''));
 
-  heading(out, 'The cards that keep coming back');
-  out.appendChild(bar_chart('journal-chart-cards', 'The cards that came up most, beside a fair deck',
-      ['Card', 'Times', 'Upright', 'Reversed', 'Fair deck'],
+  heading(out, page_word('journal.stats.top'));
+  out.appendChild(bar_chart('journal-chart-cards', page_word('page.journal.chart_cards'),
+      ['journal.stats.card', 'journal.stats.times', 'journal.stats.upright', 'journal.stats.reversed_column',
+       'journal.stats.fair_deck'].map(function(key) { return page_word(key); }),
       stats.top.map(function(card) {
         return {label: card.name, value: card.count, fair: stats.fair_count,
                 cells: [card.name, String(card.count), String(card.upright), String(card.reversed), fair(stats.fair_count)]};
       })));
 
-  heading(out, 'Major Arcana, suits and reversed cards against a fair shuffle');
-  out.appendChild(bar_chart('journal-chart-suits', 'Shares of the cards drawn, beside a fair shuffle',
-      ['Kind', 'Cards', 'Share', 'Fair shuffle', 'p'],
+  heading(out, page_word('page.journal.shares_heading'));
+  out.appendChild(bar_chart('journal-chart-suits', page_word('page.journal.chart_shares'),
+      [page_word('page.journal.kind'), page_word('journal.stats.cards_column'), page_word('journal.stats.share'),
+       page_word('journal.stats.fair_shuffle'), 'p'],
       stats.shares.map(function(share) {
         return {label: share.name, value: share.share * 100, fair: share.fair * 100, far: share.far,
                 cells: [share.name, String(share.count), percent(share.share), percent(share.fair),
-                        share.p_value < 0.0001 ? '< 0.0001' : share.p_value.toFixed(share.p_value < 0.01 ? 4 : 2)]};
+                        share.p_value < 0.0001 ? '< ' + number_text(0.0001, 4)
+                                               : number_text(share.p_value, share.p_value < 0.01 ? 4 : 2)]};
       }), '%'));
   var notes = stats.shares.filter(function(share) { return share.far; });
-  if (notes.length === 0) paragraph(out, 'Every share lies within what chance gives.');
+  if (notes.length === 0) paragraph(out, page_word('journal.stats.within_chance'));
   notes.forEach(function(share) { paragraph(out, share.note, 'journal-far'); });
   paragraph(out, stats.test, 'journal-small');
 
-  heading(out, 'Readings per month');
+  heading(out, page_word('journal.stats.months'));
   var months = document.createElement('table');
   months.className = 'journal-table';
   var caption = document.createElement('caption');
-  caption.textContent = 'Longest run: ' + stats.longest_run.days + (stats.longest_run.days === 1 ? ' day' : ' days in a row') +
-      ' with a reading (' + stats.longest_run.from + (stats.longest_run.days > 1 ? ' to ' + stats.longest_run.to : '') + ')';
+  caption.textContent = count_word('journal.stats.run', stats.longest_run.days,
+                                   {first: stats.longest_run.from, last: stats.longest_run.to});
   months.appendChild(caption);
-  table_row(months, ['Month', 'Readings'], 'th');
+  table_row(months, [page_word('page.journal.month'), page_word('page.journal.readings')], 'th');
   stats.months.forEach(function(month) { table_row(months, [month.month, String(month.readings)], 'td'); });
   out.appendChild(months);
   quarnel.journal.stats_tab_ms = performance.now() - journal.stats_asked;
   journal.stats_asked = 0;
 }
-
-function percent(share) { return (share * 100).toFixed(1) + '%'; }
-function fair(count) { return count.toFixed(count < 10 ? 2 : 1); }
 
 function paragraph(parent, text, class_name) {
   var p = document.createElement('p');
@@ -726,7 +755,7 @@ function bar_chart(id, title, headers, bars, unit) {
   var key = svg('g', {'aria-hidden': 'true', class: 'journal-key'}, chart);
   var y = top + bars.length * row + 12;
   svg('line', {x1: label, x2: label, y1: y - 8, y2: y + 2, class: 'journal-fair'}, key);
-  svg('text', {x: label + 6, y: y}, key, unit ? 'a fair shuffle' : 'a fair deck');
+  svg('text', {x: label + 6, y: y}, key, page_word(unit ? 'page.journal.key_shuffle' : 'page.journal.key_deck'));
   return chart;
 }
 
@@ -736,13 +765,17 @@ function bar_chart(id, title, headers, bars, unit) {
 
 // [SECTION] Logging a reading drawn from your own deck
 
-// The readings and the cards, from the program's tables: the filters' choices, the form's
-// readings and its type-ahead list of the 78 cards. False until the program runs.
+// The readings and the cards in the page's language, from the program's tables: the filters'
+// choices, the form's readings and its type-ahead list of the 78 cards, the list's lines.
+// False until the program runs; read again when the language changes.
 function know_readings() {
-  if (journal.readings) return true;
+  if (journal.readings && journal.readings.language === page_language.code) return true;
   if (!program_ready()) return false;
-  journal.readings = jw_json('readings');
+  var readings = jw_json('readings');
+  if (readings.language !== page_language.code) return false; // the program is starting again
+  journal.readings = readings;
   ['journal-filter', 'journal-stats-filter'].forEach(function(id) {
+    while ($(id).options.length > 1) $(id).remove(1);
     journal.readings.readings.forEach(function(reading) {
       var option = document.createElement('option');
       option.value = String(reading.kind);
@@ -755,12 +788,16 @@ function know_readings() {
 
 function build_log_form() {
   if (!know_readings()) {
-    $('journal-log-status').textContent = 'Quarnel is starting…';
+    $('journal-log-status').textContent = page_word('page.journal.starting');
     setTimeout(function() { if (!$('journal-log').hidden) build_log_form(); }, 200);
     return;
   }
-  if (!$('journal-log-reading').options.length) {
+  if ($('journal-log-reading').dataset.language !== journal.readings.language) {
+    $('journal-log-reading').dataset.language = journal.readings.language;
+    $('journal-log-reading').textContent = '';
+    $('journal-log-positions').dataset.kind = '';
     var names = $('journal-cards');
+    names.textContent = '';
     journal.readings.cards.forEach(function(name) {
       var option = document.createElement('option');
       option.value = name;
@@ -789,13 +826,14 @@ function build_positions() {
     var item = document.createElement('li');
     var label = document.createElement('label');
     label.htmlFor = 'journal-card-' + p;
-    label.textContent = (count > 1 ? 'Card ' + (p + 1) + ' of ' + count : 'The card') + (question ? ': ' + question : '');
+    label.textContent = (count > 1 ? journal.readings.card_of.replace('{n}', p + 1).replace('{count}', count)
+                                   : page_word('page.journal.the_card')) + (question ? ': ' + question : '');
     var input = document.createElement('input');
     input.id = 'journal-card-' + p;
     input.type = 'text';
     input.setAttribute('list', 'journal-cards');
     input.autocomplete = 'off';
-    input.placeholder = 'Not drawn';
+    input.placeholder = page_word('journal.not_drawn').replace(/\.$/, '');
     input.setAttribute('aria-describedby', 'journal-card-' + p + '-error');
     var reversed = document.createElement('label');
     reversed.className = 'journal-reversed';
@@ -803,7 +841,7 @@ function build_positions() {
     box.type = 'checkbox';
     box.id = 'journal-card-' + p + '-reversed';
     reversed.appendChild(box);
-    reversed.appendChild(document.createTextNode(' Reversed'));
+    reversed.appendChild(document.createTextNode(' ' + page_word('journal.stats.reversed_column')));
     var error = document.createElement('span');
     error.id = 'journal-card-' + p + '-error';
     error.className = 'journal-error';
@@ -837,7 +875,7 @@ $('journal-log-form').addEventListener('submit', function(event) {
   });
   var status = $('journal-log-status');
   if (wrong) {
-    status.textContent = 'A card is not one of the 78: see below it.';
+    status.textContent = page_word('page.journal.wrong_card');
     wrong.focus();
     return;
   }
@@ -847,8 +885,8 @@ $('journal-log-form').addEventListener('submit', function(event) {
     return;
   }
   keep_entries([{markdown: logged.markdown, info: logged.info}]).then(function(ids) {
-    if (!ids) { status.textContent = 'Not kept: the browser refused it. Export it from the Readings tab.'; return; }
-    status.textContent = 'Kept: ' + logged.info.line + '.';
+    if (!ids) { status.textContent = page_word('page.journal.log_refused'); return; }
+    status.textContent = page_word('page.journal.logged', {line: logged.info.line});
     $('journal-log-positions').dataset.kind = '';
     build_positions();
   });
@@ -859,18 +897,16 @@ $('journal-log-form').addEventListener('submit', function(event) {
 function show_storage() {
   var on = keeping_on();
   $('journal-keeping').checked = on;
-  $('journal-keeping-words').textContent = on
-      ? 'Each reading you leave with a card turned is kept in this browser, on this device only. Nothing is sent anywhere.'
-      : 'Keeping is off: the readings you play are not kept. Copy reading and Share still work.';
+  $('journal-keeping-words').textContent = page_word(on ? 'page.journal.keeping_on' : 'page.journal.keeping_off');
   var words;
   var standalone = window.matchMedia && matchMedia('(display-mode: standalone)').matches || navigator.standalone === true;
   var safari = /Safari\//.test(navigator.userAgent) && !/Chrome\/|Chromium\/|Android/.test(navigator.userAgent);
-  if (journal.db_failure) words = 'This browser keeps nothing for the page (' + journal.db_failure + '): export the readings to keep them.';
-  else if (safari && !standalone) words = 'Safari deletes what a site keeps after 7 days without a visit, unless Quarnel is added to the Home Screen. Add it there, or export the journal now and then.';
-  else if (quarnel.journal.persisted === true) words = 'The browser keeps this journal until you delete it.';
-  else if (quarnel.journal.persisted === 'unavailable') words = 'This browser cannot be asked to keep the journal for good: it may clear it when the device runs short of space. Export it now and then to keep a copy.';
-  else if (quarnel.journal.persisted === false) words = 'The browser did not promise to keep this journal: it may clear it when the device runs short of space. Export it now and then to keep a copy.';
-  else words = 'The browser is asked to keep this journal for good when the first reading is kept.';
+  if (journal.db_failure) words = page_word('page.journal.storage_none', {why: journal.db_failure});
+  else if (safari && !standalone) words = page_word('page.journal.storage_safari');
+  else if (quarnel.journal.persisted === true) words = page_word('page.journal.storage_kept');
+  else if (quarnel.journal.persisted === 'unavailable') words = page_word('page.journal.storage_unavailable');
+  else if (quarnel.journal.persisted === false) words = page_word('page.journal.storage_not_promised');
+  else words = page_word('page.journal.storage_asking');
   $('journal-storage').textContent = words;
 }
 
@@ -894,9 +930,9 @@ function download(text, what) {
 
 $('journal-export').addEventListener('click', function export_now() {
   var status = $('journal-move-status');
-  if (!ensure_loaded(export_now)) { status.textContent = 'Reading the journal…'; return; }
+  if (!ensure_loaded(export_now)) { status.textContent = page_word('page.journal.reading_journal'); return; }
   download(jw('export', ['markdown'], true));
-  status.textContent = 'Exported ' + journal.loaded_ids.length + (journal.loaded_ids.length === 1 ? ' reading.' : ' readings.');
+  status.textContent = count_word('page.journal.exported', journal.loaded_ids.length);
 });
 
 $('journal-import').addEventListener('change', function() {
@@ -911,11 +947,11 @@ function journal_import_file(file) {
   $('journal-import-summary').hidden = false;
   $('journal-import-add').hidden = true;
   if (file.size > IMPORT_LIMIT) {
-    status.textContent = file.name + ' is ' + Math.round(file.size / 1048576) + ' MB: larger than any journal (10,000 readings are some 25 MB). Nothing was imported.';
+    status.textContent = page_word('page.journal.too_large', {name: file.name, size: String(Math.round(file.size / 1048576))});
     quarnel.journal.import_summary = status.textContent;
     return;
   }
-  status.textContent = 'Reading ' + file.name + '…';
+  status.textContent = page_word('page.journal.reading_file', {name: file.name});
   file.text().then(function(text) { journal_import_text(text, file.name); });
 }
 
@@ -927,7 +963,7 @@ function journal_import_text(text, name) {
     if (!ensure_loaded(go)) return; // every entry kept, to skip those already there
     var count = jw_load(1, text);
     if (count < 0) {
-      status.textContent = name + ' was not imported: ' + jw('problem', [], true) + '.';
+      status.textContent = page_word('page.journal.not_imported', {name: name, why: jw('problem', [], true)});
       quarnel.journal.import_summary = status.textContent;
       return;
     }
@@ -935,18 +971,23 @@ function journal_import_text(text, name) {
     journal.rows.forEach(function(row) { if (row.key) kept[row.key] = true; });
     var adding = [], skipped = 0, unreadable = [];
     jw_json('entries', [1]).forEach(function(info) {
-      if (!info.readable) { unreadable.push('lines ' + info.lines[0] + '-' + info.lines[1] + ': ' + info.problem); return; }
+      if (!info.readable) {
+        unreadable.push(page_word('page.journal.lines', {first: String(info.lines[0]), last: String(info.lines[1]), problem: info.problem}));
+        return;
+      }
       if (kept[info.key]) { skipped++; return; }
       kept[info.key] = true;
       var markdown = jw('entry_text', [1, info.index], true);
       adding.push({markdown: markdown.charAt(markdown.length - 1) === '\n' ? markdown : markdown + '\n', info: info});
     });
     journal.importing = adding;
-    status.textContent = name + ': ' + adding.length + ' to add, ' + skipped + ' already kept (skipped), ' +
-        unreadable.length + ' unreadable (not added)' + (unreadable.length ? ': ' + unreadable.join('; ') : '') + '.';
+    status.textContent = page_word('page.journal.import_summary',
+                                   {name: name, add: String(adding.length), skipped: String(skipped),
+                                    unreadable: String(unreadable.length),
+                                    details: unreadable.length ? ': ' + unreadable.join('; ') : ''});
     quarnel.journal.import_summary = status.textContent;
     $('journal-import-add').hidden = adding.length === 0;
-    $('journal-import-add').textContent = 'Add ' + adding.length + (adding.length === 1 ? ' reading' : ' readings');
+    $('journal-import-add').textContent = count_word('page.journal.add', adding.length);
   };
   go();
 }
@@ -960,10 +1001,10 @@ $('journal-import-add').addEventListener('click', function() {
     ids.forEach(function(id, n) { journal.rows.push(index_record(id, adding[n].info)); });
     journal.rows.sort(newest_first);
     changed();
-    $('journal-import-words').textContent = 'Added ' + ids.length + (ids.length === 1 ? ' reading.' : ' readings.');
+    $('journal-import-words').textContent = count_word('page.journal.added', ids.length);
     quarnel.journal.import_summary = $('journal-import-words').textContent;
   }, function(error) {
-    $('journal-import-words').textContent = 'Nothing was added: ' + describe(error) + '.';
+    $('journal-import-words').textContent = page_word('page.journal.nothing_added', {why: describe(error)});
   });
 });
 $('journal-import-cancel').addEventListener('click', function() {
@@ -973,8 +1014,8 @@ $('journal-import-cancel').addEventListener('click', function() {
 });
 
 $('journal-delete-all').addEventListener('click', function() {
-  $('journal-delete-all-words').textContent = 'Delete all ' + (journal.all_rows ? journal.rows.length + ' ' : '') +
-      'readings kept in this browser? This cannot be undone; export them first to keep a copy.';
+  $('journal-delete-all-words').textContent = journal.all_rows
+      ? count_word('page.journal.delete_all_count', journal.rows.length) : page_word('page.journal.delete_all_question');
   $('journal-delete-all-confirm').hidden = false;
   $('journal-delete-all-no').focus();
 });
@@ -992,7 +1033,7 @@ $('journal-delete-all-yes').addEventListener('click', function() {
     changed();
     journal.provisional = null;
     $('journal-delete-all-confirm').hidden = true;
-    $('journal-move-status').textContent = 'Every reading was deleted.';
+    $('journal-move-status').textContent = page_word('page.journal.all_deleted');
     $('journal-delete-all').focus();
   });
 });
