@@ -79,7 +79,7 @@ build() { # build DIR [cmake options...]
 
 package() { # the .deb from the build folder's program, install folder and packaging files
   configure build
-  cmake --build build -j "$JOBS" --target quarnel quarnel-deck quarnel-cards packaging_files >&2
+  cmake --build build -j "$JOBS" --target quarnel quarnel-deck quarnel-cards quarnel-journal packaging_files >&2
   (cd build && cpack -G DEB >/dev/null)
   ls build/quarnel_*.deb
 }

@@ -2,7 +2,8 @@
 # run.sh -- builds the fuzz harnesses with clang, replays their corpora and fuzzes each one
 #   fuzz/run.sh [SECONDS_PER_HARNESS]      (default 60)
 # Environment: QUARNEL_FUZZ_BUILD (build folder, default build-fuzz beside this folder),
-# QUARNEL_FUZZ_HARNESSES (default "picture palette card_db blit text card_texts"), JOBS (default 2).
+# QUARNEL_FUZZ_HARNESSES (default "picture palette card_db blit text card_texts journal"),
+# JOBS (default 2).
 # Inputs that found something are kept as BUILD/fuzz-artifacts/<harness>-crash-...; the
 # script stops with a non-zero status at the first harness that finds something.
 set -euo pipefail
@@ -10,7 +11,7 @@ seconds=${1:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${QUARNEL_FUZZ_BUILD:-$root/build-fuzz}
-harnesses=${QUARNEL_FUZZ_HARNESSES:-picture palette card_db blit text card_texts}
+harnesses=${QUARNEL_FUZZ_HARNESSES:-picture palette card_db blit text card_texts journal}
 jobs=${JOBS:-2}
 
 CC=${CC:-clang-14} CXX=${CXX:-clang++-14} cmake -S "$root" -B "$build" \
@@ -27,7 +28,7 @@ max_len_of() { # small inputs keep the executions fast; every path is reached we
     picture) echo 8192 ;;
     palette) echo 1024 ;;
     card_db) echo 8192 ;;
-    card_texts) echo 16384 ;;
+    card_texts | journal) echo 16384 ;;
     *) echo 4096 ;;
   esac
 }

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # seed_corpus.sh -- seed corpora of the fuzz harnesses, made from a generated install folder
 #   fuzz/seed_corpus.sh INSTALL_FOLDER OUT_DIR
-# Writes OUT_DIR/picture, palette, card_db, blit, text and card_texts (each emptied first).
+# Writes OUT_DIR/picture, palette, card_db, blit, text, card_texts and journal (each emptied
+# first).
 set -euo pipefail
 install=${1:?install folder}
 out=${2:?output folder}
 pictures=$install/picture
 [ -f "$pictures/main.plf" ] || { echo "no install folder at $install" >&2; exit 1; }
 
-for harness in picture palette card_db blit text card_texts; do
+for harness in picture palette card_db blit text card_texts journal; do
   rm -rf "${out:?}/$harness"
   mkdir -p "$out/$harness"
 done
@@ -64,4 +65,54 @@ for f in "$(dirname "$0")"/../tools/card_texts/*.txt; do
   head -c 400 "$f" > "$out/text/card_text_$n"
   n=$((n + 1))
 done
+# Journals: the format's own example, and entries of every shape the reader knows.
+sed -n '/^```markdown$/,/^```$/p' "$(dirname "$0")/../docs/journal.md" | sed '1d;$d' \
+  > "$out/journal/example.md"
+cat > "$out/journal/shapes.md" <<'JOURNAL'
+# My readings
+
+## Desire reading, 2026-01-31 08:00
+
+the fool, upright. A lower-case name.
+A note under the card.
+
+## Money reading, 2026-02-01 19:00
+
+Drawn from my own deck.  
+Deck: /home/ana/deck
+
+Card 1 of 8: Concerns regarding money?  
+Ace of Coins, reversed. Meaning.
+
+A note between blocks.
+
+Card 2 of 8  
+Not drawn.
+
+Card 3 of 8  
+Face down.
+
+Card 4 of 8  
+2 of Cups, upright.
+
+Card 5 of 8  
+Judgment, upright.
+
+Card 6 of 8  
+The Wheel of Fortune, reversed.
+
+Card 7 of 8  
+Face down.
+
+Card 8 of 8  
+Queen of Disks, upright.
+
+\## Not a heading
+
+## Past reading, 2026-02-30 10:00
+
+Card 1 of 3  
+The Foool, upright.
+JOURNAL
+printf '## Today reading, 2026-02-03 07:30\r\n\r\nThree of Cups, reversed.\r\n' > "$out/journal/crlf.md"
 echo "seed corpora in $out"

@@ -29,6 +29,8 @@ add_custom_command(
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel.6.in ${PACKAGING_OUT}/quarnel.6 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-deck.6.in ${PACKAGING_OUT}/quarnel-deck.6 @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-cards.6.in ${PACKAGING_OUT}/quarnel-cards.6 @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/quarnel-journal.6.in ${PACKAGING_OUT}/quarnel-journal.6
+               @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright ${PACKAGING_OUT}/copyright @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PACKAGING_OUT}/changelog @ONLY)
 
@@ -36,15 +38,19 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PACKAGING_OUT}/changelog
 find_program(GZIP gzip REQUIRED)
 add_custom_command(
   OUTPUT ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-         ${PACKAGING_OUT}/quarnel-cards.6.gz ${PACKAGING_OUT}/changelog.gz
+         ${PACKAGING_OUT}/quarnel-cards.6.gz ${PACKAGING_OUT}/quarnel-journal.6.gz
+         ${PACKAGING_OUT}/changelog.gz
   COMMAND ${GZIP} -9nkf ${PACKAGING_OUT}/quarnel.6 ${PACKAGING_OUT}/quarnel-deck.6
-          ${PACKAGING_OUT}/quarnel-cards.6 ${PACKAGING_OUT}/changelog
+          ${PACKAGING_OUT}/quarnel-cards.6 ${PACKAGING_OUT}/quarnel-journal.6
+          ${PACKAGING_OUT}/changelog
   DEPENDS ${PACKAGING_OUT}/quarnel.6 ${PACKAGING_OUT}/quarnel-deck.6
-          ${PACKAGING_OUT}/quarnel-cards.6 ${PACKAGING_OUT}/changelog
+          ${PACKAGING_OUT}/quarnel-cards.6 ${PACKAGING_OUT}/quarnel-journal.6
+          ${PACKAGING_OUT}/changelog
   COMMENT "Compressing the man page and the changelog")
 add_custom_target(packaging_files ALL
                   DEPENDS ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-                          ${PACKAGING_OUT}/quarnel-cards.6.gz ${PACKAGING_OUT}/changelog.gz
+                          ${PACKAGING_OUT}/quarnel-cards.6.gz ${PACKAGING_OUT}/quarnel-journal.6.gz
+                          ${PACKAGING_OUT}/changelog.gz
                           ${PACKAGING_OUT}/${QUARNEL_APP_ID}.desktop
                           ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml)
 
@@ -54,8 +60,11 @@ install(FILES ${PACKAGING_OUT}/${QUARNEL_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${PACKAGING_OUT}/quarnel.6.gz ${PACKAGING_OUT}/quarnel-deck.6.gz
-        ${PACKAGING_OUT}/quarnel-cards.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+        ${PACKAGING_OUT}/quarnel-cards.6.gz ${PACKAGING_OUT}/quarnel-journal.6.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${PACKAGING_OUT}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The journal's format, which quarnel-journal's man page points to.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/journal.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PACKAGING_OUT}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # [SECTION] CPack: quarnel_<version>_<arch>.deb
@@ -81,7 +90,9 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "78-card deck, turn the cards of the spread and read each card's upright or\n"
        "reversed meaning. It shows a 240 x 320 portrait touch screen in a window,\n"
        "and can be used with the mouse, a touch screen or the keyboard. It speaks\n"
-       "English, Spanish, Portuguese, French, Italian and German.\n"
-       "quarnel-cards looks any card up in the terminal, draws the card of the day\n"
-       "and writes a deck's printable guidebook.")
+       "English, Spanish, Portuguese, French, Italian and German. It keeps a journal\n"
+       "of the readings, which quarnel-journal lists, searches and counts, and where\n"
+       "readings drawn from your own deck can be logged. quarnel-cards looks any card\n"
+       "up in the terminal, draws the card of the day and writes a deck's printable\n"
+       "guidebook.")
 include(CPack)

@@ -3,6 +3,7 @@
 
 #include "platform/common/common.h"
 #include "platform/sdl/options.h"
+#include "platform/common/common.h"
 #include "test_support.h"
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -160,4 +161,18 @@ TapPoint card_centre(int32_t kind, int32_t position) {
     SpreadPoint at = r->spread[position];
     if (!r->thumbnails) return {at.x + CARD_WIDTH / 2, at.y + CARD_HEIGHT / 2};
     return {at.x + CARD_WIDTH / THUMB_DIVISOR / 2, at.y + CARD_HEIGHT / THUMB_DIVISOR / 2};
+}
+
+ScopedVariable::ScopedVariable(const char* variable, const std::string& value) : name(variable) {
+    const char* v = std::getenv(variable);
+    had = v != nullptr;
+    old = v ? v : "";
+    setenv(variable, value.c_str(), 1);
+}
+
+ScopedVariable::~ScopedVariable() {
+    if (had)
+        setenv(name.c_str(), old.c_str(), 1);
+    else
+        unsetenv(name.c_str());
 }

@@ -42,6 +42,14 @@ std::vector<std::string> log_lines_with(const std::string& what);
 // True when some log line contains `what`.
 bool log_has(const std::string& what);
 
+// Sets an environment variable for one test and puts the old value back.
+struct ScopedVariable {
+    std::string name, old;
+    bool had;
+    ScopedVariable(const char* variable, const std::string& value);
+    ~ScopedVariable();
+};
+
 // [SECTION] Taps a user aims at the screens
 
 struct TapPoint {

@@ -328,3 +328,33 @@ const char* language_card_name(int32_t language, int32_t card);
 // The card a name stands for in any language ("El Loco" and "The Fool" are both card 0), or
 // -1; the language it is written in goes to *language when that is not null.
 int32_t card_of_name(const char* name, int32_t* language);
+
+// [SECTION] Readings and meanings (answered by the program, reading/readings.cpp and
+// reading/reading_text.cpp)
+//
+// What a host needs to write a reading's text itself, for cards it did not deal (a reading
+// drawn from the user's own deck): the readings, their names and positions and questions in
+// a language, and each card's meaning from a card text file held in memory. The words of the
+// text are the words table's (language_word: "text.reading", "text.card_of", "upright",
+// "reversed", "text.face_down"). The answers read the program's tables only; they change
+// nothing and need no run.
+
+// The kind of the reading at index (0 up, in menu order), or 0 past the last one.
+int32_t reading_kind(int32_t index);
+// The positions of a reading's spread (1 to SCREEN_CARDS_MAX), or 0 when the kind is no
+// reading.
+int32_t reading_card_count(int32_t kind);
+// A reading's name in a language ("Amor" for love in Spanish), or null.
+const char* reading_name_in(int32_t language, int32_t kind);
+// The question of a position in a language as the reading's text gives it, one plain
+// sentence ("Are we compatible?"), into out (zero-terminated, cut to capacity). Returns its
+// length; 0 and "" when the position has no question.
+int32_t reading_question(int32_t language, int32_t kind, int32_t position, char* out,
+                         int32_t capacity);
+// The meaning of card 0 to 77, upright or reversed, as the reading's text gives it after the
+// card's name and orientation: the words of its record in a card text file (CardDB.dat) of a
+// language held in memory as `size` bytes, each run of blanks one space, the record's own
+// label (in that language) left out, UTF-8. Written into out (zero-terminated, cut to
+// capacity). Returns the length; 0 and "" when the record is missing or empty.
+int32_t card_meaning(int32_t language, const char* card_texts, int32_t size, int32_t card,
+                     int32_t reversed, char* out, int32_t capacity);

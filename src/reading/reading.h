@@ -84,6 +84,8 @@ void draw_question(int32_t position);
 // The question text of a kind and position in the current language (UTF-8, pre-formatted for
 // the board's rows of 37 characters), or null when there is none.
 const char* question_text(int32_t kind, int32_t position);
+// The same in a language (0 English, ...; platform.h's language numbers).
+const char* question_text_in(int32_t language, int32_t kind, int32_t position);
 
 // [SECTION] Spreads and reveal
 

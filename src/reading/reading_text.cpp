@@ -82,23 +82,28 @@ int is_blank(uint32_t c) {
     return c <= ' ';
 }
 
-// The characters of a text: UTF-8 (the program's tables) or a card record's Windows-1252
-// bytes, which become UTF-8 where the font draws them; any other byte of a damaged file (and
-// every byte above 126 for a font of ASCII only, as the English one) is shown as '?' rather
-// than passed on as broken UTF-8.
+// How the bytes of a text are read: UTF-8 (the program's tables), or a card record's
+// Windows-1252 bytes, which become UTF-8 where the font draws them (the running program's
+// font, or every letter, as a language's font but English's has them).
+enum Encoding : int { UTF8 = 0, CP1252_AS_DRAWN, CP1252 };
+
+// The characters of a text. Any other byte of a damaged file (and every byte above 126 for a
+// font of ASCII only, as the English one) is shown as '?' rather than passed on as broken
+// UTF-8.
 struct Characters {
     const char* text;
     size_t at, end;
-    int cp1252;
+    Encoding encoding;
 };
 
 uint32_t next_character(Characters* chars) {
     if (chars->at >= chars->end) return 0;
-    if (!chars->cp1252) return next_utf8(chars->text, &chars->at);
+    if (chars->encoding == UTF8) return next_utf8(chars->text, &chars->at);
     const uint8_t byte = uint8_t(chars->text[chars->at++]);
     if (byte < 0x7F) return byte ? byte : ' ';
     const uint32_t c = cp1252_to_unicode(byte);
-    return byte > 0x7F && c != 0 && font_has_glyph(byte) ? c : '?';
+    const int drawn = chars->encoding == CP1252 || font_has_glyph(byte);
+    return byte > 0x7F && c != 0 && drawn ? c : '?';
 }
 
 // Writes characters [begin, end) with every run of blanks made one space, and none at either
@@ -130,7 +135,7 @@ void put_question(TextOut* out, const char* question) {
         for (int32_t cell = 0; cell < QUESTION_GRID.columns && row_end < length; ++cell)
             next_utf8(question, &row_end);
         if (row > 0 && pending == 0) pending = 1;
-        put_words(out, Characters{question, row, row_end, 0}, &pending);
+        put_words(out, Characters{question, row, row_end, UTF8}, &pending);
         row = row_end;
     }
 }
@@ -147,29 +152,72 @@ int opens_with_label(const char* record, int32_t length, const char* label, int3
     return 1;
 }
 
-// The card's name and orientation, then its meaning from the card text file.
-void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
-    char label[128];
-    TextOut label_out = {label, int32_t(sizeof label), 0};
+// "The Fool, upright." for a dealt value in a language, into label.
+void card_label(char* label, int32_t capacity, int32_t language, int32_t value) {
+    TextOut out = {label, capacity, 0};
     label[0] = 0;
-    put_text(&label_out, card_name(value / 2));
-    put_text(&label_out, ", ");
-    put_text(&label_out, word(value % 2 == 1 ? word_reversed : word_upright));
-    put_text(&label_out, ".");
-    put_text(out, label);
+    put_text(&out, language_card_name(language, value / 2));
+    put_text(&out, ", ");
+    put_text(&out, word_in(language, value % 2 == 1 ? word_reversed : word_upright));
+    put_text(&out, ".");
+}
 
-    char record[RECORD_TEXT_SIZE];
-    const int32_t length =
-        card_db_file != 0 ? card_record(card_db_file, value, record, RECORD_TEXT_SIZE) : 0;
-    // The records name their own card first; that label is written once, above.
+// A record's words after its own label: the card's meaning as the reading's text gives it.
+// pending: 1 when a space goes before the first word (after the label), -1 when none does.
+void put_meaning(TextOut* out, const char* record, int32_t length, const char* label, int pending,
+                 Encoding encoding) {
+    // The records name their own card first; that label is written once, by the caller.
     int32_t skip = 0;
     opens_with_label(record, length, label, &skip);
-    int pending = 1;
-    put_words(out, Characters{record, size_t(skip), size_t(length > skip ? length : skip), 1},
+    put_words(out,
+              Characters{record, size_t(skip), size_t(length > skip ? length : skip), encoding},
               &pending);
 }
 
+// The card's name and orientation, then its meaning from the card text file.
+void put_card(TextOut* out, FileHandle card_db_file, int32_t value) {
+    char label[128];
+    card_label(label, int32_t(sizeof label), current_language, value);
+    put_text(out, label);
+    char record[RECORD_TEXT_SIZE];
+    const int32_t length =
+        card_db_file != 0 ? card_record(card_db_file, value, record, RECORD_TEXT_SIZE) : 0;
+    put_meaning(out, record, length, label, 1, CP1252_AS_DRAWN);
+}
+
 } // namespace
+
+// [SECTION] Answers for hosts
+
+int32_t reading_question(int32_t language, int32_t kind, int32_t position, char* out,
+                         int32_t capacity) {
+    if (!out || capacity <= 0) return 0;
+    out[0] = 0;
+    const char* question = question_text_in(language, kind, position);
+    if (!question) return 0;
+    TextOut text = {out, capacity, 0};
+    put_question(&text, question);
+    return text.length;
+}
+
+int32_t card_meaning(int32_t language, const char* card_texts, int32_t size, int32_t card,
+                     int32_t reversed, char* out, int32_t capacity) {
+    if (!out || capacity <= 0) return 0;
+    out[0] = 0;
+    if (!card_texts || card < 0 || card >= CARD_COUNT || !language_code(language)) return 0;
+    const int32_t value = 2 * card + (reversed ? 1 : 0);
+    const char* record = nullptr;
+    int32_t held = 0, length = 0;
+    if (size <= 0 || !find_card_record(card_texts, size_t(size), value, &record, &held, &length))
+        return 0;
+    char label[128];
+    card_label(label, int32_t(sizeof label), language, value);
+    TextOut text = {out, capacity, 0};
+    // The bytes the reading's text reads from the open file: the record cut as its buffer
+    // cuts it, each letter as the language's font draws it.
+    put_meaning(&text, record, held, label, -1, language == 0 ? CP1252_AS_DRAWN : CP1252);
+    return text.length;
+}
 
 // [SECTION] The reading
 

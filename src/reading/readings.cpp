@@ -50,14 +50,31 @@ const wchar_t* title_picture_name(int32_t kind) {
     return r ? r->title_picture : nullptr;
 }
 
+int32_t reading_kind(int32_t index) {
+    return index >= 0 && index < READING_COUNT ? readings[index].kind : 0;
+}
+
+int32_t reading_card_count(int32_t kind) {
+    return spread_size(kind);
+}
+
 int32_t spread_size(int32_t kind) {
     const ReadingInfo* r = reading_info(kind);
     return r ? r->card_count : 0;
 }
 
 const char* question_text(int32_t kind, int32_t position) {
+    return question_text_in(current_language, kind, position);
+}
+
+const char* question_text_in(int32_t language, int32_t kind, int32_t position) {
     const ReadingInfo* r = reading_info(kind);
     if (!r || r->first_question == word_none || position < 0 || position >= r->card_count)
         return nullptr;
-    return word(r->first_question + position);
+    return word_in(language, r->first_question + position);
+}
+
+const char* reading_name_in(int32_t language, int32_t kind) {
+    const ReadingInfo* r = reading_info(kind);
+    return r ? word_in(language, screen_layout[r->menu_place].label) : nullptr;
 }

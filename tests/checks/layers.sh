@@ -9,10 +9,12 @@
 # - a program layer includes its own layer and the layers below, and platform/platform.h;
 #   never platform/common nor a host's header;
 # - platform/common includes platform.h and its own headers;
-# - a host includes platform.h, platform/common, the front-end extras (platform/keep) and its
-#   own folder; never the program's own headers nor another back end's;
+# - a host includes platform.h, platform/common, the front-end extras (platform/keep), the
+#   journal and its own folder; never the program's own headers nor another back end's;
 # - the card library (cards) stands above the program as the tools do: it includes the
 #   program's core, graphics and reading, platform/common and its own headers;
+# - the journal (src/journal), a layer above the program, includes platform.h and its own
+#   headers: it asks the program through platform.h alone;
 # - platform/platform.h includes no project header at all.
 # Lists every include that breaks a rule and fails when there is one.
 set -euo pipefail
@@ -37,7 +39,10 @@ allowed() {
     cards)
       [[ $target == cards/* || $target == platform/common/* ]] || [ "$(rank "$top")" -le 3 ] ;;
     platform/sdl | platform/web | platform/headless | platform/keep)
-      [[ $target == platform/common/* || $target == platform/keep/* || $target == "$folder"/* ]] ;;
+      [[ $target == platform/common/* || $target == platform/keep/* || $target == journal/* ||
+         $target == "$folder"/* ]] ;;
+    journal)
+      [[ $target == journal/* ]] ;;
     *) return 1 ;;
   esac
 }

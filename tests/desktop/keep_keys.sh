@@ -2,8 +2,9 @@
 # keep_keys.sh -- the desktop program under Xvfb keeps a reading: a love reading is played
 # with the mouse, Ctrl+C puts its text on the clipboard, Ctrl+S saves a picture of the
 # display at the window's scale in ~/Pictures, and Menu appends the reading to the journal
-# given with --journal. A second run without --journal, played the same way but without the
-# keys, must leave the home folder and the current folder as empty as it found them.
+# given with --journal. A second run with --no-journal, played the same way but without the
+# keys, must leave the home folder and the current folder as empty as it found them; a third
+# with neither keeps the reading in ~/.local/share/quarnel/journal.md and says so once.
 # Needs xvfb-run, xdotool, xclip and ImageMagick; skipped without them.
 # Usage: keep_keys.sh PROGRAM WORK_FOLDER
 set -u
@@ -13,9 +14,10 @@ for tool in xvfb-run xdotool xclip identify; do
   command -v $tool >/dev/null || { echo "$tool missing: skipped"; exit 0; }
 done
 rm -rf "$work"
-mkdir -p "$work/home/Pictures" "$work/current" "$work/bare-home" "$work/bare-current"
+mkdir -p "$work/home/Pictures" "$work/current" "$work/bare-home" "$work/bare-current" \
+  "$work/default-home"
 export SDL_AUDIODRIVER=dummy
-unset XDG_PICTURES_DIR XDG_CONFIG_HOME
+unset XDG_PICTURES_DIR XDG_CONFIG_HOME XDG_DATA_HOME
 
 # -noreset: Xvfb otherwise resets when its last client leaves, and the second run's window
 # could reach it in the middle of that reset.
@@ -76,12 +78,25 @@ xvfb-run -a -s "-screen 0 640x800x24 -noreset" bash -c '
   [ -z "$(cat "$work/err.txt")" ] || fail "warnings: $(cat "$work/err.txt")"
   echo "journal: $(grep -c . "$work/journal.md") lines"
 
-  # [2] No option, no keys: nothing written.
-  start "$work/bare-home" "$work/bare-current"
+  # [2] --no-journal, no keys: nothing written.
+  start "$work/bare-home" "$work/bare-current" --no-journal
   love_reading_to_two_cards
   tap 230 300
   stop
   left=$(find "$work/bare-home" "$work/bare-current" -mindepth 1 | head -5)
-  [ -z "$left" ] || fail "files written without --journal: $left"
-  echo "without --journal: nothing written in the home and current folders"
+  [ -z "$left" ] || fail "files written with --no-journal: $left"
+  echo "with --no-journal: nothing written in the home and current folders"
+
+  # [3] No option: the default journal, and one line that says where.
+  start "$work/default-home" "$work/bare-current"
+  love_reading_to_two_cards
+  tap 230 300
+  love_reading_to_two_cards
+  tap 230 300
+  stop
+  kept=$work/default-home/.local/share/quarnel/journal.md
+  [ "$(grep -c "^## Love reading, " "$kept" 2>/dev/null)" = 2 ] || fail "default journal: $(cat "$kept" 2>&1)"
+  [ "$(cat "$work/err.txt")" = "quarnel: the readings are kept in $kept (--no-journal keeps none)" ] ||
+    fail "stderr: $(cat "$work/err.txt")"
+  echo "by default: two readings in ~/.local/share/quarnel/journal.md, said once"
 ' "$program" "$work" "$(dirname "$0")/start_window.sh"

@@ -26,8 +26,10 @@ root=$work/root
 
 has_files() {
   local missing=0
-  for f in usr/games/quarnel usr/games/quarnel-deck usr/games/quarnel-cards usr/share/quarnel/picture/main.nbf \
-    usr/share/quarnel/picture/CardDB.dat usr/share/quarnel/sound/start.wav "usr/share/applications/$app.desktop" \
+  for f in usr/games/quarnel usr/games/quarnel-deck usr/games/quarnel-journal usr/games/quarnel-cards \
+    usr/share/man/man6/quarnel-journal.6.gz usr/share/doc/quarnel/journal.md \
+    usr/share/quarnel/picture/main.nbf usr/share/quarnel/picture/CardDB.dat \
+    usr/share/quarnel/sound/start.wav "usr/share/applications/$app.desktop" \
     "usr/share/metainfo/$app.metainfo.xml" usr/share/man/man6/quarnel.6.gz usr/share/man/man6/quarnel-deck.6.gz \
     usr/share/man/man6/quarnel-cards.6.gz \
     usr/share/doc/quarnel/copyright usr/share/doc/quarnel/changelog.gz; do
@@ -95,6 +97,26 @@ unpacked_cards() {
     zcat "$root/usr/share/man/man6/quarnel-cards.6.gz" | grep -q "card of the day"
 }
 check "quarnel-cards show (in English and German) and book from the unpacked package; its man page" unpacked_cards
+# quarnel-journal from the package: a reading logged into a fresh default journal, then
+# read back by every command; a wrong card refused with the nearest name.
+journal_commands() {
+  local tool=$root/usr/games/quarnel-journal data=$work/data
+  export XDG_DATA_HOME=$data QUARNEL_INSTALL_DIR=$root/usr/share/quarnel
+  "$tool" log past "Three of Cups" "the fool reversed" "Ten of Swords" >/dev/null || return 1
+  "$tool" log love "Judgment" - "ace of coins r" >/dev/null || return 1
+  grep -q "^The Fool, reversed\. [A-Z]" "$data/quarnel/journal.md" || { echo "no meaning"; return 1; }
+  "$tool" list | grep -qx "2  .*  Love: Judgement, Ace of Pentacles reversed  (own deck)" || return 1
+  [ "$("$tool" search the fool reversed | cut -c1)" = 1 ] || return 1
+  "$tool" stats | grep -q "^  The Fool " || return 1
+  "$tool" stats --json | grep -q '"readings":2,' || return 1
+  [ "$("$tool" export --format csv | wc -l)" = 6 ] || return 1
+  "$tool" show 1 | head -1 | grep -q "^## Past reading, " || return 1
+  local code=0
+  "$tool" log past "Tree of Cups" 2>"$work/refused" || code=$?
+  [ $code = 2 ] && grep -q "the nearest is 'Three of Cups'" "$work/refused"
+}
+check "quarnel-journal from the unpacked package: log, list, search, stats, export, show" \
+  journal_commands
 unpacked_window() {
   SMOKE_DATA_DIR=$root/usr/share/quarnel env -u QUARNEL_INSTALL_DIR \
     "$here/../desktop/window_smoke.sh" "$root/usr/games/quarnel" "$work/window.png"

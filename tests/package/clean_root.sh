@@ -63,8 +63,10 @@ as_user 'quarnel --version'
 as_user 'quarnel --help' | head -1
 as_user 'quarnel-cards show "the tower" --reversed' | head -1 | grep -x '16 The Tower, reversed'
 as_user 'quarnel-cards book guidebook.html && grep -c "<section class=\"card\"" guidebook.html' | grep -x 78
+# The journal tool, from the user's PATH, on the user's default journal.
+as_user 'quarnel-journal log today "the star reversed" >/dev/null && quarnel-journal list'
 for f in /usr/share/man/man6/quarnel.6.gz /usr/share/man/man6/quarnel-deck.6.gz \
-  /usr/share/man/man6/quarnel-cards.6.gz \
+  /usr/share/man/man6/quarnel-cards.6.gz /usr/share/man/man6/quarnel-journal.6.gz \
   /usr/share/applications/org.quarnel.Quarnel.desktop \
   /usr/share/icons/hicolor/48x48/apps/org.quarnel.Quarnel.png \
   /usr/share/metainfo/org.quarnel.Quarnel.metainfo.xml; do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# run.sh -- runs the browser tests (web_test.mjs, and cards_test.mjs for the Cards panel) in
-# one engine, for CTest.
+# run.sh -- runs the browser tests (web_test.mjs, the Cards panel's cards_test.mjs and the
+# Journal panel's journal_test.mjs) in one engine, for CTest.
 #   tests/web/run.sh ENGINE NATIVE_BUILD_DIR WEB_SITE_DIR
 # ENGINE: chromium (Debian's chromium), firefox (firefox-esr) or webkit (WebKitGTK's
 # MiniBrowser through webkit2gtk-driver's WebKitWebDriver, under Xvfb). Needs node,
@@ -37,7 +37,8 @@ fi
 
 export QUARNEL_ENGINE="$engine" QUARNEL_SITE="$site" QUARNEL_HEADLESS="$build/tools/quarnel-headless"
 export QUARNEL_INSTALL="$build/install_folder" QUARNEL_TEST_OUT="$build/test_output/web/$engine"
-test=(node --test --test-reporter=spec --test-concurrency=1 "$here/web_test.mjs" "$here/cards_test.mjs")
+test=(node --test --test-reporter=spec --test-concurrency=1 "$here/web_test.mjs" "$here/cards_test.mjs"
+      "$here/journal_test.mjs")
 if [ "$engine" = webkit ]; then
   # MiniBrowser draws at three device pixels a CSS pixel (a phone's), so the screen is large.
   exec xvfb-run -a -s "-screen 0 2600x2800x24 -nolisten tcp" "${test[@]}"

@@ -2,6 +2,7 @@
 
 #include "deck.h"
 #include "graphics/graphics.h"
+#include "platform/common/common.h"
 
 #include <algorithm>
 #include <atomic>
@@ -67,15 +68,6 @@ int usage_error(const std::string& what) {
 bool is_folder(const std::string& path) {
     std::error_code error;
     return fs::is_directory(path, error);
-}
-
-std::string executable_folder() {
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return "";
-    buffer[n] = 0;
-    const std::string path(buffer);
-    return path.substr(0, path.find_last_of('/'));
 }
 
 // The install folder the way the desktop program finds its own.

@@ -1,6 +1,6 @@
 // web_words.cpp -- words.js for the web page: its own words (the rows of the words table whose
-// keys begin "page.", and the Cards panel's, "cards.") and the languages' names, in every
-// language
+// keys begin "page.", the Cards panel's, "cards.", and the journal's, "journal.") and the
+// languages' names, in every language
 
 #include "gen.h"
 #include "core/encoding.h"
@@ -53,7 +53,9 @@ int write_web_words(const std::string& web_dir) {
         int rows = 0;
         for (int32_t id = 0; id < WORD_COUNT; ++id) {
             const std::string key = word_table[id].key;
-            if (key.rfind("page.", 0) != 0 && key.rfind("cards.", 0) != 0) continue;
+            if (key.rfind("page.", 0) != 0 && key.rfind("cards.", 0) != 0 &&
+                key.rfind("journal.", 0) != 0)
+                continue;
             out += std::string(rows++ ? ",\n    " : "\n    ") + json(word_table[id].key) + ": " +
                    json(word_table[id].text[language]);
         }

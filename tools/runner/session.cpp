@@ -85,7 +85,7 @@ int run_session(const RunnerOptions& options, const std::vector<ScriptCommand>& 
     headless_set_step_hook(before_step);
     headless_set_log_hook(on_log_line);
 
-    journal_open(options.journal);
+    journal_open(options.journal, options.deck_dir, false);
     int code = app_main(1, 0, L"", 1);
     journal_finish();
     if (session.screen != 0) report_screen(); // a change made by the very last step

@@ -22,6 +22,9 @@ void close_all_files();
 void registry_set_install_dir(const char* host_folder);
 // That host folder; "" when the key is missing.
 std::string registry_install_dir();
+// The folder of the running program's own file ("/usr/games"); "" when it cannot be told.
+// Installed tools find the install folder beside it, in ../share/quarnel.
+std::string executable_folder();
 // A user's deck: afterwards opening the install folder's "\picture\card.nbf" or
 // "\picture\CardDB.dat" opens the deck folder's file of that name (matched case-insensitively)
 // when it holds one; every other path is unchanged. Returns 1, or 0 and no deck when the folder

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -254,4 +255,15 @@ int close_file(FileHandle file) {
 
 void close_all_files() {
     for (int i = 0; i < FILE_SLOTS; i++) close_file(FileHandle(i + 1));
+}
+
+// [SECTION] The program's own folder
+
+std::string executable_folder() {
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return "";
+    buffer[n] = 0;
+    const std::string path(buffer);
+    return path.substr(0, path.find_last_of('/'));
 }

@@ -2,8 +2,8 @@
 //
 // Features of the back ends around the program (the desktop window, the headless runner).
 // They read the program's state between screen steps and never change it: the program's
-// screens, taps and files stay as they are. Without a journal, nothing here writes to disk
-// unless the user saves a picture.
+// screens, taps and files stay as they are. Nothing here writes to disk but the journal
+// (src/journal) and the pictures the user saves.
 
 #pragma once
 #include <cstdint>
@@ -35,18 +35,24 @@ std::string save_picture(const std::string& folder, const std::vector<uint8_t>& 
 
 // [SECTION] Journal
 
-// Keeps a journal in the file at path from now on ("": none, the default). Only ever appends
-// to the file. Warns at once (on standard error) when the file will not be writable.
-void journal_open(const std::string& path);
+// Keeps a journal in the file at path from now on ("": none). Only ever appends to the file.
+// deck: the deck folder played with ("" for the installed one), named in each entry. The
+// default journal (is_default) has its folders made when it is first written, and that
+// first write of a run says on standard error where the readings go; a journal chosen by
+// the user is checked at once and warns when it will not be writable.
+void journal_open(const std::string& path, const std::string& deck, bool is_default);
 // Looks at the program's state; call it between screen steps. When the user has just left a
 // card table on which at least one card was turned, appends the reading to the journal.
 void journal_watch();
 // Call once the program has ended: a card table with a card turned that was on display at
-// the end (Exit, or the window closed) counts as left. Then turns the journal off.
+// the end (Exit, or the window closed) counts as left. Readings that could not be written
+// are printed on standard error then, so that none is lost. Then turns the journal off.
 void journal_finish();
-// Appends one entry: a heading with the reading's name and the local date and time of
-// `when`, then the reading's text as Markdown. Returns 1/0; the first failure of a journal
-// prints one warning on standard error, later ones print nothing.
-int journal_append(const std::string& text, std::time_t when);
-// Warnings printed since journal_open (for tests).
+// Appends the entry of a reading's text (reading_text) in a language (program_language),
+// left at `when`, after any entry an earlier write could not write. Returns 1/0; the first failure
+// of a journal prints one warning on standard error, and the entries stay in memory for the next
+// write.
+int journal_append(const std::string& text, int32_t language, std::time_t when);
+// Warnings printed since journal_open (for tests), and entries waiting to be written.
 int journal_warnings();
+int journal_waiting();

@@ -86,7 +86,14 @@ std::string set_deck(DesktopOptions* o, const std::string& value) {
 
 std::string set_journal(DesktopOptions* o, const std::string& value) {
     if (value.empty()) return message(N_("--journal needs a file"));
+    if (o->no_journal) return message(N_("--journal and --no-journal cannot both be given"));
     o->journal = value;
+    return "";
+}
+
+std::string set_no_journal(DesktopOptions* o, const std::string&) {
+    if (!o->journal.empty()) return message(N_("--journal and --no-journal cannot both be given"));
+    o->no_journal = true;
     return "";
 }
 
@@ -122,8 +129,11 @@ const Option OPTIONS[] = {
         "by quarnel-deck"),
      set_deck},
     {"--journal", nullptr, "FILE",
-     N_("append each reading left with a card turned to FILE, in Markdown (never rewritten)"),
+     N_("keep the journal in FILE rather than in $XDG_DATA_HOME/quarnel/journal.md: each "
+        "reading left with a card turned is appended, in Markdown (never rewritten)"),
      set_journal},
+    {"--no-journal", nullptr, nullptr,
+     N_("keep no journal: write nothing to disk but the pictures saved"), set_no_journal},
 };
 
 const Option* find_option(const std::string& name) {
@@ -257,11 +267,15 @@ std::string help_text() {
     std::string out = usage_text() + gettext("\nKeys (each does what a tap on its button does):\n");
     for (const auto& k : KEYS)
         out += wrapped(padded(std::string("  ") + gettext(k[0]), 14), 14, gettext(k[1]));
-    return out + gettext("\nThe left mouse button, or a touch, taps where it points.\n"
-                         "\nEnvironment:\n"
-                         "  QUARNEL_INSTALL_DIR   the folder of pictures, texts and sounds\n"
-                         "  SDL_VIDEODRIVER       x11 or wayland, to choose one (SDL tries X11 "
-                         "first)\n");
+    return out +
+           gettext("\nThe left mouse button, or a touch, taps where it points.\n"
+                   "\nEnvironment:\n"
+                   "  QUARNEL_INSTALL_DIR   the folder of pictures, texts and sounds\n"
+                   "  SDL_VIDEODRIVER       x11 or wayland, to choose one (SDL tries X11 "
+                   "first)\n") +
+           gettext("  XDG_DATA_HOME         the journal is XDG_DATA_HOME/quarnel/journal.md\n"
+                   "                        (default ~/.local/share/quarnel/journal.md); read it\n"
+                   "                        with quarnel-journal\n");
 }
 
 std::string version_text() {

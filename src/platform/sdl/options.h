@@ -11,7 +11,8 @@ struct DesktopOptions {
     int scale = 0;           // whole factor of the window over the display; 0: from the screen
     std::string install_dir; // --install-dir, as given; "" when not given
     std::string deck;        // --deck: a folder of the user's card.nbf and/or CardDB.dat
-    std::string journal;     // --journal: the file readings are appended to; "" for none
+    std::string journal;     // --journal: the file readings are appended to; "" for the default
+    bool no_journal = false; // --no-journal: keep no journal
     int language = -1;       // --language: a language of the program; -1: the locale's
 };
 

@@ -5,6 +5,7 @@
 #include "platform/sdl/desktop.h"
 #include "platform/sdl/options.h"
 #include "platform/keep/keep.h"
+#include "journal/journal_file.h"
 #include <SDL.h>
 #include <climits>
 #include <clocale>
@@ -33,15 +34,6 @@ bool is_folder(const std::string& path) {
 std::string canonical(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : "";
-}
-
-std::string executable_folder() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return "";
-    buffer[n] = 0;
-    std::string path(buffer);
-    return path.substr(0, path.find_last_of('/'));
 }
 
 std::string find_install_dir() {
@@ -197,10 +189,12 @@ int main(int argc, char** argv) {
                        .c_str(),
                    stderr);
     registry_set_install_dir(chosen_install_dir.empty() ? nullptr : chosen_install_dir.c_str());
+    std::string deck;
     if (!options.deck.empty()) {
         // The user's card faces and texts in place of the installed ones.
         char* deck_folder = realpath(options.deck.c_str(), nullptr);
         int deck_ok = deck_folder && files_set_deck_dir(deck_folder);
+        if (deck_ok) deck = deck_folder;
         std::free(deck_folder);
         if (!deck_ok) {
             std::fputs(message("quarnel: --deck %s: no folder with card.nbf or CardDB.dat\n",
@@ -216,7 +210,9 @@ int main(int argc, char** argv) {
     desktop_set_window(options.scale ? options.scale : default_scale(screen_height),
                        options.fullscreen);
     open_sound();
-    journal_open(options.journal);
+    // The journal: the user's file, else the default one, unless --no-journal.
+    const bool default_journal = options.journal.empty() && !options.no_journal;
+    journal_open(default_journal ? default_journal_path() : options.journal, deck, default_journal);
     int code = app_main(1, 0, L"", 1);
     journal_finish();
     release_objects();

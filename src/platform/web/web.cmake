@@ -23,15 +23,22 @@ set(WEB_ASYNC_IMPORTS web_wait_input,web_message_box)
 # Bulk memory: memset and memcpy (every picture load clears its whole buffer) as single
 # instructions rather than loops.
 set(WEB_CODE_OPTIONS -mbulk-memory)
-foreach(target quarnel_program quarnel_platform_common quarnel_cards)
+foreach(target quarnel_program quarnel_platform_common quarnel_cards quarnel_journal)
   target_compile_options(${target} PRIVATE ${WEB_CODE_OPTIONS})
 endforeach()
 
+# The journal panel (journal.js) asks the journal library through the jw_ functions
+# (web_journal.cpp), with strings it copies into the program's memory: a journal of 10,000
+# entries is some 25 MB, so the memory grows as it needs to.
+set(WEB_JOURNAL_OPTIONS -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS=_main,_malloc,_free
+    -sEXPORTED_RUNTIME_METHODS=UTF8ToString)
+
 add_executable(quarnel-web ${WEB_DIR}/web_main.cpp ${WEB_DIR}/web_platform.cpp
-               ${WEB_DIR}/widen.cpp ${WEB_DIR}/web_screen_text.cpp)
+               ${WEB_DIR}/widen.cpp ${WEB_DIR}/web_screen_text.cpp ${WEB_DIR}/web_journal.cpp)
 # The Cards panel's calls into the card library (src/cards) are part of the page's program.
 target_sources(quarnel-web PRIVATE ${CMAKE_SOURCE_DIR}/src/cards/web_cards.cpp)
-target_link_libraries(quarnel-web PRIVATE quarnel_cards quarnel_program quarnel_platform_common)
+target_link_libraries(quarnel-web PRIVATE quarnel_cards quarnel_journal quarnel_program
+                      quarnel_platform_common)
 target_compile_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS})
 set_target_properties(quarnel-web PROPERTIES OUTPUT_NAME quarnel SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${SITE_DIR})
@@ -44,6 +51,7 @@ set_target_properties(quarnel-web PROPERTIES OUTPUT_NAME quarnel SUFFIX .js
 target_link_options(quarnel-web PRIVATE ${WEB_CODE_OPTIONS}
   -sENVIRONMENT=web -sASYNCIFY -sASYNCIFY_IMPORTS=${WEB_ASYNC_IMPORTS} -sASYNCIFY_IGNORE_INDIRECT
   -sINITIAL_MEMORY=16MB -sASYNCIFY_STACK_SIZE=65536 -sFORCE_FILESYSTEM -sDYNAMIC_EXECUTION=0
+  ${WEB_JOURNAL_OPTIONS}
   "SHELL:--js-library ${WEB_DIR}/web_library.js")
 set_property(TARGET quarnel-web APPEND PROPERTY LINK_DEPENDS ${WEB_DIR}/web_library.js)
 

@@ -32,6 +32,10 @@ int web_take_close();
 void web_language(char* code, int capacity);
 // The program has ended with this code: the page says so and offers to start again.
 void web_program_ended(int32_t exit_code);
+// An entry of the journal for the page to keep (journal.js): its Markdown, what the page
+// stores beside it (JSON, web_journal.cpp), and provisional 1 when it stands for a card table
+// still on display (the page was hidden), which the next entry kept replaces.
+void web_journal_keep(const char* markdown, const char* info, int provisional);
 // The screen on display as text: its name and buttons, and the reading's text on a card
 // table ("" elsewhere), for the screen reader's region and the Copy and Share buttons.
 void web_screen_text(const char* summary, const char* reading);
@@ -47,3 +51,10 @@ void widen_565(const uint16_t* from, uint32_t* to, int count);
 // Sends the screen's text to the page when it has changed (web_screen_text.cpp). Call it
 // between screen steps, once the program has taken every tap.
 void web_watch_screen();
+// The packed folders are unpacked here: English in the folder itself, another language in its
+// subfolder (language_install_dir).
+constexpr char WEB_INSTALL_FOLDER[] = "/quarnel";
+// Keeps each card table left with a card turned in the page's journal (web_journal.cpp). Call
+// it between screen steps; web_finish_journal once the program has ended.
+void web_watch_journal();
+void web_finish_journal();

@@ -416,6 +416,11 @@ mergeInto(LibraryManager.library, {
     keep_screen_text(UTF8ToString(summary), UTF8ToString(reading));
   },
 
+  // The journal panel lives in journal.js (journal_keep).
+  web_journal_keep: function(markdown, info, provisional) {
+    journal_keep(UTF8ToString(markdown), JSON.parse(UTF8ToString(info)), provisional !== 0);
+  },
+
   web_program_ended__deps: ['$WebPage'],
   web_program_ended: function(code) {
     WebPage.stop_sound();

@@ -86,8 +86,12 @@ int move_window(WindowHandle window, int32_t, int32_t, int32_t, int32_t, int) {
 
 int peek_message(Message* message) {
     take_taps();
-    // Between screen steps with every tap taken: the page's text of the screen follows.
-    if (!queue_waiting() && main_window_handle()) web_watch_screen();
+    // Between screen steps with every tap taken: the page's text of the screen and its
+    // journal follow.
+    if (!queue_waiting() && main_window_handle()) {
+        web_watch_screen();
+        web_watch_journal();
+    }
     if (!queue_waiting() && main_window_handle() && pacing_resting()) {
         web_wait_input(); // nothing changes until the user taps
         take_taps();

@@ -91,19 +91,25 @@ function picture_name(when) {
       two(when.getDate()) + '-' + two(when.getHours()) + two(when.getMinutes()) +
       two(when.getSeconds()) + '.png';
 }
+// Offers the bytes for download under the name given (a picture here, the journal's Markdown
+// in journal.js).
+function download_file(blob, name) {
+  var url = URL.createObjectURL(blob);
+  var link = document.createElement('a');
+  link.href = url;
+  link.download = name;
+  link.hidden = true;
+  document.body.appendChild(link);
+  link.click();
+  link.remove();
+  setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+}
+
 document.getElementById('keep-save').addEventListener('click', function() {
   var button = this, name = picture_name(new Date());
   document.getElementById('display').toBlob(function(blob) {
     if (!blob) { keep_say(button, page_word('page.not_saved')); return; }
-    var url = URL.createObjectURL(blob);
-    var link = document.createElement('a');
-    link.href = url;
-    link.download = name;
-    link.hidden = true;
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(function() { URL.revokeObjectURL(url); }, 60000);
+    download_file(blob, name);
     keep_say(button, page_word('page.saved'));
   }, 'image/png');
 });

@@ -35,8 +35,8 @@ function page_word(key, fillings) {
   return text;
 }
 
-// The elements' words: data-word is an element's text, data-word-title its title and
-// data-word-label its aria-label.
+// The elements' words: data-word is an element's text, data-word-title its title,
+// data-word-label its aria-label and data-word-placeholder its placeholder.
 function show_words() {
   document.documentElement.lang = page_language.code;
   quarnel.language = page_language.code;
@@ -49,6 +49,9 @@ function show_words() {
   });
   document.querySelectorAll('[data-word-label]').forEach(function(element) {
     element.setAttribute('aria-label', page_word(element.dataset.wordLabel));
+  });
+  document.querySelectorAll('[data-word-placeholder]').forEach(function(element) {
+    element.placeholder = page_word(element.dataset.wordPlaceholder);
   });
   if (typeof keep_screen_text === 'function') keep_screen_text(keep.summary, keep.reading);
 }
