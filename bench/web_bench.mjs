@@ -7,8 +7,8 @@
 // (defaults build-web/site and build; needs tests/web/node_modules, and bench/web/node_modules
 // for Lighthouse: npm ci in each; WebKit needs the X display). The present's native peer comes
 // from NATIVE_BUILD_DIR/quarnel_bench when it is built. PARTS picks some of
-// download,first,tap,language,idle,present,lighthouse (default: all); ENGINES some of
-// chromium,firefox,webkit (default: all three) for first, tap, language and idle.
+// download,first,timeline,tap,language,idle,present,lighthouse (default: all); ENGINES some of
+// chromium,firefox,webkit (default: all three) for first, timeline, tap, language and idle.
 
 import fs from 'node:fs';
 import os from 'node:os';
@@ -21,7 +21,7 @@ import {serve, launch, settled, tap, sleep, PHONE, choose_language} from '../tes
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
 const SITE = path.resolve(process.argv[2] || path.join(root, 'build-web/site'));
 const NATIVE = path.resolve(process.argv[3] || path.join(root, 'build'));
-const PARTS = (process.argv[4] || 'download,first,tap,language,idle,present,lighthouse').split(',');
+const PARTS = (process.argv[4] || 'download,first,timeline,tap,language,idle,present,lighthouse').split(',');
 const ENGINES = (process.argv[5] || 'chromium,firefox,webkit').split(',');
 const LOADS = 10;
 const TAP_ROUNDS = 2; // tests/web/readings.script twice: 50 taps
@@ -144,6 +144,50 @@ async function first_frame(browser) {
   console.log(`title frame after the blank page's paint: +${ms(over)} ms (budget +100: ${over <= 100 ? 'met' : 'not met'})` +
               (browser.engine === 'chromium' ? `; absolute ${ms(median(titles))} ms (budget 250 on a quiet machine)` : ''));
   return median(titles);
+}
+
+// [SECTION] Timeline: where a cold load's time goes, from navigation start to the title
+
+// The page's own marks (quarnel_mark in hooks.js: its scripts run, painted, compiled, the packed
+// folder fetched and decompressed, quarnel.js run, instantiated, unpacked, main, the window,
+// the first frame, the title at rest) beside the navigation's and the downloads' timings.
+async function timeline(browser) {
+  const server = await serve(SITE);
+  const loads = [];
+  for (let i = 0; i < LOADS; i++) {
+    const context = await browser.new_context();
+    const page = await context.open(null, PHONE);
+    await page.goto(server.url);
+    await settled(page);
+    loads.push(await page.evaluate(() => {
+      const at = {};
+      const navigation = performance.getEntriesByType('navigation')[0] || performance.timing;
+      const since = (value) => (performance.timing && value > 1e12 ? value - performance.timing.navigationStart : value);
+      at['HTML received'] = since(navigation.responseEnd);
+      at['DOMContentLoaded'] = since(navigation.domContentLoadedEventStart);
+      for (const entry of performance.getEntriesByType('resource')) {
+        const name = entry.name.split('/').pop().split('?')[0];
+        if (!/^quarnel.*\.(js|wasm|gz|data)$/.test(name)) continue;
+        at[`${name} requested`] = entry.startTime;
+        at[`${name} received`] = entry.responseEnd;
+      }
+      for (const entry of performance.getEntriesByType('mark'))
+        if (entry.name.startsWith('quarnel:') && !(entry.name in at)) at[entry.name] = entry.startTime;
+      return at;
+    }));
+    await context.close();
+  }
+  await server.close();
+  const names = [...new Set(loads.flatMap((load) => Object.keys(load)))];
+  const rows = names.map((name) => {
+    const values = loads.map((load) => load[name]).filter((value) => value !== undefined);
+    return {name, median: median(values), low: Math.min(...values), high: Math.max(...values)};
+  }).sort((a, b) => a.median - b.median);
+  console.log(`\n## Timeline in ${browser.engine} (ms after navigation start, ${LOADS} cold loads)\n`);
+  console.log('| Moment | Median | Fastest | Slowest |');
+  console.log('|---|---:|---:|---:|');
+  for (const row of rows)
+    console.log(`| ${row.name.replace(/^quarnel:/, 'page: ')} | ${ms(row.median)} | ${ms(row.low)} | ${ms(row.high)} |`);
 }
 
 // [SECTION] Per tap: pointer event to the new frame on the canvas, sleeps left out
@@ -373,10 +417,11 @@ if (PARTS.some((part) => ['download', 'present'].includes(part))) {
   }
 }
 for (const engine of ENGINES) {
-  if (PARTS.some((part) => ['first', 'tap', 'language'].includes(part))) {
+  if (PARTS.some((part) => ['first', 'timeline', 'tap', 'language'].includes(part))) {
     const browser = await launch(engine);
     try {
       if (PARTS.includes('first')) await first_frame(browser);
+      if (PARTS.includes('timeline')) await timeline(browser);
       if (PARTS.includes('tap')) await per_tap(browser);
       if (PARTS.includes('language')) await languages(browser, engine);
     } finally {

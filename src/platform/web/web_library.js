@@ -25,7 +25,9 @@ mergeInto(LibraryManager.library, {
       addRunDependency('packed-folder');
       Module['packed_folder'].then(function(bytes) {
         var unpacked = false;
+        quarnel_mark('unpacking');
         try { unpacked = bytes !== null && WebFiles.unpack(new Uint8Array(bytes)); } catch (e) { unpacked = false; }
+        quarnel_mark('unpacked');
         quarnel.packed_folder = unpacked ? 'ready' : 'damaged';
         removeRunDependency('packed-folder');
       }, function() {}); // start.js shows the page's own failure; the program does not start
@@ -281,6 +283,7 @@ mergeInto(LibraryManager.library, {
   web_page_init__deps: ['$WebPage', '$WebFiles'],
   web_page_init: function() {
     if (WebPage.canvas) return; // a run after a change of language: the page is as it was
+    quarnel_mark('window');
     Module['restart_program'] = WebPage.ask_close;
     WebPage.canvas = document.getElementById('display');
     WebPage.context = WebPage.canvas.getContext('2d', {alpha: false});
@@ -328,6 +331,7 @@ mergeInto(LibraryManager.library, {
         quarnel.switch_ms = performance.now() - quarnel.switch_started_ms;
       if (quarnel.first_rest_ms === null) {
         quarnel.first_rest_ms = performance.now();
+        quarnel_mark('title');
         setTimeout(WebPage.prepare_sounds, 0);
       }
       WebPage.wake = wake_up;
@@ -342,7 +346,10 @@ mergeInto(LibraryManager.library, {
     WebPage.context.putImageData(new ImageData(pixels, 240, 320), 0, 0);
     var now = performance.now();
     quarnel.frames++;
-    if (quarnel.first_frame_ms === null) quarnel.first_frame_ms = now;
+    if (quarnel.first_frame_ms === null) {
+      quarnel.first_frame_ms = now;
+      quarnel_mark('first-frame');
+    }
     if (WebPage.pending_tap >= 0) {
       // From the tap's event to its first frame, the program's own sleeps left out.
       quarnel.tap_ms.push(now - WebPage.pending_tap - (quarnel.slept_ms - WebPage.pending_slept));
@@ -403,6 +410,7 @@ mergeInto(LibraryManager.library, {
 
   // The code of the language the page speaks (language.js), for the program's install folder.
   web_language: function(code, capacity) {
+    if (quarnel.runs === 0) quarnel_mark('main');
     quarnel.runs++;
     stringToUTF8(typeof page_language === 'object' ? page_language.code : 'en', code, capacity);
   },

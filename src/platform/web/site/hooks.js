@@ -31,6 +31,12 @@ var quarnel = {
   ended: false, exit_code: null, failure: null
 };
 
+// A moment of the page's start on the browser's performance timeline ('quarnel:NAME', from
+// navigation start), for the benchmark's timeline of the first frame.
+function quarnel_mark(name) {
+  if (performance.mark) performance.mark('quarnel:' + name);
+}
+
 window.addEventListener('error', function(event) {
   quarnel.errors.push('exception: ' + event.message);
 });

@@ -6,6 +6,8 @@
 // see make_site.cmake and language.js) is fetched at the same time, and so is quarnel.js,
 // which runs the program once the folder is unpacked (web_library.js, WebFiles).
 
+quarnel_mark('scripts');
+
 // [SECTION] Downloads
 
 function compile_program() {
@@ -14,8 +16,12 @@ function compile_program() {
     return fetch('quarnel.wasm').then(function(response) { return response.arrayBuffer(); })
       .then(function(bytes) { return WebAssembly.compile(bytes); });
   };
-  if (!WebAssembly.compileStreaming) return by_bytes();
-  return WebAssembly.compileStreaming(fetch('quarnel.wasm')).catch(by_bytes);
+  var compiled = function(module) {
+    quarnel_mark('compiled');
+    return module;
+  };
+  if (!WebAssembly.compileStreaming) return by_bytes().then(compiled);
+  return WebAssembly.compileStreaming(fetch('quarnel.wasm')).catch(by_bytes).then(compiled);
 }
 
 function fetched(name) {
@@ -48,6 +54,7 @@ function packed_folder(code) {
     keep_pack(pack_name(code, true), response.clone());
     var encoded = /gzip/i.test(response.headers.get('Content-Encoding') || '');
     return response.arrayBuffer().then(function(bytes) {
+      quarnel_mark('folder-fetched');
       if (encoded) return bytes;
       return inflate(bytes).catch(function(error) {
         console.warn(pack_name(code, true) + ' is damaged: ' + error);
@@ -71,6 +78,7 @@ function inflate(bytes) {
       }
       var whole = new Uint8Array(size), at = 0;
       chunks.forEach(function(chunk) { whole.set(chunk, at); at += chunk.length; });
+      quarnel_mark('folder-inflated');
       return whole.buffer;
     });
   };
@@ -86,7 +94,7 @@ var page_painted = new Promise(function(resolve) {
     requestAnimationFrame(function() { setTimeout(resolve, 0); });
     setTimeout(resolve, 250);
   });
-});
+}).then(function() { quarnel_mark('painted'); });
 var downloads = {
   wasm: page_painted.then(compile_program),
   data: page_painted.then(function() {
@@ -171,8 +179,10 @@ var Module = {
   printErr: function(text) { console.warn(text); },
   onAbort: function(what) { show_failure(what); },
   instantiateWasm: function(imports, receive) {
+    quarnel_mark('program-script');
     downloads.wasm.then(function(module) {
       return WebAssembly.instantiate(module, imports).then(function(instance) {
+        quarnel_mark('instantiated');
         receive(instance, module);
       });
     }).catch(show_failure);
