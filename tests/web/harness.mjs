@@ -272,35 +272,57 @@ async function launch_webkit() {
   const config = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-webkit-'));
   fs.mkdirSync(path.join(config, 'gtk-3.0'));
   fs.writeFileSync(path.join(config, 'gtk-3.0', 'gtk.css'), SMALL_TOOLBAR);
-  const port = await free_port();
   // GDK_SCALE=3: the phone's three device pixels to a CSS pixel. MiniBrowser writes its
-  // cache and storage under the config folder's neighbours; sound goes nowhere.
-  const driver = spawn(WEBKIT_DRIVER, [`--port=${port}`], {
-    stdio: ['ignore', 'ignore', 'pipe'],
-    env: {...process.env, XDG_CONFIG_HOME: config, XDG_CACHE_HOME: config, XDG_DATA_HOME: config,
-          GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1', LANGUAGE: 'en_US',
-          LANG: 'en_US.UTF-8', LC_ALL: ''},
-  });
-  let driver_log = '';
-  driver.stderr.on('data', (chunk) => { driver_log = (driver_log + chunk).slice(-4000); });
-  const base = `http://127.0.0.1:${port}`;
-  for (let i = 0; ; i++) {
-    try {
-      const status = await (await fetch(`${base}/status`)).json();
-      if (status.value && status.value.ready !== undefined) break;
-    } catch (e) {
-      if (i > 100) throw new Error(`WebKitWebDriver did not start: ${driver_log}`);
+  // cache and storage under the config folder's neighbours; sound goes nowhere. The driver
+  // leads a process group of its own, so that a MiniBrowser it started goes with it.
+  let driver = null, base = null, driver_log = '';
+  const start_driver = async () => {
+    const port = await free_port();
+    driver = spawn(WEBKIT_DRIVER, [`--port=${port}`], {
+      stdio: ['ignore', 'ignore', 'pipe'], detached: true,
+      env: {...process.env, XDG_CONFIG_HOME: config, XDG_CACHE_HOME: config, XDG_DATA_HOME: config,
+            GDK_SCALE: '3', GST_AUDIOSINK: 'fakesink', NO_AT_BRIDGE: '1', LANGUAGE: 'en_US',
+            LANG: 'en_US.UTF-8', LC_ALL: ''},
+    });
+    driver.stderr.on('data', (chunk) => { driver_log = (driver_log + chunk).slice(-4000); });
+    base = `http://127.0.0.1:${port}`;
+    for (let i = 0; ; i++) {
+      try {
+        const status = await (await fetch(`${base}/status`)).json();
+        if (status.value && status.value.ready !== undefined) break;
+      } catch (e) {
+        if (i > 100) throw new Error(`WebKitWebDriver did not start: ${driver_log}`);
+      }
+      await sleep(50);
     }
-    await sleep(50);
-  }
+  };
+  const stop_driver = async () => {
+    const gone = new Promise((resolve) => (driver.exitCode !== null ? resolve() : driver.on('exit', resolve)));
+    try { process.kill(-driver.pid, 'SIGKILL'); } catch (e) { /* already gone */ }
+    await gone;
+  };
+  await start_driver();
+  // A new session now and then never answers (MiniBrowser started but never reached): after
+  // a minute the driver and its browsers are ended and a new driver is asked, up to three times.
+  const new_session = async () => {
+    for (let tries = 1; ; tries++) {
+      try {
+        return await webdriver(base, 'POST', '/session', {capabilities: {alwaysMatch: {
+          browserName: 'MiniBrowser',
+          'webkitgtk:browserOptions': {binary: BINARIES.webkit, args: ['--automation']},
+        }}}, 60000);
+      } catch (error) {
+        if (tries === 3 || !(error.name === 'TimeoutError' || error.name === 'AbortError')) throw error;
+        await stop_driver();
+        await start_driver();
+      }
+    }
+  };
   return {
     engine: 'webkit', raw: null,
     pid: () => driver.pid,
     new_context: async () => {
-      const session = await webdriver(base, 'POST', '/session', {capabilities: {alwaysMatch: {
-        browserName: 'MiniBrowser',
-        'webkitgtk:browserOptions': {binary: BINARIES.webkit, args: ['--automation']},
-      }}});
+      const session = await new_session();
       const at = `/session/${session.sessionId}`;
       const command = (method, where, body) => webdriver(base, method, at + where, body);
       await command('POST', '/timeouts', {script: 60000, pageLoad: 60000});
@@ -318,8 +340,7 @@ async function launch_webkit() {
       };
     },
     close: async () => {
-      driver.kill();
-      await new Promise((resolve) => (driver.exitCode !== null ? resolve() : driver.on('exit', resolve)));
+      await stop_driver();
       // MiniBrowser, which the driver started, may still be writing its caches as it goes.
       for (let tries = 1; ; tries++) {
         try {
@@ -334,10 +355,11 @@ async function launch_webkit() {
   };
 }
 
-async function webdriver(base, method, where, body) {
+async function webdriver(base, method, where, body, timeout_ms) {
   const response = await fetch(base + where, {
     method, headers: {'Content-Type': 'application/json; charset=utf-8'},
     body: body === undefined ? undefined : JSON.stringify(body),
+    signal: timeout_ms ? AbortSignal.timeout(timeout_ms) : undefined,
   });
   const answer = await response.json();
   if (answer.value && answer.value.error)
