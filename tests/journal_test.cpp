@@ -518,6 +518,13 @@ TEST(JournalTool, lists_shows_searches_counts_and_exports_the_journal_newest_fir
     }
     EXPECT_EQ(tool({"--version"}).out, "quarnel-journal 1.0\n");
     EXPECT_NE(tool({"--help"}).out.find("  log READING [CARD]...\n"), std::string::npos);
+    // Every language's help names the readings and the languages: no placeholder left.
+    for (int32_t language = 0; language < language_count(); ++language) {
+        const std::string help = tool({"--language", language_code(language), "--help"}).out;
+        EXPECT_EQ(help.find('{'), std::string::npos) << help;
+        EXPECT_NE(help.find(language_code(language)), std::string::npos);
+    }
+    set_journal_language(0);
 }
 
 TEST(JournalTool, logs_a_drawn_reading_from_words_or_answers_and_refuses_what_a_deck_cannot_give) {

@@ -445,7 +445,8 @@ int run_journal_tool(const std::vector<std::string>& words, std::istream& in, st
     if (!parse_command_line(words, &c.options, &error)) return fail(c, error, JOURNAL_TOOL_USAGE);
     if (c.options.language >= 0) set_journal_language(c.options.language);
     if (c.options.help) {
-        out << journal_words_of("tool.journal.usage", {{"languages", language_list()}});
+        out << journal_words_of("tool.journal.usage",
+                                {{"readings", reading_names()}, {"codes", language_list()}});
         return JOURNAL_TOOL_DONE;
     }
     if (c.options.version) {
