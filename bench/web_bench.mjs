@@ -380,6 +380,7 @@ async function lighthouse() {
   console.log('\n## Lighthouse (mobile preset, simulated throttling, on chromium)\n');
   console.log('| Run | Performance | Accessibility | Best Practices | SEO | FCP | LCP | TBT | Longest task | CLS |');
   console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|');
+  const lcp_elements = new Set();
   for (let run = 1; run <= 3; run++) {
     const out = path.join(os.tmpdir(), `quarnel-lighthouse-${process.pid}.json`);
     // Not spawnSync: the server answering Lighthouse runs in this process.
@@ -397,7 +398,13 @@ async function lighthouse() {
                 `${score('seo')} | ${(audit('first-contentful-paint') / 1000).toFixed(2)} s | ` +
                 `${(audit('largest-contentful-paint') / 1000).toFixed(2)} s | ${Math.round(audit('total-blocking-time'))} ms | ` +
                 `${tasks.length ? Math.round(Math.max(...tasks)) : 0} ms | ${audit('cumulative-layout-shift').toFixed(3)} |`);
+    // The element whose paint was the largest: what the LCP waits for.
+    const lcp = report.audits['largest-contentful-paint-element'];
+    const table = lcp && lcp.details && (lcp.details.items || [])[0];
+    const node = table && table.items && table.items[0] && table.items[0].node;
+    if (node) lcp_elements.add(node.snippet || node.selector);
   }
+  for (const element of lcp_elements) console.log(`\nLargest contentful paint: ${element}`);
   await server.close();
 }
 

@@ -1,19 +1,33 @@
 // start.js -- the page's start: the program's downloads, the canvas's place in the viewport,
 // the program's script, and the page's own message when it cannot start.
 //
-// Once the page is painted: the program (quarnel.wasm) is compiled while it arrives; the
-// packed install folder of the page's language (quarnel.data.gz, or quarnel-CODE.data.gz,
-// see make_site.cmake and language.js) is fetched at the same time, and so is quarnel.js,
-// which runs the program once the folder is unpacked (web_library.js, WebFiles).
+// The program (quarnel.wasm) and the packed install folder of the page's language
+// (quarnel.data.gz, or quarnel-CODE.data.gz, see make_site.cmake and language.js) are asked
+// for at once, so that they arrive while the page is painted; once it is, the program is
+// compiled, the folder inflated, and quarnel.js fetched, which runs the program once the
+// folder is unpacked (web_library.js, WebFiles).
 
 quarnel_mark('scripts');
 
 // [SECTION] Downloads
 
+// The responses asked for as the page starts, by file name; each is taken once, and a file
+// asked for again later (another language, a second try) is fetched afresh.
+var early_responses = {};
+function ask_early(name) {
+  early_responses[name] = fetch(name);
+  early_responses[name].catch(function() {}); // a failure is reported where it is taken
+}
+function take_response(name) {
+  var response = early_responses[name];
+  delete early_responses[name];
+  return response || fetch(name);
+}
+
 function compile_program() {
   if (typeof WebAssembly !== 'object') return Promise.reject(new Error('this browser cannot run WebAssembly'));
   var by_bytes = function() {
-    return fetch('quarnel.wasm').then(function(response) { return response.arrayBuffer(); })
+    return take_response('quarnel.wasm').then(function(response) { return response.arrayBuffer(); })
       .then(function(bytes) { return WebAssembly.compile(bytes); });
   };
   var compiled = function(module) {
@@ -21,11 +35,11 @@ function compile_program() {
     return module;
   };
   if (!WebAssembly.compileStreaming) return by_bytes().then(compiled);
-  return WebAssembly.compileStreaming(fetch('quarnel.wasm')).catch(by_bytes).then(compiled);
+  return WebAssembly.compileStreaming(take_response('quarnel.wasm')).catch(by_bytes).then(compiled);
 }
 
 function fetched(name) {
-  return fetch(name).then(function(response) {
+  return take_response(name).then(function(response) {
     if (!response.ok) throw new Error(name + ': ' + response.status + ' ' + response.statusText);
     return response;
   });
@@ -95,8 +109,18 @@ var page_painted = new Promise(function(resolve) {
     setTimeout(resolve, 250);
   });
 }).then(function() { quarnel_mark('painted'); });
+if (typeof WebAssembly === 'object') {
+  ask_early('quarnel.wasm');
+  ask_early(pack_name(page_language.code, typeof DecompressionStream === 'function'));
+  // quarnel.js too, which runs only once the page is painted (below).
+  var preload = document.createElement('link');
+  preload.rel = 'preload';
+  preload.as = 'script';
+  preload.href = 'quarnel.js';
+  document.head.appendChild(preload);
+}
 var downloads = {
-  wasm: page_painted.then(compile_program),
+  wasm: compile_program(), // compiled off the main thread as it arrives
   data: page_painted.then(function() {
     var code = page_language.code;
     return packed_folder(code).then(function(bytes) {
