@@ -191,6 +191,7 @@ TEST(CardSearch, finds_cards_by_every_word_of_names_and_meanings_as_they_are_typ
     EXPECT_TRUE(found("xyzzy").empty());
     const std::vector<int32_t> swords = found("three of swords");
     EXPECT_NE(std::find(swords.begin(), swords.end(), 52), swords.end());
+    EXPECT_EQ(found("3 swords"), std::vector<int32_t>{52});
     // Other names of a suit find all its cards.
     const std::vector<int32_t> coins = found("coins");
     for (int32_t card = 64; card < 78; card++)

@@ -29,6 +29,8 @@ std::string card_slug(int32_t card, int32_t language) {
 std::string card_name_words(int32_t card) {
     std::string words;
     if (card < 0 || card >= CARD_COUNT) return words;
+    const int32_t rank = card < 22 ? 0 : (card - 22) % 14 + 1; // "3" for the threes
+    if (rank >= 1 && rank <= 10) words = std::to_string(rank);
     for (int32_t language = 0; language < language_count(); language++) {
         const char* name = language_card_name(language, card);
         for (const std::string& word : folded_words(name)) {
