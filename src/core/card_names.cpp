@@ -84,12 +84,12 @@ enum : int32_t {
 // Words that tell no card from another: the articles and "of" of the languages' names.
 // clang-format off
 const char* const FILLERS[] = {
-    "the", "of",                                      // English
-    "el", "la", "los", "las", "de", "del",            // Spanish
-    "o", "a", "os", "da", "do",                       // Portuguese
-    "le", "les", "l", "d", "du", "des",               // French
+    "the", "of",                                           // English
+    "el", "la", "los", "las", "de", "del",                 // Spanish
+    "o", "a", "os", "da", "do",                            // Portuguese
+    "le", "les", "l", "d", "du", "des",                    // French
     "il", "lo", "i", "gli", "di", "della", "dei", "delle", // Italian
-    "der", "die", "das",                              // German
+    "der", "die", "das",                                   // German
 };
 // clang-format on
 
