@@ -293,6 +293,10 @@ TEST(JournalNames, cards_match_by_any_case_and_common_other_names_and_else_sugge
         {"The Universe", 21, 0},
         {"Queen of Disks", 76, 0},
         {"  The  Hanged   Man ", 12, 0},
+        {"Knave of Cups", 46, 0},
+        {"16 rev", 16, 1},
+        {"El Loco, al rev\xC3\xA9s.", 0, 1},
+        {"L\xE2\x80\x99\xC3\x89toile (invers\xC3\xA9)", 17, 1},
     };
     for (const auto& c : cases) {
         int32_t reversed = -1;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -149,21 +150,88 @@ TEST(Words, every_row_and_card_name_is_in_every_language_with_the_same_placehold
     }
 }
 
+// A name as people type it, in any language, names its card (core/card_names.cpp): every
+// name and other name of the words table, and a few typed ones; anything else gets the nearest.
+TEST(Words, a_card_name_as_people_type_it_is_its_card_else_the_nearest_are_offered) {
+    const struct {
+        const char* typed;
+        int32_t card, language;
+    } typed[] = {
+        {"the fool", 0, language_en},
+        {"THREE SWORDS", 52, language_en},
+        {"3 of coins", 66, language_en},
+        {"Knave of Chalices", 46, language_en},
+        {"el ermitano", 9, language_es},
+        {"3 de oros", 66, language_es},
+        {"O ERMIT\xC3\x83O", 9, language_pt},
+        {"l\xE2\x80\x99\xC3\xA9toile", 17, language_fr},
+        {"7 d'epees", 56, language_fr},
+        {"asso di coppe", 36, language_it},
+        {"K\xC3\xB6nig der M\xC3\xBCnzen", 77, language_de},
+        {"16", 16, -1},
+        {"00", 0, -1},
+        {"78", -1, -1},
+        {"Queen of Hearts", -1, -1},
+        {" , ", -1, -1},
+    };
+    for (const auto& t : typed) {
+        int32_t language = -2;
+        EXPECT_EQ(card_of_name(t.typed, &language), t.card) << t.typed;
+        EXPECT_EQ(language, t.card >= 0 ? t.language : -2) << t.typed;
+    }
+    EXPECT_EQ(card_of_name(nullptr, nullptr), -1);
+    for (int32_t language = 0; language < LANGUAGE_COUNT; ++language)
+        for (int32_t card = 0; card < CARD_COUNT; ++card) {
+            char folded[96];
+            fold_name(card_name_table[card][language], folded, sizeof folded);
+            EXPECT_EQ(card_of_name(folded, nullptr), card) << folded;
+        }
+    // The other names, whole and word by word in a name of their language.
+    for (int32_t row = 0; row < OTHER_CARD_NAME_COUNT; ++row) {
+        const OtherCardName& other = other_card_names[row];
+        const int32_t card = card_of_name(other.name, nullptr);
+        ASSERT_GE(card, 0) << other.name;
+        EXPECT_STREQ(card_name_table[card][other.language], other.means);
+    }
+    for (int32_t row = 0; row < OTHER_NAME_WORDS_COUNT; ++row) {
+        const OtherNameWords& other = other_name_words[row];
+        const std::string word = std::string(" ") + other.word + " ";
+        int32_t named = -1;
+        std::string name;
+        for (int32_t card = 0; card < CARD_COUNT && named < 0; ++card) {
+            char folded[96];
+            fold_name(card_name_table[card][other.language], folded, sizeof folded);
+            name = std::string(" ") + folded + " ";
+            if (name.find(word) != std::string::npos) named = card;
+        }
+        ASSERT_GE(named, 0) << other.word << " is a word of no name";
+        std::istringstream others(other.others);
+        for (std::string typed; others >> typed;) {
+            std::string in_name = name;
+            in_name.replace(name.find(word) + 1, word.size() - 2, typed);
+            EXPECT_EQ(card_of_name(in_name.c_str(), nullptr), named) << in_name;
+        }
+    }
+    const struct {
+        const char* typed;
+        int32_t card, language;
+    } misspelt[] = {
+        {"the towr", 16, language_en},           {"Tree of Cups", 38, language_en},
+        {"Kniht of Pentacels", 75, language_en}, {"der teufl", 15, language_de},
+        {"la ruoda", 10, language_es},
+    };
+    for (const auto& m : misspelt) {
+        int32_t cards[3] = {-1, -1, -1}, languages[3] = {-1, -1, -1};
+        EXPECT_EQ(card_of_name(m.typed, nullptr), -1) << m.typed;
+        EXPECT_GE(nearest_card_names(m.typed, cards, languages, 3), 1) << m.typed;
+        EXPECT_EQ(cards[0], m.card) << m.typed;
+        EXPECT_EQ(languages[0], m.language) << m.typed;
+    }
+}
+
 // The board shows two rows of 37 characters, each a byte of the font: every question fits,
 // every character is in Windows-1252, and the second row starts a word (the English questions
 // keep the program's old spacing and are pinned by the golden sessions instead).
-TEST(Words, a_card_name_in_any_language_is_its_card) {
-    int32_t language = -1;
-    EXPECT_EQ(card_of_name("The Fool", &language), 0);
-    EXPECT_EQ(language, 0);
-    EXPECT_EQ(card_of_name("El Loco", &language), 0);
-    EXPECT_EQ(language, language_of_code("es"));
-    EXPECT_EQ(card_of_name("K\xC3\xB6nig der M\xC3\xBCnzen", &language), 77);
-    EXPECT_EQ(language, language_of_code("de"));
-    EXPECT_EQ(card_of_name("La Papesse", nullptr), -1);
-    EXPECT_EQ(card_of_name(nullptr, nullptr), -1);
-}
-
 TEST(Words, every_question_fits_the_board_in_every_language) {
     for (const ReadingKind kind : {kind_love, kind_business, kind_money}) {
         const ReadingInfo* reading = reading_info(kind);

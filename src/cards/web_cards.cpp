@@ -105,7 +105,7 @@ EMSCRIPTEN_KEEPALIVE const char* cards_group_name(int32_t group) {
 }
 // The card a name or link names in any language, or -1.
 EMSCRIPTEN_KEEPALIVE int32_t cards_match(const char* words) {
-    return match_card_name(words);
+    return card_of_name(words, nullptr);
 }
 
 // Searches the deck shown; cards_matches() then holds 1 for each card that matches.

@@ -2774,6 +2774,107 @@ const char* const card_name_table[CARD_COUNT][LANGUAGE_COUNT] = {
     {"Queen of Pentacles", "Reina de Oros", "Rainha de Ouros", "Reine de Deniers", "Regina di Denari", "Königin der Münzen"},
     {"King of Pentacles", "Rey de Oros", "Rei de Ouros", "Roi de Deniers", "Re di Denari", "König der Münzen"},
 };
+
+const OtherCardName other_card_names[] = {
+    {language_en, "The Popess", "The High Priestess"},
+    {language_en, "The Papess", "The High Priestess"},
+    {language_en, "The Priestess", "The High Priestess"},
+    {language_en, "The Pope", "The Hierophant"},
+    {language_en, "Force", "Strength"},
+    {language_en, "Fortitude", "Strength"},
+    {language_en, "Lust", "Strength"},
+    {language_en, "Fortune", "Wheel of Fortune"},
+    {language_en, "The Wheel", "Wheel of Fortune"},
+    {language_en, "Adjustment", "Justice"},
+    {language_en, "The Hanged One", "The Hanged Man"},
+    {language_en, "Art", "Temperance"},
+    {language_en, "The Last Judgement", "Judgement"},
+    {language_en, "The Aeon", "Judgement"},
+    {language_en, "The Universe", "The World"},
+    {language_es, "El Ahorcado", "El Colgado"},
+    {language_es, "Los Amantes", "Los Enamorados"},
+    {language_es, "El Papa", "El Hierofante"},
+    {language_es, "El Sumo Sacerdote", "El Hierofante"},
+    {language_es, "La Papisa", "La Sacerdotisa"},
+    {language_es, "La Suma Sacerdotisa", "La Sacerdotisa"},
+    {language_es, "La Rueda", "La Rueda de la Fortuna"},
+    {language_es, "La Fortaleza", "La Fuerza"},
+    {language_es, "El Juicio Final", "El Juicio"},
+    {language_pt, "Os Amantes", "Os Enamorados"},
+    {language_pt, "O Papa", "O Hierofante"},
+    {language_pt, "A Papisa", "A Sacerdotisa"},
+    {language_pt, "A Grã-Sacerdotisa", "A Sacerdotisa"},
+    {language_pt, "O Pendurado", "O Enforcado"},
+    {language_pt, "O Ermitão", "O Eremita"},
+    {language_pt, "A Roda", "A Roda da Fortuna"},
+    {language_pt, "O Juízo Final", "O Julgamento"},
+    {language_fr, "Le Bateleur", "Le Magicien"},
+    {language_fr, "La Papesse", "La Grande Prêtresse"},
+    {language_fr, "Le Pape", "Le Hiérophante"},
+    {language_fr, "L'Amoureux", "Les Amoureux"},
+    {language_fr, "La Roue", "La Roue de Fortune"},
+    {language_fr, "La Roue de la Fortune", "La Roue de Fortune"},
+    {language_fr, "La Maison Dieu", "La Tour"},
+    {language_fr, "L'Arcane sans nom", "La Mort"},
+    {language_fr, "Le Mat", "Le Fou"},
+    {language_fr, "Le Jugement dernier", "Le Jugement"},
+    {language_it, "Il Bagatto", "Il Mago"},
+    {language_it, "La Sacerdotessa", "La Papessa"},
+    {language_it, "Lo Ierofante", "Il Papa"},
+    {language_it, "Gli Innamorati", "Gli Amanti"},
+    {language_it, "La Ruota", "La Ruota della Fortuna"},
+    {language_it, "Il Folle", "Il Matto"},
+    {language_it, "L'Impiccato", "L'Appeso"},
+    {language_de, "Der Gaukler", "Der Magier"},
+    {language_de, "Die Päpstin", "Die Hohepriesterin"},
+    {language_de, "Der Papst", "Der Hierophant"},
+    {language_de, "Der Hohepriester", "Der Hierophant"},
+    {language_de, "Das Glücksrad", "Das Rad des Schicksals"},
+    {language_de, "Das Rad", "Das Rad des Schicksals"},
+    {language_de, "Die Mäßigung", "Die Mäßigkeit"},
+    {language_de, "Das Jüngste Gericht", "Das Gericht"},
+    {language_de, "Das Urteil", "Das Gericht"},
+    {language_de, "Der Hängende", "Der Gehängte"},
+};
+const int32_t OTHER_CARD_NAME_COUNT = int32_t(sizeof other_card_names / sizeof *other_card_names);
+
+// The English rows hold the other languages' numbers too, for names typed half in English
+// ("deux of cups").
+const OtherNameWords other_name_words[] = {
+    {language_en, "pentacles", "pentacle coins coin disks disk discs disc"},
+    {language_en, "wands", "wand rods rod staves staff staffs batons baton"},
+    {language_en, "cups", "cup chalices chalice goblets"},
+    {language_en, "swords", "sword blades"},
+    {language_en, "ace", "aces one as asso ass"},
+    {language_en, "two", "dos dois deux due zwei"},
+    {language_en, "three", "tres trois tre drei"},
+    {language_en, "four", "cuatro quatro quatre quattro vier"},
+    {language_en, "five", "cinco cinq cinque funf"},
+    {language_en, "six", "seis sei sechs"},
+    {language_en, "seven", "siete sete sept sette sieben"},
+    {language_en, "eight", "ocho oito huit otto acht"},
+    {language_en, "nine", "nueve nove neuf neun"},
+    {language_en, "ten", "diez dez dix dieci zehn"},
+    {language_en, "page", "pages knave princess"},
+    {language_en, "judgement", "judgment"},
+    {language_en, "magician", "magus"},
+    {language_es, "oros", "pentaculos"},
+    {language_es, "bastos", "varas"},
+    {language_es, "sota", "paje"},
+    {language_pt, "ouros", "pentaculos"},
+    {language_pt, "paus", "bastoes"},
+    {language_pt, "copas", "calices"},
+    {language_pt, "valete", "pajem"},
+    {language_fr, "deniers", "pentacles"},
+    {language_fr, "valet", "page"},
+    {language_it, "denari", "pentacoli"},
+    {language_it, "fante", "paggio"},
+    {language_it, "cavallo", "cavaliere"},
+    {language_de, "munzen", "pentakel scheiben"},
+    {language_de, "bube", "page"},
+    {language_de, "ass", "as"},
+};
+const int32_t OTHER_NAME_WORDS_COUNT = int32_t(sizeof other_name_words / sizeof *other_name_words);
 // clang-format on
 
 // [SECTION] The language of the run
@@ -2833,16 +2934,6 @@ const char* language_card_name(int32_t language, int32_t card) {
     if (language < 0 || language >= LANGUAGE_COUNT || card < 0 || card >= CARD_COUNT)
         return nullptr;
     return card_name_table[card][language];
-}
-
-int32_t card_of_name(const char* name, int32_t* language) {
-    for (int32_t in = 0; name && in < LANGUAGE_COUNT; ++in)
-        for (int32_t card = 0; card < CARD_COUNT; ++card)
-            if (std::strcmp(card_name_table[card][in], name) == 0) {
-                if (language) *language = in;
-                return card;
-            }
-    return -1;
 }
 
 const char* card_name(int32_t card) {

@@ -428,6 +428,25 @@ extern const WordRow word_table[WORD_COUNT];
 // Major Arcana, then Wands, Cups, Swords and Pentacles, each from Ace to King.
 extern const char* const card_name_table[CARD_COUNT][LANGUAGE_COUNT];
 
+// The other names people give the cards, by language: whole names ("The Popess" is the High
+// Priestess), and words that stand for a word of the names ("coins" for "pentacles"). The
+// matcher (core/card_names.cpp, through platform.h's card_of_name and nearest_card_names)
+// reads them with the names above.
+struct OtherCardName {
+    int32_t language;
+    const char* name;  // as people write it
+    const char* means; // the card's name in that language, as card_name_table gives it
+};
+struct OtherNameWords {
+    int32_t language;
+    const char* word;   // a word of the language's names, folded (fold_name): "pentacles"
+    const char* others; // the words people use for it, folded, separated by spaces
+};
+extern const OtherCardName other_card_names[];
+extern const int32_t OTHER_CARD_NAME_COUNT;
+extern const OtherNameWords other_name_words[];
+extern const int32_t OTHER_NAME_WORDS_COUNT;
+
 // [SECTION] The language of the run
 
 // The install folder's language, read at start-up (shell/startup.cpp); English until then and

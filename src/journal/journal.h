@@ -76,7 +76,8 @@ const JournalWords& journal_words(int32_t language);
 // to 77), or -1 with a message naming the word and the nearest card name in *error.
 int32_t match_card(const std::string& text, int32_t* reversed, std::string* error,
                    bool* oriented = nullptr);
-// The card name nearest to text (by edits of letters), in the language it is nearest in.
+// The card name nearest to text (platform.h's nearest_card_names), in the language it is
+// nearest in.
 std::string nearest_card_name(const std::string& text);
 // The readings' names in the journal's language, in lower case: "desire, today, past, ...".
 std::string reading_names();

@@ -325,9 +325,25 @@ int32_t program_language();
 const char* language_word(int32_t language, const char* key);
 // A card's name in a language ("El Loco" for card 0 in Spanish); null out of range.
 const char* language_card_name(int32_t language, int32_t card);
-// The card a name stands for in any language ("El Loco" and "The Fool" are both card 0), or
-// -1; the language it is written in goes to *language when that is not null.
+// Text as names are compared (core/card_names.cpp): lower case, letters without their accents
+// ("Épées" is "epees", "ß" is "ss", "œ" is "oe"), letters of other alphabets as they are, and
+// each run of spaces, punctuation and signs one space, none at either end ("L'Étoile!" is
+// "l etoile"). Written into out (zero-terminated, cut to capacity between characters); never
+// longer than text. Returns its length.
+int32_t fold_name(const char* text, char* out, int32_t capacity);
+// The card (0 to 77) a name stands for as people type it, or -1: a card's name in any
+// language, in any case, with accents or without, with or without its articles and "of"
+// ("el loco", "three swords"), a number as a word ("3 of cups"), the other names in use
+// ("The Popess", "Ace of Coins", "Judgment", "El Ahorcado", "Le Mat"), or the card's number
+// alone ("16", "00"). The language of the name matched goes to *language when that is not
+// null: -1 for a number.
 int32_t card_of_name(const char* name, int32_t* language);
+// The cards whose names (in any language, and their other names) lie nearest a text that
+// names none, by the fewest letters to insert, delete or change, nearest first and then by
+// number, none more than two letters farther than the nearest: at most capacity of them into
+// cards, and into languages (when not null) the language of each one's nearest name. Returns
+// their count.
+int32_t nearest_card_names(const char* text, int32_t* cards, int32_t* languages, int32_t capacity);
 
 // [SECTION] Readings and meanings (answered by the program, reading/readings.cpp and
 // reading/reading_text.cpp)

@@ -2,7 +2,6 @@
 // and a printable guidebook of any deck
 
 #include "cards_tool.h"
-#include "cards/name_match.h"
 #include "deck.h"
 #include "platform/common/common.h"
 
@@ -165,11 +164,13 @@ std::string joined(const std::vector<std::string>& words, size_t from) {
 
 int show_card(const CardDeck& deck) {
     const std::string name = joined(options.words, 1);
-    const int32_t card = match_card_name(name);
+    const int32_t card = card_of_name(name.c_str(), nullptr);
     if (card < 0) {
         std::string nearest;
-        for (int32_t other : nearest_card_names(name, 3))
-            nearest += std::string(nearest.empty() ? "" : ", ") + name_of(other);
+        int32_t others[3];
+        const int32_t count = nearest_card_names(name.c_str(), others, nullptr, 3);
+        for (int32_t i = 0; i < count; i++)
+            nearest += std::string(nearest.empty() ? "" : ", ") + name_of(others[i]);
         return refuse(
             says(word_quarnel_cards_no_such_card, {{"name", name}, {"nearest", nearest}}));
     }
