@@ -238,7 +238,6 @@ enum WordId : int32_t {
     word_journal_own_deck,
     word_journal_deck,
     word_journal_language,
-    word_journal_card_of_the_day,
     word_journal_decimal,
     word_journal_percent,
     word_journal_no_card,

@@ -91,7 +91,7 @@ const std::string& card_of_the_day_words(int32_t language) {
     static const std::vector<std::string> words = [] {
         std::vector<std::string> all;
         for (int32_t l = 0; l < language_count(); ++l) {
-            const char* text = language_word(l, "journal.card_of_the_day");
+            const char* text = language_word(l, "cards.of_the_day");
             all.push_back(text ? text : "");
         }
         return all;

@@ -65,7 +65,8 @@ struct JournalWords {
 };
 // The words of a language (English for a language the program lacks).
 const JournalWords& journal_words(int32_t language);
-// "Card of the day" in a language (English for one the program lacks): the heading of a
+// "Card of the day" in a language (English for one the program lacks), the name the page and
+// quarnel-cards give it (the words table's "cards.of_the_day"): the heading of a
 // card-of-the-day entry, before its date.
 const std::string& card_of_the_day_words(int32_t language);
 
@@ -214,8 +215,8 @@ struct DrawnCard {
     int32_t card = NO_CARD;
     int32_t reversed = 0;
 };
-// The entry of the card of the day (its date, the card, and its meaning as shown, which may
-// be the user's deck's) in the journal's language; the card's name is the program's.
+// The entry of the card of the day: its day, the card and its meaning (as card_meaning gives
+// a reading's; line breaks become spaces), in the journal's language.
 EntryDraft card_of_the_day_entry(const JournalDate& day, int32_t card, int32_t reversed,
                                  const std::string& meaning);
 
