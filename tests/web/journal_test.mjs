@@ -39,8 +39,10 @@ async function with_page(viewport, body) {
   const context = await browser.new_context();
   try {
     // The card of the day, which a page's first start of a day keeps (cards_test.mjs), seen
-    // already today: these tests count readings alone.
-    const page = await context.open(`${server.url}page.css`, viewport);
+    // already today (a page opened on a card's link shows none): these tests count readings
+    // alone.
+    const page = await context.open(`${server.url}?clock=4242#card/the-fool`, viewport);
+    await settled(page);
     await in_page(page, () => {
       const now = new Date(), two = (n) => String(n).padStart(2, '0');
       localStorage.setItem('quarnel.card_of_the_day',
