@@ -369,6 +369,51 @@ TEST(JournalStats, figures_of_a_small_journal_match_those_worked_out_by_hand) {
     EXPECT_EQ(f.unreadable, 0) << "an unreadable entry has no date to pass a range";
 }
 
+TEST(JournalStats, a_card_of_the_day_is_read_and_written_again_and_counted_apart_from_readings) {
+    JournalDate day;
+    parse_date("2026-12-08", &day, true);
+    const std::string english =
+        format_entry(card_of_the_day_entry(day, 17, 0, " Hope returns,\n  quietly. "));
+    EXPECT_EQ(english,
+              "## Card of the day, 2026-12-08\n\nThe Star, upright. Hope returns, quietly.\n");
+    set_journal_language(1);
+    const std::string spanish = format_entry(card_of_the_day_entry(day, 16, 1, ""));
+    set_journal_language(0);
+    EXPECT_EQ(spanish, "## Carta del día, 2026-12-08\n\nIdioma: Español\n\nLa Torre, al revés.\n");
+
+    // Beside the readings worked out by hand: read back byte for byte, listed and found, and
+    // left out of every reading's figure.
+    const std::string text = std::string(HAND_JOURNAL) + "\n" + english + "\n" + spanish;
+    const Journal journal = parsed(text);
+    ASSERT_EQ(journal.entries.size(), 8u);
+    for (size_t i : {6u, 7u}) {
+        const JournalEntry& entry = journal.entries[i];
+        ASSERT_TRUE(entry.readable) << entry.problem;
+        EXPECT_EQ(entry.reading, CARD_OF_THE_DAY);
+        EXPECT_EQ(format_entry(entry_draft(journal, entry)), entry_text(journal, entry));
+    }
+    EXPECT_EQ(entry_summary(journal, journal.entries[7]), "Card of the day: The Tower reversed");
+    const JournalStats s = journal_stats(journal, JournalFilter());
+    const JournalStats readings = journal_stats(parsed(HAND_JOURNAL), JournalFilter());
+    EXPECT_EQ(s.cards_of_the_day, 2);
+    std::string json = stats_json(s);
+    const std::string days = ",\"cards_of_the_day\":2";
+    ASSERT_NE(json.find(days), std::string::npos);
+    json.replace(json.find(days), days.size(), ",\"cards_of_the_day\":0");
+    EXPECT_EQ(json, stats_json(readings)) << "every reading's figure is as without them";
+    EXPECT_NE(stats_table(s).find("2 cards of the day kept, counted apart from the readings"),
+              std::string::npos);
+
+    const std::string file = make_test_folder("journal_day") + "/journal.md";
+    write_test_file(file, text);
+    EXPECT_EQ(tool({"--journal", file, "list", "--from", "2026-12-01"}).out,
+              "8  2026-12-08        Card of the day: The Tower reversed\n"
+              "7  2026-12-08        Card of the day: The Star\n");
+    EXPECT_EQ(tool({"--journal", file, "search", "the", "star"}).out,
+              "7  2026-12-08        Card of the day: The Star\n");
+    EXPECT_EQ(tool({"--journal", file, "show", "8"}).out, spanish);
+}
+
 TEST(JournalStats,
      the_binomial_test_matches_sums_worked_out_by_hand_and_notes_a_share_far_from_chance) {
     EXPECT_NEAR(binomial_p_value(9, 10, 0.5), 22.0 / 1024, 1e-12);

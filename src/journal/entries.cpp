@@ -81,6 +81,38 @@ JournalDate local_date(int64_t unix_seconds) {
     return d;
 }
 
+// [SECTION] Kinds of entry
+
+int32_t kind_card_count(int32_t kind) {
+    return kind == CARD_OF_THE_DAY ? 1 : reading_card_count(kind);
+}
+
+const std::string& card_of_the_day_words(int32_t language) {
+    static const std::vector<std::string> words = [] {
+        std::vector<std::string> all;
+        for (int32_t l = 0; l < language_count(); ++l) {
+            const char* text = language_word(l, "cards.of_the_day");
+            all.push_back(text ? text : "");
+        }
+        return all;
+    }();
+    return words[language > 0 && language < int32_t(words.size()) ? size_t(language) : 0];
+}
+
+const char* kind_name_in(int32_t language, int32_t kind) {
+    return kind == CARD_OF_THE_DAY ? card_of_the_day_words(language).c_str()
+                                   : reading_name_in(language, kind);
+}
+
+const char* journal_kind_name(int32_t kind) {
+    return kind_name_in(journal_language(), kind);
+}
+
+std::string format_entry_date(int32_t kind, const JournalDate& date) {
+    const std::string text = format_date(date);
+    return kind == CARD_OF_THE_DAY ? text.substr(0, 10) : text;
+}
+
 // [SECTION] Writing an entry
 
 namespace {
@@ -133,11 +165,18 @@ std::string note_lines(const std::string& notes) {
 
 } // namespace
 
+std::string entry_heading(const EntryDraft& draft) {
+    const JournalWords& words = journal_words(draft.language);
+    const char* name = kind_name_in(words.language, draft.reading);
+    const std::string kind = draft.reading == CARD_OF_THE_DAY
+                                 ? std::string(name)
+                                 : words.reading_before + (name ? name : "") + words.reading_after;
+    return kind + ", " + format_entry_date(draft.reading, draft.date);
+}
+
 std::string format_entry(const EntryDraft& draft) {
     const JournalWords& words = journal_words(draft.language);
-    const char* name = reading_name_in(words.language, draft.reading);
-    std::string out = "## " + words.reading_before + (name ? name : "") + words.reading_after +
-                      ", " + format_date(draft.date) + "\n";
+    std::string out = "## " + entry_heading(draft) + "\n";
     std::vector<std::string> about;
     if (!words.language_line.empty()) about.push_back(words.language_line);
     if (draft.source == SOURCE_OWN_DECK) about.push_back(words.own_deck);
@@ -195,7 +234,7 @@ std::string entry_summary(const Journal& journal, const JournalEntry& entry) {
         cards += std::string(cards.empty() ? "" : ", ") + journal_card_name(positions[p].card) +
                  (positions[p].reversed ? std::string(" ") + words.reversed : "");
     }
-    return std::string(journal_reading_name(entry.reading)) + ": " + cards;
+    return std::string(journal_kind_name(entry.reading)) + ": " + cards;
 }
 
 std::string entry_key(const Journal& journal, const JournalEntry& entry) {
@@ -288,6 +327,29 @@ std::string dealt_entry(const std::string& reading_text, int32_t language, const
     }
     // Never the case for the program's own text; kept as it is rather than lost.
     return text;
+}
+
+EntryDraft card_of_the_day_entry(const JournalDate& day, int32_t card, int32_t reversed,
+                                 const std::string& meaning) {
+    EntryDraft draft;
+    draft.reading = CARD_OF_THE_DAY;
+    draft.language = journal_language();
+    draft.date = day;
+    draft.date.hour = draft.date.minute = 0;
+    EntryDraft::Position position;
+    position.card = card;
+    position.reversed = reversed ? 1 : 0;
+    // One line: each run of blanks and line breaks one space.
+    for (char c : meaning) {
+        const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+        if (!blank)
+            position.meaning += c;
+        else if (!position.meaning.empty() && position.meaning.back() != ' ')
+            position.meaning += ' ';
+    }
+    if (!position.meaning.empty() && position.meaning.back() == ' ') position.meaning.pop_back();
+    draft.positions.push_back(position);
+    return draft;
 }
 
 int drawn_entry(int32_t reading, const std::vector<DrawnCard>& cards, const JournalDate& when,

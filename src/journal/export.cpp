@@ -88,12 +88,12 @@ std::string export_csv(const Journal& journal, const JournalFilter& filter) {
         const JournalEntry& entry = journal.entries[n];
         if (!entry.readable || !entry_matches(journal, entry, filter)) continue;
         const JournalWords& words = journal_words(entry.language);
-        const std::string date = format_date(entry.date);
-        const std::string head = std::to_string(n + 1) + "," + date.substr(0, 10) + "," +
-                                 date.substr(11) + "," + language_code(entry.language) + "," +
-                                 csv_field(reading_name_in(entry.language, entry.reading)) + "," +
-                                 source_name(entry.source) + "," +
-                                 csv_field(span_text(journal, entry.deck));
+        const std::string date = format_entry_date(entry.reading, entry.date);
+        const std::string head =
+            std::to_string(n + 1) + "," + date.substr(0, 10) + "," +
+            (date.size() > 11 ? date.substr(11) : "") + "," + language_code(entry.language) + "," +
+            csv_field(kind_name_in(entry.language, entry.reading)) + "," +
+            source_name(entry.source) + "," + csv_field(span_text(journal, entry.deck));
         const JournalPosition* positions = entry_positions(journal, entry);
         for (uint32_t p = 0; p < entry.position_count; ++p) {
             if (positions[p].card == NO_CARD) continue;
@@ -126,13 +126,12 @@ std::string export_json(const Journal& journal, const JournalFilter& filter) {
         // Names and words as the entry writes them, in its language.
         const JournalWords& words = journal_words(entry.language);
         EntryDraft draft = entry_draft(journal, entry);
-        const std::string reading = reading_name_in(entry.language, entry.reading);
-        out += ",\"readable\":true,\"date\":" + json_string(format_date(entry.date)) +
+        out += ",\"readable\":true,\"date\":" +
+               json_string(format_entry_date(entry.reading, entry.date)) +
                ",\"language\":" + json_string(language_code(entry.language)) +
                ",\"kind\":" + std::to_string(entry.reading) +
-               ",\"reading\":" + json_string(reading) + ",\"heading\":" +
-               json_string(words.reading_before + reading + words.reading_after + ", " +
-                           format_date(entry.date)) +
+               ",\"reading\":" + json_string(kind_name_in(entry.language, entry.reading)) +
+               ",\"heading\":" + json_string(entry_heading(draft)) +
                ",\"source\":" + json_string(source_name(entry.source)) +
                ",\"deck\":" + json_string(draft.deck) +
                ",\"key\":" + json_string(entry_key(journal, entry)) + ",\"positions\":[";

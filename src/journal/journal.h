@@ -65,6 +65,10 @@ struct JournalWords {
 };
 // The words of a language (English for a language the program lacks).
 const JournalWords& journal_words(int32_t language);
+// "Card of the day" in a language (English for one the program lacks), the name the page and
+// quarnel-cards give it (the words table's "cards.of_the_day"): the heading of a
+// card-of-the-day entry, before its date.
+const std::string& card_of_the_day_words(int32_t language);
 
 // [SECTION] Names a person writes
 
@@ -102,6 +106,18 @@ int64_t day_number(const JournalDate& date);
 JournalDate local_date(int64_t unix_seconds);
 
 enum : int32_t { NO_CARD = -1 };
+// The kind of a card-of-the-day entry: one card the day gave, kept once a day beside the
+// readings (whose kinds are 2 to 7) but no reading of the user's.
+enum : int32_t { CARD_OF_THE_DAY = 1 };
+// The positions of an entry of a kind: a reading's spread, 1 for a card of the day, 0 for none.
+int32_t kind_card_count(int32_t kind);
+// An entry's kind by name in a language ("Love", "Card of the day"); null for none.
+const char* kind_name_in(int32_t language, int32_t kind);
+// ... in the journal's language.
+const char* journal_kind_name(int32_t kind);
+// The date as an entry of the kind's heading gives it: "2026-12-07 15:03", or the day alone
+// ("2026-12-08") for a card of the day.
+std::string format_entry_date(int32_t kind, const JournalDate& date);
 enum JournalSource : int32_t {
     SOURCE_DEALT = 0,    // dealt by Quarnel
     SOURCE_OWN_DECK = 1, // drawn by hand from the user's own deck, then logged
@@ -117,7 +133,7 @@ struct EntryDraft {
         std::string question;  // "" where the reading has none
         std::string meaning;   // the card's meaning, "" when it has none
     };
-    int32_t reading = 0;  // its kind
+    int32_t reading = 0;  // its kind: a reading's, or CARD_OF_THE_DAY
     int32_t language = 0; // the language it is written in
     JournalDate date;
     int32_t source = SOURCE_DEALT;
@@ -126,6 +142,8 @@ struct EntryDraft {
     std::string notes; // the user's own lines, kept as written
 };
 
+// Its heading without the "## ": "Love reading, 2026-12-07 15:03", "Card of the day, 2026-12-08".
+std::string entry_heading(const EntryDraft& draft);
 // The entry's Markdown in its language: its heading, the lines about its language and source,
 // one block per position, then the notes. Ends in one newline; entries in a file stand one blank
 // line apart.
@@ -151,7 +169,7 @@ struct JournalEntry {
     int32_t first_line = 0, last_line = 0; // 1 up
     int32_t readable = 0;                  // 0: an unreadable entry, kept as its text
     std::string problem;                   // why it is unreadable ("line 12: ...")
-    int32_t reading = 0;
+    int32_t reading = 0;                   // its kind: a reading's, or CARD_OF_THE_DAY
     int32_t language = 0; // the language it says it is in, else the one its heading is in
     JournalDate date;
     int32_t source = SOURCE_DEALT;
@@ -198,6 +216,11 @@ struct DrawnCard {
     int32_t card = NO_CARD;
     int32_t reversed = 0;
 };
+// The entry of the card of the day: its day, the card and its meaning (as card_meaning gives
+// a reading's; line breaks become spaces), in the journal's language.
+EntryDraft card_of_the_day_entry(const JournalDate& day, int32_t card, int32_t reversed,
+                                 const std::string& meaning);
+
 // The entry of a reading drawn from the user's own deck, in the journal's language, with each
 // card's meaning from the card texts (of that language) held in memory (null: none). Refuses more
 // cards than positions, no card at all and the same card twice: returns 0 with the reason in
@@ -237,10 +260,12 @@ struct ShareFigure {
 };
 constexpr double FAR_FROM_CHANCE = 0.01;
 
+// The readings' figures leave cards of the day out: those are counted on their own.
 struct JournalStats {
-    int64_t readings = 0;   // readable entries counted
-    int64_t unreadable = 0; // entries passed over for they cannot be read
-    int64_t cards = 0;      // cards drawn (turned or drawn by hand)
+    int64_t readings = 0;         // readable entries counted, cards of the day apart
+    int64_t cards_of_the_day = 0; // cards of the day kept, among the entries chosen
+    int64_t unreadable = 0;       // entries passed over for they cannot be read
+    int64_t cards = 0;            // cards drawn (turned or drawn by hand)
     int64_t dealt = 0, own_deck = 0;
     bool has_dates = false;
     JournalDate first, last;

@@ -53,16 +53,19 @@ bool is_heading(std::string_view line) {
     return starts_with(line, "## ");
 }
 
-// A heading that ends as every entry's does: ", YYYY-MM-DD HH:MM".
+// A heading that ends as every entry's does: ", YYYY-MM-DD HH:MM", or ", YYYY-MM-DD" for a
+// card of the day.
 bool has_dated_heading_shape(std::string_view line) {
-    if (!is_heading(line) || line.size() < 3 + 18) return false;
-    std::string_view tail = line.substr(line.size() - 18);
-    const char* pattern = ", dddd-dd-dd dd:dd";
-    for (size_t i = 0; i < 18; ++i) {
-        const char c = tail[i];
-        if (pattern[i] == 'd' ? !(c >= '0' && c <= '9') : c != pattern[i]) return false;
-    }
-    return true;
+    auto ends_as = [&](std::string_view pattern) {
+        if (!is_heading(line) || line.size() < 3 + pattern.size()) return false;
+        std::string_view tail = line.substr(line.size() - pattern.size());
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            const char c = tail[i];
+            if (pattern[i] == 'd' ? !(c >= '0' && c <= '9') : c != pattern[i]) return false;
+        }
+        return true;
+    };
+    return ends_as(", dddd-dd-dd dd:dd") || ends_as(", dddd-dd-dd");
 }
 
 // Reads digits at *at into *value (at most 9 of them); 1/0.
@@ -228,12 +231,19 @@ struct EntryParser {
     bool read_heading(const Line& line, JournalEntry* entry, std::string* problem) const {
         std::string_view text = view(line).substr(3);
         const size_t comma = text.rfind(", ");
+        std::string_view name = text.substr(0, comma);
+        // "## Card of the day, 2026-12-08": the day alone.
+        const bool day_card =
+            comma != std::string_view::npos && name == card_of_the_day_words(words->language);
         if (comma == std::string_view::npos ||
-            !parse_date(std::string(text.substr(comma + 2)), &entry->date, false)) {
+            !parse_date(std::string(text.substr(comma + 2)), &entry->date, day_card)) {
             *problem = at_line(line.number, journal_words_of("journal.heading_without_date"));
             return false;
         }
-        std::string_view name = text.substr(0, comma);
+        if (day_card) {
+            entry->reading = CARD_OF_THE_DAY;
+            return true;
+        }
         const std::string& before = words->reading_before;
         const std::string& after = words->reading_after;
         if (name.size() <= before.size() + after.size() || !starts_with(name, before) ||
@@ -274,7 +284,7 @@ struct EntryParser {
     bool read_blocks(const std::vector<Line>& lines, size_t first, size_t last, JournalEntry* entry,
                      std::string* problem) {
         if (!read_heading_in_language(lines, first, last, entry, problem)) return false;
-        const int32_t count = reading_card_count(entry->reading);
+        const int32_t count = kind_card_count(entry->reading);
         int32_t read = 0;
         bool about_seen = false;
         size_t i = first + 1;

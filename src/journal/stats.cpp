@@ -86,6 +86,12 @@ JournalStats journal_stats(const Journal& journal, const JournalFilter& filter) 
             continue;
         }
         if (!entry_matches(journal, entry, filter)) continue;
+        // A card of the day comes from the date, not a shuffle of the user's: it is counted
+        // on its own, so that the shares and the months are the readings'.
+        if (entry.reading == CARD_OF_THE_DAY) {
+            stats.cards_of_the_day++;
+            continue;
+        }
         stats.readings++;
         (entry.source == SOURCE_OWN_DECK ? stats.own_deck : stats.dealt)++;
         if (entry.reading >= 0 && entry.reading < 64) by_kind[entry.reading]++;
@@ -249,8 +255,12 @@ Column column(const char* key, size_t least) {
 
 std::string stats_table(const JournalStats& s) {
     std::string out;
+    const std::string days =
+        s.cards_of_the_day
+            ? journal_count_words("journal.stats.cards_of_the_day", s.cards_of_the_day) + "\n"
+            : "";
     if (s.readings == 0) {
-        out += journal_words_of("journal.stats.none") + "\n";
+        out += journal_words_of("journal.stats.none") + "\n" + days;
         if (s.unreadable)
             out += journal_count_words("journal.stats.unreadable", s.unreadable) + "\n";
         return out;
@@ -260,7 +270,7 @@ std::string stats_table(const JournalStats& s) {
                                 {"last", day_of(s.last)},
                                 {"dealt", std::to_string(s.dealt)},
                                 {"own", std::to_string(s.own_deck)}}) +
-           "\n";
+           "\n" + days;
     if (s.unreadable) out += journal_count_words("journal.stats.unreadable", s.unreadable) + "\n";
     std::string kinds;
     for (const auto& k : s.by_reading)
@@ -340,6 +350,7 @@ std::string stats_json(const JournalStats& s) {
         ",\"unreadable\":" + std::to_string(s.unreadable) +
         ",\"dealt\":" + std::to_string(s.dealt) + ",\"own_deck\":" + std::to_string(s.own_deck) +
         ",\"cards\":" + std::to_string(s.cards) +
+        ",\"cards_of_the_day\":" + std::to_string(s.cards_of_the_day) +
         ",\"first\":" + (s.has_dates ? json_string(day_of(s.first)) : "null") +
         ",\"last\":" + (s.has_dates ? json_string(day_of(s.last)) : "null") + ",\"by_reading\":[";
     for (size_t i = 0; i < s.by_reading.size(); ++i)

@@ -270,6 +270,48 @@ test('the card of the day is the desktop\'s for the date, another the next day, 
   });
 });
 
+test('the card of the day is kept in the journal once a day, and a card\'s page says how often the readings kept gave it', async () => {
+  const daily = desktop_day('2026-12-07'); // "The Tower, reversed"
+  await with_site(async (server, context) => {
+    const page = await context.open(`${server.url}?clock=${CLOCK}&today=2026-12-07`, PHONE);
+    await settled(page);
+    await page.wait_for(() => quarnel.journal.card_of_the_day === 'kept' && quarnel.journal.kept === 1, {timeout: 10000});
+    for (const [x, y] of PAST.trim().split('\n').map((line) => line.split(' ').slice(1).map(Number)))
+      await tap(page, x, y);
+    await tap(page, 230, 300); // the reading left by Menu, and kept
+    await page.wait_for(() => quarnel.journal.kept === 2, {timeout: 10000});
+
+    // The same day again, the page's own mark of it lost: the journal keeps no second one.
+    await page.evaluate(() => localStorage.removeItem('quarnel.card_of_the_day'));
+    await page.reload();
+    await settled(page);
+    await page.wait_for(() => quarnel.journal.card_of_the_day !== null, {timeout: 10000});
+    assert.equal(await page.evaluate(() => quarnel.journal.card_of_the_day), 'kept already');
+    const kept = await page.evaluate(() => all_of('entries').then((entries) => entries.map((e) => e.markdown.split('\n'))));
+    assert.equal(kept.length, 2);
+    assert.deepEqual(kept[0].slice(0, 2), ['## Card of the day, 2026-12-07', '']);
+    assert.ok(kept[0][2].startsWith(daily + '. '), kept[0][2]); // a reading's block: card, orientation, meaning
+    assert.match(kept[1][0], /^## Past reading, \d{4}-\d\d-\d\d \d\d:\d\d$/);
+
+    // The Moon came up once in the readings kept; the card of the day is counted apart.
+    await open_cards(page);
+    const count_of = async (card) => {
+      await page.evaluate((card) => open_card(card, false), card);
+      await page.wait_for(() => !document.getElementById('cards-journal').hidden, {timeout: 10000});
+      return page.evaluate(() => document.getElementById('cards-journal').textContent);
+    };
+    const day_card = await page.evaluate((name) => {
+      for (let card = 0; card < 78; card++) if (name.startsWith(name_of(card) + ', ')) return [card, name_of(card)];
+    }, daily);
+    if (day_card[0] !== 18)
+      assert.equal(await count_of(day_card[0]), kept[1].some((line) => line.startsWith(day_card[1] + ', '))
+                                                ? 'In your journal: once' : 'In your journal: 0 times');
+    assert.equal(await count_of(18), 'In your journal: once');
+    await page.screenshot(path.join(OUT, 'phone-card-page-journal.png'));
+    await assert_clean(page);
+  });
+});
+
 // [SECTION] A deck of the user's own
 
 // A deck made with quarnel-deck as a user makes one: every picture one card along (The Fool's

@@ -171,7 +171,10 @@ void list_line(Context& c, const Journal& journal, size_t index, int width) {
     number.insert(0, size_t(std::max(0, width - int(number.size()))), ' ');
     *c.out << number << "  ";
     if (entry.readable) {
-        *c.out << format_date(entry.date) << "  " << entry_summary(journal, entry)
+        // A card of the day's date, the day alone, stands in the width of a reading's.
+        std::string date = format_entry_date(entry.reading, entry.date);
+        date.resize(std::max(date.size(), format_date(entry.date).size()), ' ');
+        *c.out << date << "  " << entry_summary(journal, entry)
                << (entry.source == SOURCE_OWN_DECK
                        ? "  " + journal_words_of("tool.journal.own_deck")
                        : "")

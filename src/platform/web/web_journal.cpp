@@ -56,7 +56,7 @@ std::string entry_info(const Journal& journal, size_t index) {
                       std::to_string(entry.first_line) + "," + std::to_string(entry.last_line) +
                       "]";
     if (!entry.readable) return out + ",\"problem\":" + json_string(entry.problem) + "}";
-    return out + ",\"when\":" + json_string(format_date(entry.date)) +
+    return out + ",\"when\":" + json_string(format_entry_date(entry.reading, entry.date)) +
            ",\"kind\":" + std::to_string(entry.reading) +
            ",\"language\":" + json_string(language_code(entry.language)) +
            ",\"source\":" + json_string(source_name(entry.source)) + "}";
@@ -183,6 +183,16 @@ EMSCRIPTEN_KEEPALIVE const char* jw_matches(int kind, const char* from, const ch
     return give(out + "]");
 }
 
+// How often each card came up in the readings of slot 0 (the statistics' counts; cards of
+// the day apart): {"readings", "counts": [78 numbers]}.
+EMSCRIPTEN_KEEPALIVE const char* jw_card_counts() {
+    const JournalStats stats = journal_stats(journals[0], JournalFilter());
+    std::string out = "{\"readings\":" + std::to_string(stats.readings) + ",\"counts\":[";
+    for (int32_t card = 0; card < 78; ++card)
+        out += (card ? "," : "") + std::to_string(stats.upright[card] + stats.reversed[card]);
+    return give(out + "]}");
+}
+
 EMSCRIPTEN_KEEPALIVE const char* jw_stats(int kind, const char* from, const char* to,
                                           const char* words) {
     return give(stats_json(journal_stats(journals[0], filter_of(kind, from, to, words))));
@@ -215,6 +225,7 @@ EMSCRIPTEN_KEEPALIVE const char* jw_readings() {
     std::string out = "{\"language\":" + json_string(language_code(language)) +
                       ",\"card_of\":" + json_string(language_word(language, "text.card_of")) +
                       ",\"reversed\":" + json_string(language_word(language, "reversed")) +
+                      ",\"card_of_the_day\":" + json_string(journal_kind_name(CARD_OF_THE_DAY)) +
                       ",\"readings\":[";
     char question[READING_TEXT_SIZE];
     for (int32_t i = 0; reading_kind(i); ++i) {
@@ -269,6 +280,25 @@ EMSCRIPTEN_KEEPALIVE const char* jw_log(int kind, const char* cards) {
                      int32_t(texts.size()), &draft, &error))
         return give("{\"error\":" + json_string(error) + "}");
     const std::string entry = format_entry(draft);
+    return give("{\"markdown\":" + json_string(entry) + ",\"info\":" + markdown_info(entry) + "}");
+}
+
+// The card of the day's entry, for its day ("2026-12-08"), card (0 to 77) and orientation, in
+// the page's language (its code): {"markdown", "info"}, or null for a day or card that is
+// none. Its meaning is a reading's, from the card texts a reading drawn by hand takes;
+// `shown`, the text the page showed, where those have none.
+EMSCRIPTEN_KEEPALIVE const char* jw_card_of_the_day(const char* day, int card, int reversed,
+                                                    const char* shown, const char* code) {
+    JournalDate date;
+    if (!day || !parse_date(day, &date, true) || card < 0 || card >= 78) return give("null");
+    const int32_t language = language_of_code(code ? code : "");
+    if (language >= 0) set_journal_language(language); // the program may not have stepped yet
+    const std::string& texts = card_texts();
+    char meaning[READING_TEXT_SIZE];
+    if (!card_meaning(journal_language(), texts.data(), int32_t(texts.size()), card, reversed,
+                      meaning, READING_TEXT_SIZE))
+        std::snprintf(meaning, sizeof meaning, "%s", shown ? shown : "");
+    const std::string entry = format_entry(card_of_the_day_entry(date, card, reversed, meaning));
     return give("{\"markdown\":" + json_string(entry) + ",\"info\":" + markdown_info(entry) + "}");
 }
 

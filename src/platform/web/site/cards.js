@@ -564,7 +564,7 @@ function show_journal_count(card) {
   if (typeof journal_card_count !== 'function') return;
   Promise.resolve(journal_card_count(card)).then(function(count) {
     if (cards.current !== card || typeof count !== 'number') return;
-    line.textContent = word('cards.journal_count', {n: count});
+    line.textContent = word(count === 1 ? 'cards.journal_count_one' : 'cards.journal_count', {n: count});
     line.hidden = false;
   }).catch(function() {});
 }

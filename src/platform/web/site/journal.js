@@ -26,9 +26,11 @@ var journal = {
   loading: false, waiters: [], generation: 0,
 };
 quarnel.journal = {kept: 0, refused: 0, keep_ms: [], open_ms: null, stats_ms: null, load_ms: null,
-                   exported: null, persisted: null, import_summary: null};
+                   exported: null, persisted: null, import_summary: null,
+                   card_of_the_day: null, card_counts_ms: null};
 
 var ROW_HEIGHT = 56;
+var CARD_OF_THE_DAY = 1; // the kind of a card of the day's entry (src/journal/journal.h)
 var IMPORT_LIMIT = 64 * 1024 * 1024; // 10,000 readings are some 25 MB
 var panel = document.getElementById('journal');
 
@@ -242,6 +244,47 @@ function keep_entries(entries) {
   });
 }
 
+// The card of the day (cards.js, once a day): kept as its own entry, once for each day,
+// however often the page is opened that day. The index's "when" of a card of the day is its
+// day alone ("2026-12-08"), which no reading's is.
+function journal_keep_card_of_the_day(daily) {
+  if (!keeping_on() || !program_ready()) return;
+  var made = jw_json('card_of_the_day', [daily.date, daily.card, daily.reversed ? 1 : 0, daily.text || '',
+                                         page_language.code]);
+  if (!made || !made.info) return;
+  open_db().then(function(db) {
+    return new Promise(function(resolve, reject) {
+      var request = db.transaction('index').objectStore('index').index('when').getAll(made.info.when);
+      request.onsuccess = function() { resolve(request.result); };
+      request.onerror = function() { reject(request.error); };
+    });
+  }).then(function(found) {
+    var kept = found.some(function(row) { return row.kind === made.info.kind; }) ||
+               journal.unsaved.some(function(entry) { return entry.info.key === made.info.key; });
+    quarnel.journal.card_of_the_day = kept ? 'kept already' : 'kept';
+    if (!kept) return keep_entries([{markdown: made.markdown, info: made.info}]);
+  }).catch(function() {});
+}
+
+// How often a card came up in the readings kept (cards.js's card page): the statistics'
+// count, worked out once for each change of the journal; null with keeping off or no reading
+// kept, so that the page shows none.
+function journal_card_count(card) {
+  if (!keeping_on()) return null;
+  if (journal.all_rows && journal.rows.length === 0) return null;
+  var answer = function() {
+    if (!journal.card_counts || journal.card_counts.generation !== journal.generation) {
+      var started = performance.now();
+      journal.card_counts = jw_json('card_counts');
+      journal.card_counts.generation = journal.generation;
+      quarnel.journal.card_counts_ms = performance.now() - started;
+    }
+    return journal.card_counts.readings ? journal.card_counts.counts[card] : null;
+  };
+  if (ensure_loaded(answer)) return answer();
+  return new Promise(function(resolve) { ensure_loaded(function() { resolve(answer()); }); });
+}
+
 // On the first entry kept, the page asks the browser to keep its storage for good (once: a
 // browser that asks the user asks only then), and remembers the answer.
 function ask_to_persist() {
@@ -407,7 +450,8 @@ function draw_rows() {
 // -"): "Love: The Moon, Ace of Cups reversed". Until the program runs, the line kept with it.
 function row_line(row) {
   var cards = row.readable && know_readings() && /: (.*)$/.exec(row.key);
-  var reading = cards && journal.readings.readings.filter(function(r) { return r.kind === row.kind; })[0];
+  var reading = cards && (row.kind === CARD_OF_THE_DAY ? {name: journal.readings.card_of_the_day}
+      : journal.readings.readings.filter(function(r) { return r.kind === row.kind; })[0]);
   if (!reading) return row.line;
   var names = cards[1].split(' ').filter(function(card) { return card !== '-'; }).map(function(card) {
     var reversed = card.slice(-1) === 'r';
@@ -647,16 +691,16 @@ function show_stats() {
   quarnel.journal.stats_ms = performance.now() - started + (quarnel.journal.load_ms || 0);
   quarnel.journal.stats = stats;
   out.textContent = '';
+  var apart = (stats.cards_of_the_day ? ' ' + count_word('journal.stats.cards_of_the_day', stats.cards_of_the_day) + '.' : '') +
+              (stats.unreadable ? ' ' + count_word('journal.stats.unreadable', stats.unreadable) + '.' : '');
   if (stats.readings === 0) {
     journal.stats_asked = 0;
-    paragraph(out, page_word('journal.stats.none') +
-              (stats.unreadable ? ' ' + count_word('journal.stats.unreadable', stats.unreadable) + '.' : ''));
+    paragraph(out, page_word('journal.stats.none') + apart);
     return;
   }
   paragraph(out, count_word('journal.stats.readings', stats.readings,
                             {first: stats.first, last: stats.last, dealt: String(stats.dealt), own: String(stats.own_deck)}) +
-            '. ' + count_word('journal.stats.cards', stats.cards, {fair: fair(stats.fair_count)}) + '.' +
-            (stats.unreadable ? ' ' + count_word('journal.stats.unreadable', stats.unreadable) + '.' : ''));
+            '. ' + count_word('journal.stats.cards', stats.cards, {fair: fair(stats.fair_count)}) + '.' + apart);
 
   heading(out, page_word('journal.stats.top'));
   out.appendChild(bar_chart('journal-chart-cards', page_word('page.journal.chart_cards'),
@@ -776,7 +820,10 @@ function know_readings() {
   journal.readings = readings;
   ['journal-filter', 'journal-stats-filter'].forEach(function(id) {
     while ($(id).options.length > 1) $(id).remove(1);
-    journal.readings.readings.forEach(function(reading) {
+    // The list may show the cards of the day alone; the statistics count no reading in them.
+    var kinds = journal.readings.readings.concat(id === 'journal-filter'
+        ? [{kind: CARD_OF_THE_DAY, name: journal.readings.card_of_the_day}] : []);
+    kinds.forEach(function(reading) {
       var option = document.createElement('option');
       option.value = String(reading.kind);
       option.textContent = reading.name;
