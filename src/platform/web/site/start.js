@@ -11,23 +11,30 @@ quarnel_mark('scripts');
 
 // [SECTION] Downloads
 
-// The responses asked for as the page starts, by file name; each is taken once, and a file
-// asked for again later (another language, a second try) is fetched afresh.
+// Whether a service worker answers the page's requests now.
+function worker_in_charge() {
+  return !!(navigator.serviceWorker && navigator.serviceWorker.controller);
+}
+
+// The requests made as the page starts, by file name: {response: a promise of it, controlled:
+// whether a service worker was in charge when it was asked for, and so keeps what it
+// fetches}. Each is taken once; a file asked for again later (another language, a second
+// try) is fetched afresh.
 var early_responses = {};
 function ask_early(name) {
-  early_responses[name] = fetch(name);
-  early_responses[name].catch(function() {}); // a failure is reported where it is taken
+  early_responses[name] = {response: fetch(name), controlled: worker_in_charge()};
+  early_responses[name].response.catch(function() {}); // a failure is reported where it is taken
 }
 function take_response(name) {
-  var response = early_responses[name];
+  var early = early_responses[name];
   delete early_responses[name];
-  return response || fetch(name);
+  return early || {response: fetch(name), controlled: worker_in_charge()};
 }
 
 function compile_program() {
   if (typeof WebAssembly !== 'object') return Promise.reject(new Error('this browser cannot run WebAssembly'));
   var by_bytes = function() {
-    return take_response('quarnel.wasm').then(function(response) { return response.arrayBuffer(); })
+    return take_response('quarnel.wasm').response.then(function(response) { return response.arrayBuffer(); })
       .then(function(bytes) { return WebAssembly.compile(bytes); });
   };
   var compiled = function(module) {
@@ -35,21 +42,23 @@ function compile_program() {
     return module;
   };
   if (!WebAssembly.compileStreaming) return by_bytes().then(compiled);
-  return WebAssembly.compileStreaming(take_response('quarnel.wasm')).catch(by_bytes).then(compiled);
+  return WebAssembly.compileStreaming(take_response('quarnel.wasm').response).catch(by_bytes).then(compiled);
 }
 
-function fetched(name) {
-  return take_response(name).then(function(response) {
+// A response that failed is the page's own failure.
+function fetched(name, response) {
+  return response.then(function(response) {
     if (!response.ok) throw new Error(name + ': ' + response.status + ' ' + response.statusText);
     return response;
   });
 }
 
-// A language's packed folder, fetched before the service worker is in charge (the first
-// visit), goes into the worker's cache from here, so that the language is kept offline.
-function keep_pack(name, response) {
+// A language's packed folder, fetched when no service worker was in charge (the first visit),
+// goes into the worker's cache from here, so that the language is kept offline; a worker in
+// charge keeps what it fetches.
+function keep_pack(name, response, controlled) {
   if (!('caches' in window) || !navigator.serviceWorker) return;
-  if (navigator.serviceWorker.controller) { // the worker keeps what it fetches
+  if (controlled) {
     quarnel.pack_kept = true;
     return;
   }
@@ -62,10 +71,13 @@ function keep_pack(name, response) {
 // does. A download that fails is the page's own failure (the promise rejects). A server may
 // send the file gzip-encoded, and the browser has decompressed it then.
 function packed_folder(code) {
-  if (typeof DecompressionStream !== 'function')
-    return fetched(pack_name(code, false)).then(function(response) { return response.arrayBuffer(); });
-  return fetched(pack_name(code, true)).then(function(response) {
-    keep_pack(pack_name(code, true), response.clone());
+  if (typeof DecompressionStream !== 'function') {
+    var plain = pack_name(code, false);
+    return fetched(plain, take_response(plain).response).then(function(response) { return response.arrayBuffer(); });
+  }
+  var name = pack_name(code, true), asked = take_response(name);
+  return fetched(name, asked.response).then(function(response) {
+    keep_pack(name, response.clone(), asked.controlled);
     var encoded = /gzip/i.test(response.headers.get('Content-Encoding') || '');
     return response.arrayBuffer().then(function(bytes) {
       quarnel_mark('folder-fetched');
