@@ -106,38 +106,13 @@ size_t terminal_width() {
     return 80;
 }
 
-// Characters of UTF-8 text (each counts one column).
-size_t columns_of(const std::string& text) {
-    size_t n = 0;
-    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-// The text in lines of at most `width` columns, broken between words.
-std::string wrapped(const std::string& text, size_t width) {
-    std::string out, line;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(' ', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string word = text.substr(start, end - start);
-        if (!line.empty() && columns_of(line) + 1 + columns_of(word) > width) {
-            out += line + "\n";
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + word;
-        start = end + 1;
-    }
-    return out + line + "\n";
-}
-
 std::string two_digits(int32_t n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
 void print_meaning(const CardDeck& deck, int32_t record, const std::string& heading) {
     std::printf("%s\n\n%s", heading.c_str(),
-                wrapped(deck.texts[size_t(record)], terminal_width() - 1).c_str());
+                wrap_words("", 0, deck.texts[size_t(record)], terminal_width() - 1).c_str());
 }
 
 const char* name_of(int32_t card) {

@@ -150,6 +150,15 @@ const uint16_t* window_display_shown();
 // half times as long (a 240 x 320 frame: 19 against 7.5 us in V8).
 int same_pixels(const uint16_t* a, const uint16_t* b, size_t count);
 
+// [SECTION] Terminal text (terminal_text.cpp)
+
+// The columns a UTF-8 text takes on a terminal: one a character.
+size_t text_columns(const std::string& text);
+// The words of text in lines of at most `width` columns, each after `indent` spaces; the first
+// line goes on from `first`. Ends in a line end.
+std::string wrap_words(const std::string& first, size_t indent, const std::string& text,
+                       size_t width);
+
 // [SECTION] Key names (key_names.cpp)
 
 // The key of a name ("enter", "shift-tab", "pageup", "7"), or KEY_NONE.

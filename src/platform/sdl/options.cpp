@@ -194,41 +194,13 @@ int parse_options(int argc, const char* const* argv, DesktopOptions* options, st
 
 namespace {
 
-// The columns a UTF-8 text takes on a terminal: one a character.
-size_t columns(const std::string& text) {
-    size_t count = 0;
-    for (char c : text) count += (uint8_t(c) & 0xC0) != 0x80;
-    return count;
-}
+// The help's lines are at most 79 columns wide.
+constexpr size_t HELP_WIDTH = 79;
 
 // Pads a text with spaces to `width` columns, or with one space when it is as wide or wider.
 std::string padded(const std::string& text, size_t width) {
-    const size_t used = columns(text);
+    const size_t used = text_columns(text);
     return text + std::string(used < width ? width - used : 1, ' ');
-}
-
-// Words of text in lines of at most 79 columns, each after `indent` spaces; the first line
-// goes on from `first` (already `column` wide).
-std::string wrapped(const std::string& first, size_t indent, const std::string& text) {
-    std::string out = first, line_start(indent, ' ');
-    size_t column = columns(first);
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find(' ', at);
-        if (end == std::string::npos) end = text.size();
-        std::string word = text.substr(at, end - at);
-        at = end + 1;
-        if (column > indent && column + 1 + columns(word) > 79) {
-            out += "\n" + line_start;
-            column = indent;
-        } else if (column > indent) {
-            out += " ";
-            column++;
-        }
-        out += word;
-        column += columns(word);
-    }
-    return out + "\n";
 }
 
 } // namespace
@@ -242,7 +214,7 @@ std::string usage_text() {
         // The help of --language names the languages.
         const std::string help =
             o.set == set_language ? message(o.help, language_list().c_str()) : gettext(o.help);
-        out += wrapped(padded(left, 22), 22, help);
+        out += wrap_words(padded(left, 22), 22, help, HELP_WIDTH);
     }
     return out;
 }
@@ -266,7 +238,8 @@ std::string help_text() {
     };
     std::string out = usage_text() + gettext("\nKeys (each does what a tap on its button does):\n");
     for (const auto& k : KEYS)
-        out += wrapped(padded(std::string("  ") + gettext(k[0]), 14), 14, gettext(k[1]));
+        out += wrap_words(padded(std::string("  ") + gettext(k[0]), 14), 14, gettext(k[1]),
+                          HELP_WIDTH);
     return out +
            gettext("\nThe left mouse button, or a touch, taps where it points.\n"
                    "\nEnvironment:\n"
