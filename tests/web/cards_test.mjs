@@ -6,7 +6,7 @@
 //
 // Environment as web_test.mjs; quarnel-cards and quarnel-deck are taken beside quarnel-headless.
 
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -14,7 +14,7 @@ import path from 'node:path';
 import {fileURLToPath} from 'node:url';
 import {PNG} from 'pngjs';
 import {HtmlValidate} from 'html-validate';
-import {launch, settled, tap, tap_element, next_document, canvas_pixels, problems, PHONE, DESKTOP, HEADLESS,
+import {browser_for_tests, settled, tap, tap_element, next_document, canvas_pixels, problems, PHONE, DESKTOP, HEADLESS,
         run_headless, assert_clean, worker_in_charge, site_in_context, choose_language} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
@@ -57,18 +57,10 @@ function source_texts(language = 'en') {
   return cards;
 }
 
-let browser;
-before(async () => {
-  fs.rmSync(OUT, {recursive: true, force: true});
-  fs.mkdirSync(OUT, {recursive: true});
-  browser = await launch(ENGINE);
-});
-after(async () => {
-  if (browser) await browser.close();
-});
+const browser = browser_for_tests(ENGINE, OUT);
 
 function with_site(body) {
-  return site_in_context(browser, SITE, null, body);
+  return site_in_context(browser(), SITE, null, body);
 }
 
 async function open_cards(page) {
@@ -457,7 +449,7 @@ test('quarnel-cards book writes a guidebook that validates, opens, and prints a 
     assert.ok(report.valid, JSON.stringify(report.results.map((r) => r.messages.slice(0, 5))));
   }
   fs.writeFileSync(path.join(OUT, 'favicon.ico'), ''); // what a browser asks any site for
-  await site_in_context(browser, OUT, null, async (server, context) => {
+  await site_in_context(browser(), OUT, null, async (server, context) => {
     const page = await context.open(server.url + 'book.html', DESKTOP);
     await page.wait_for(() => document.readyState === 'complete');
     const seen = await page.evaluate(() => ({

@@ -4,6 +4,7 @@
 // BiDi; WebKitGTK's MiniBrowser through WebKitWebDriver, over W3C WebDriver), taps with a
 // finger on the display, and the canvas's pixels.
 
+import {before, after} from 'node:test';
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -131,6 +132,21 @@ export function engine_missing(engine) {
   if (engine === 'webkit' && !fs.existsSync(WEBKIT_DRIVER)) missing.push(`${WEBKIT_DRIVER} (apt-get install webkit2gtk-driver)`);
   if (engine === 'webkit' && !process.env.DISPLAY) missing.push('an X display for MiniBrowser (run it under xvfb-run)');
   return missing.join(', ');
+}
+
+// One browser for every test of a file: its output folder emptied and the browser launched
+// before the first test, the browser closed after the last. Returns a function that gives it.
+export function browser_for_tests(engine, out) {
+  let browser = null;
+  before(async () => {
+    fs.rmSync(out, {recursive: true, force: true});
+    fs.mkdirSync(out, {recursive: true});
+    browser = await launch(engine);
+  });
+  after(async () => {
+    if (browser) await browser.close();
+  });
+  return () => browser;
 }
 
 export const PHONE = {width: 360, height: 740, deviceScaleFactor: 3, isMobile: true, hasTouch: true};

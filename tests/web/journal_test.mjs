@@ -7,13 +7,13 @@
 //   QUARNEL_ENGINE=chromium node --test tests/web/journal_test.mjs
 // Environment as web_test.mjs; quarnel-journal is beside QUARNEL_HEADLESS.
 
-import {test, before, after} from 'node:test';
+import {test} from 'node:test';
 import assert from 'node:assert/strict';
 import {spawnSync} from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath} from 'node:url';
-import {serve, launch, problems, settled, tap, tap_element, display_point, sleep, PHONE, DESKTOP} from './harness.mjs';
+import {serve, browser_for_tests, problems, settled, tap, tap_element, display_point, sleep, PHONE, DESKTOP} from './harness.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '../..');
@@ -23,20 +23,12 @@ const HEADLESS = process.env.QUARNEL_HEADLESS || path.join(root, 'build/tools/qu
 const TOOL = path.join(path.dirname(HEADLESS), 'quarnel-journal');
 const OUT = path.join(process.env.QUARNEL_TEST_OUT || path.join(root, 'build/test_output/web', ENGINE), 'journal');
 
-let browser;
-before(async () => {
-  fs.rmSync(OUT, {recursive: true, force: true});
-  fs.mkdirSync(OUT, {recursive: true});
-  browser = await launch(ENGINE);
-});
-after(async () => {
-  if (browser) await browser.close();
-});
+const browser = browser_for_tests(ENGINE, OUT);
 
 // Its own origin (so its own storage) and browser context for each test.
 async function with_page(viewport, body) {
   const server = await serve(SITE);
-  const context = await browser.new_context();
+  const context = await browser().new_context();
   try {
     // The card of the day, which a page's first start of a day keeps (cards_test.mjs), seen
     // already today (a page opened on a card's link shows none): these tests count readings
